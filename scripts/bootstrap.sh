@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Makes a Debian 12 machine ready to build and test the launcher.
+# Idempotent: installs only what is missing, builds the mingw dependency
+# cache only when it is missing or a pinned version changed.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+packages=(
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine64 xvfb xauth cmake ninja-build make perl pkg-config
+  libz-mingw-w64-dev googletest python3 nginx-light
+  fonts-dejavu-core rar zlib1g-dev dpkg-dev file
+)
+
+sources_file=/etc/apt/sources.list.d/launcher-build.sources
+wanted_sources() {
+  cat <<'SRC'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: non-free
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+need_update=0
+if [ "$(cat "$sources_file" 2>/dev/null)" != "$(wanted_sources)" ]; then
+  wanted_sources | $SUDO tee "$sources_file" >/dev/null
+  need_update=1
+fi
+if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
+  echo "bootstrap: installing ${missing[*]:-(sources only)}"
+  $SUDO apt-get update -qq
+  [ ${#missing[@]} -eq 0 ] || DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+"$here/build-deps.sh"

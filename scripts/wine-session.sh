@@ -1,0 +1,32 @@
+# Sourced by the test and demo scripts: one Xvfb display and one Wine
+# prefix (inside the build folder) for everything run under Wine.
+#   wine_session_start <prefix folder>   exports DISPLAY and WINEPREFIX
+#   wine_session_stop
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+WINE_BIN=/usr/lib/wine/wine64
+WINESERVER_BIN=/usr/lib/wine/wineserver
+
+wine_session_start() {
+  export WINEPREFIX=$1
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local display
+  read -r display <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$display"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine: creating prefix $WINEPREFIX"
+    "$WINE_BIN" wineboot -i >/dev/null 2>&1 || true
+  fi
+  "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
+}
+
+wine_session_stop() {
+  "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  wait 2>/dev/null || true
+}

@@ -1,0 +1,85 @@
+#include "file_log.h"
+
+#include "text.h"
+
+#include <cstdio>
+
+const char CLog::kTooLarge[] = " ...block is too large...";
+
+CLog::~CLog() { Close(); }
+
+bool CLog::Append(const void* data, uint32_t length) {
+    DWORD written = 0;
+    return WriteFile(file_.Get(), data, length, &written, nullptr) && written == length;
+}
+
+void CLog::AfterRecord() {
+    if (flushEachRecord_) FlushFileBuffers(file_.Get());
+}
+
+bool CLog::Write(const void* data, uint32_t length) {
+    if (!IsOpen()) return false;
+    bool ok;
+    if (maxBlock_ != 0 && maxBlock_ < length)
+        ok = Append(data, maxBlock_) && Append(kTooLarge, kTooLargeLength);
+    else
+        ok = Append(data, length);
+    AfterRecord();
+    return ok;
+}
+
+bool CLog::OpenA(const std::string& path) {
+    if (IsOpen()) return false;
+    path_ = path;
+    const size_t sep = path.find_last_of("\\/");
+    if (sep != std::string::npos) {
+        folderA_ = path.substr(0, sep);
+        CreateDirectoryA(folderA_.c_str(), nullptr);
+    }
+    file_.Reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!IsOpen()) return false;
+    SetFilePointer(file_.Get(), 0, nullptr, FILE_END);
+    return true;
+}
+
+bool CLog::OpenW(const std::wstring& path) {
+    if (IsOpen()) return false;
+    path_ = WideToAnsi(path);
+    const size_t sep = path.find_last_of(L"\\/");
+    if (sep != std::wstring::npos) {
+        folderW_ = path.substr(0, sep);
+        CreateDirectoryW(folderW_.c_str(), nullptr);
+    }
+    file_.Reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!IsOpen()) return false;
+    SetFilePointer(file_.Get(), 0, nullptr, FILE_END);
+    return true;
+}
+
+bool CLog::Rotate() {
+    if (!IsOpen() || path_.empty()) return false;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file_.Get(), &size) && size.QuadPart == 0) return true;
+    file_.Reset();
+    bool moved = false;
+    for (int i = 0; i < 100 && !moved; ++i) {
+        char aside[MAX_PATH + 16];
+        snprintf(aside, sizeof aside, "%s.%03d", path_.c_str(), i);
+        if (GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES) moved = MoveFileA(path_.c_str(), aside) != 0;
+    }
+    // Appending to the old file would mix the new records into it.
+    if (!moved) return false;
+    file_.Reset(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!IsOpen()) return false;
+    SetFilePointer(file_.Get(), 0, nullptr, FILE_END);
+    return true;
+}
+
+void CLog::Close() {
+    file_.Reset();
+    folderW_.clear();
+    folderA_.clear();
+}

@@ -1,0 +1,111 @@
+#include "folders.h"
+
+#include "handle.h"
+
+#include <vector>
+
+namespace {
+
+// Owner of a FindFirstFileW search.
+class CFindHandle {
+public:
+    explicit CFindHandle(const std::wstring& pattern) : h_(FindFirstFileW(pattern.c_str(), &data_)) {}
+    CFindHandle(const CFindHandle&) = delete;
+    CFindHandle& operator=(const CFindHandle&) = delete;
+    ~CFindHandle() {
+        if (ok()) FindClose(h_);
+    }
+    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool next() { return FindNextFileW(h_, &data_) != 0; }
+    const WIN32_FIND_DATAW& data() const { return data_; }
+
+private:
+    WIN32_FIND_DATAW data_{};
+    HANDLE h_;
+};
+
+bool IsDots(const wchar_t* name) {
+    return (name[0] == L'.' && name[1] == 0) || (name[0] == L'.' && name[1] == L'.' && name[2] == 0);
+}
+
+}  // namespace
+
+bool FileExists(const std::wstring& path) {
+    CFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    return f.IsValid();
+}
+
+bool IsDirectory(const std::wstring& path) {
+    CFindHandle find(path);
+    return find.ok() && (find.data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveTrailingBackslash(std::wstring& path) {
+    if (path.empty() || path.back() != L'\\') return false;
+    path.pop_back();
+    return true;
+}
+
+bool CreateFolderTree(std::wstring path) {
+    RemoveTrailingBackslash(path);
+    std::vector<std::wstring> parts;
+    for (size_t i = 0; i < path.size();) {
+        const size_t end = std::min(path.find(L'\\', i), path.size());
+        if (end > i) parts.push_back(path.substr(i, end - i));
+        i = end + 1;
+    }
+    if (parts.empty()) return false;
+    // A rooted (\a) or UNC (\\server) path keeps its leading backslashes.
+    const size_t lead = path.find_first_not_of(L'\\');
+    std::wstring built = path.substr(0, std::min<size_t>(lead, 2)) + parts[0];
+    for (size_t i = 1; i < parts.size(); ++i) {
+        if (built.back() != L'\\') built += L'\\';
+        built += parts[i];
+        CFindHandle find(built);
+        if (!find.ok()) {
+            if (!CreateDirectoryW(built.c_str(), nullptr)) return false;
+        } else if (!(find.data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            return false;
+        }
+    }
+    const DWORD attr = GetFileAttributesW(built.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool EmptyFolder(const std::wstring& path) {
+    CFindHandle find(path + L"\\*.*");
+    if (!find.ok()) return false;
+    bool ok = true;
+    do {
+        const WIN32_FIND_DATAW& d = find.data();
+        if (IsDots(d.cFileName)) continue;
+        const std::wstring child = path + L"\\" + d.cFileName;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ok = DeleteFolder(child) && ok;
+        else
+            ok = DeleteFileW(child.c_str()) && ok;
+    } while (find.next());
+    return ok;
+}
+
+bool DeleteFolder(std::wstring path) {
+    RemoveTrailingBackslash(path);
+    if (!EmptyFolder(path)) return false;
+    return RemoveDirectoryW(path.c_str()) != 0;
+}
+
+bool IsFolderEmpty(const std::wstring& path) {
+    if (!IsDirectory(path)) return true;
+    CFindHandle find(path + L"\\*.*");
+    if (!find.ok()) return true;
+    do {
+        if (!IsDots(find.data().cFileName)) return false;
+    } while (find.next());
+    return true;
+}
+
+std::wstring GetTempFolder() {
+    wchar_t buf[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH, buf);
+    return n && n <= MAX_PATH ? std::wstring(buf, n) : std::wstring();
+}

@@ -1,0 +1,156 @@
+// Process entry: scans the command line, serves the roles that need no
+// logic object, then runs the logic object's preinit/init/run/uninit with
+// the log, the uninstall mutex and the top-level error boxes around it.
+
+#include "logic/logic.h"
+#include "startup/command_line.h"
+#include "startup/handle.h"
+#include "startup/launcher_error.h"
+#include "startup/log_files.h"
+#include "startup/log_impl.h"
+#include "startup/module.h"
+#include "system/os_version.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <cwchar>
+#include <memory>
+#include <new>
+
+namespace {
+
+const char kUninstallMutexName[] = "Global\\{420B48D2-AC21-4ec6-8295-BB0C8D8BD72C}";
+const char kErrorCaption[] = "Installer Error";
+constexpr UINT kMsgAssistantNotAdmin = 0x916;
+
+bool IsAdministrator() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &admins))
+        return false;
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
+    FreeSid(admins);
+    return member != FALSE;
+}
+
+// "/assistant <hwnd>": the elevated helper role.
+void RunAssistantRole(const std::wstring& tail) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(tail.c_str(), &argc);
+    if (!argv) return;
+    if (argc == 2) {
+        const HWND launcher = reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(argv[1], nullptr, 10)));
+        if (!IsAdministrator()) SendNotifyMessageW(launcher, kMsgAssistantNotAdmin, 0, 0);
+        // With administrator rights the assistant serves the launcher over
+        // its pipe; that protocol is not built yet, so the role ends here.
+    }
+    LocalFree(argv);
+}
+
+void ShowError(const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
+    LogLine(L"Installer Error: " + std::wstring(text.begin(), text.end()));
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
+    const std::wstring tail = commandTail ? commandTail : L"";
+    const CommandLineFlags flags = ParseCommandLine(tail);
+
+    if (flags.runCode == rcCrc) return 0;  // the checksum list arrives with the integrity checker
+    if (flags.assistant) {
+        RunAssistantRole(tail);
+        return 0;
+    }
+
+    std::unique_ptr<CLogic> logic(new (std::nothrow) CLogic);
+    if (!logic) {
+        MessageBoxA(nullptr, "pLogic: create", kErrorCaption, MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    const bool preinitOk = logic->preinit();
+
+    CLogImplW log;
+    const std::wstring exePath = ModulePath(nullptr);
+    if (preinitOk && logic->launcherLogEnabled()) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        if (log.Open(ChooseLauncherLogPath(exePath, now))) {
+            log.SetFlushEach(false);
+            log.SetUtf8(true);
+        }
+    }
+    COsVersion os;
+    os.Detect();
+    WriteStartupBanner(log, ReadFileVersion(exePath), os.name(), tail, RunCodeLogText(flags.runCode));
+
+    SetModuleInstance(instance);
+    CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    logic->setLog(&log);
+    g_pLog = &log;
+
+    CHandle uninstallMutex;
+    bool otherInstance = false;
+    if (flags.runCode == rcUninstall) {
+        uninstallMutex.Reset(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kUninstallMutexName));
+        otherInstance = uninstallMutex.IsValid();
+    }
+
+    if (!preinitOk) {
+        ShowError("g_pSystem->preinit");
+    } else if (otherInstance) {
+        LogLine(L"other launcher instance detected, exiting");
+    } else {
+        const bool uninstallRole = flags.runCode == rcUninstall || flags.runCode == rcUninstallFrom ||
+                                   flags.runCode == rcUninstallGuest;
+        if (uninstallRole && !uninstallMutex.IsValid())
+            uninstallMutex.Reset(CreateMutexA(nullptr, TRUE, kUninstallMutexName));
+
+        logic->setQuotedPath(flags.quotedPath);
+        logic->setFast(flags.fast);
+        if (flags.fast) LogLine(L"Use fast update mode");
+        logic->setRunByClientCritical(flags.runByClientCritical);
+        logic->setRestart(flags.restart);
+        logic->setAutomatic(flags.automatic);
+        logic->setRunByClient(flags.runByClient || flags.runByClientCritical);
+
+        try {
+            if (!logic->init(flags.runCode, flags.argument)) throw CLauncherFailure{1};
+            LogLine(L"pLogic->init() succeed");
+            if (!logic->run()) throw CLauncherFailure{2};
+            LogLine(L"pLogic->run() succeed");
+            logic->uninit();
+            LogLine(L"pLogic->uninit() succeed");
+        } catch (const CLauncherError& e) {
+            ShowError(e.text);
+        } catch (const CLauncherFailure& f) {
+            if (f.code == 2) {
+                logic->uninit();
+                ShowError("pLogic->run");
+            } else {
+                ShowError("pLogic->init");
+            }
+        } catch (...) {
+            MessageBoxW(nullptr, L"unknown", L"error", MB_OK | MB_ICONERROR);
+            LogLine(L"Installer Error: unknown");
+        }
+    }
+
+    if (uninstallMutex.IsValid()) ReleaseMutex(uninstallMutex.Get());
+    uninstallMutex.Reset();
+    logic.reset();
+    CoUninitialize();
+    LogLine(L"Launcher finished");
+    g_pLog = nullptr;
+    log.Close();
+    return 0;
+}

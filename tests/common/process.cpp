@@ -1,0 +1,83 @@
+#include "common/process.h"
+
+std::wstring BuiltLauncherPath() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return path.substr(0, path.rfind(L'\\') + 1) + L"Launcher.exe";
+}
+
+bool CChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir) {
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!arguments.empty()) cmd += L" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    return CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          workDir.empty() ? nullptr : workDir.c_str(), &si, &pi_) != 0;
+}
+
+CChildProcess::~CChildProcess() {
+    if (pi_.hProcess) {
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+}
+
+long CChildProcess::Wait(DWORD ms) {
+    if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return long(code);
+}
+
+namespace {
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t buf[1024];
+    const int n = GetWindowTextW(hwnd, buf, 1024);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+    auto* w = reinterpret_cast<FoundWindow*>(param);
+    const std::wstring text = TextOf(child);
+    if (!text.empty()) w->texts.push_back(text);
+    return TRUE;
+}
+
+struct Search {
+    DWORD pid;
+    std::vector<FoundWindow> found;
+};
+
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+    FoundWindow w;
+    w.hwnd = hwnd;
+    w.title = TextOf(hwnd);
+    EnumChildWindows(hwnd, CollectChild, reinterpret_cast<LPARAM>(&w));
+    s->found.push_back(w);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<FoundWindow> ProcessWindows(DWORD pid) {
+    Search s{pid, {}};
+    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+FoundWindow WaitForProcessWindow(DWORD pid, DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    do {
+        std::vector<FoundWindow> all = ProcessWindows(pid);
+        if (!all.empty()) return all.front();
+        Sleep(50);
+    } while (GetTickCount64() < end);
+    return {};
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Running the real Launcher.exe in tests and driving the windows it shows
+// through ordinary UI automation (window enumeration, texts, WM_CLOSE).
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Launcher.exe from the test executable's folder.
+std::wstring BuiltLauncherPath();
+
+class CChildProcess {
+public:
+    // Starts `exe` with `arguments` (the command-line tail) in `workDir`.
+    bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir = L"");
+    ~CChildProcess();
+    // Exit code, or -1 when it did not end within `ms`.
+    long Wait(DWORD ms);
+    DWORD id() const { return pi_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+struct FoundWindow {
+    HWND hwnd = nullptr;
+    std::wstring title;
+    std::vector<std::wstring> texts;  // texts of its child controls
+};
+
+// Waits up to `ms` for a visible top-level window of process `pid`.
+FoundWindow WaitForProcessWindow(DWORD pid, DWORD ms);
+// All visible top-level windows of process `pid` right now.
+std::vector<FoundWindow> ProcessWindows(DWORD pid);
