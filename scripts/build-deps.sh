@@ -15,6 +15,10 @@ archs=(x86_64 i686)
 mkdir -p "$cache/src"
 log() { echo "deps: $*"; }
 
+# One builder at a time per cache; a second caller waits for the first.
+exec 9>"$cache/.lock"
+flock 9
+
 declare -A version
 for p in "${packages[@]}"; do
   dsc=$(cd "$cache/src" && apt-get source --print-uris "$p" 2>/dev/null | grep -o "'[^']*\.dsc'" | tr -d "'" | head -n1)
@@ -38,28 +42,31 @@ toolchain() { echo "$repo/cmake/toolchain-$1.cmake"; }
 triple() { echo "$1-w64-mingw32"; }
 
 build_openssl() {   # arch src prefix work
-  local target=mingw64; [ "$1" = i686 ] && target=mingw
+  # The 32-bit perlasm output carries PIC relocations that the mingw
+  # assembler rejects; that target uses the C implementations.
+  local target=mingw64 extra=()
+  [ "$1" = i686 ] && { target=mingw; extra=(no-asm); }
   cp -a "$2/." "$4/"
   (cd "$4" && CC=gcc-posix CXX=g++-posix ./Configure "$target" \
       --cross-compile-prefix="$(triple "$1")-" --prefix="$3" --libdir=lib \
-      no-shared no-module no-tests no-dso >/dev/null \
-   && make -j"$jobs" build_libs >/dev/null && make install_dev >/dev/null)
+      no-shared no-module no-tests no-dso "${extra[@]}" \
+   && make -j"$jobs" build_libs && make install_dev)
 }
 
 build_libpng() {
   cp -a "$2/." "$4/"
   (cd "$4" && ./configure -q --host="$(triple "$1")" CC="$(triple "$1")-gcc-posix" \
-      --prefix="$3" --disable-shared --enable-static --disable-tools >/dev/null \
-   && make -j"$jobs" >/dev/null && make install >/dev/null)
+      --prefix="$3" --disable-shared --enable-static \
+   && make -j"$jobs" && make install)
 }
 
 cmake_build() {   # arch src prefix work [cmake args...]
   local arch=$1 src=$2 prefix=$3 work=$4; shift 4
   cmake -S "$src" -B "$work" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$(toolchain "$arch")" -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
-  cmake --build "$work" >/dev/null
-  cmake --install "$work" >/dev/null
+    -DBUILD_SHARED_LIBS=OFF "$@"
+  cmake --build "$work"
+  cmake --install "$work"
 }
 
 build_tinyxml2() {

@@ -20,10 +20,11 @@ configure_and_build native || exit 1
 configure_and_build x86_64 -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-x86_64.cmake" || exit 1
 configure_and_build i686 -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-i686.cmake" || exit 1
 
+status=0
 echo "== executables"
 file "$build/x86_64/bin/Launcher.exe" "$build/i686/bin/Launcher.exe" | sed "s#$build/##"
+ctest --test-dir "$build/i686" -L image --output-on-failure || status=1
 
-status=0
 echo "== native tests"
 ctest --test-dir "$build/native" --output-on-failure -j2 || status=1
 

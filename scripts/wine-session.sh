@@ -18,11 +18,12 @@ wine_session_start() {
   read -r display <"$fifo"
   rm -f "$fifo"
   export DISPLAY=":$display"
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "wine: creating prefix $WINEPREFIX"
-    "$WINE_BIN" wineboot -i >/dev/null 2>&1 || true
-  fi
+  [ -f "$WINEPREFIX/system.reg" ] || echo "wine: creating prefix $WINEPREFIX"
   "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
+  # Start Wine's background processes now, with output going nowhere: a
+  # test process that started them would hand them its output pipes and
+  # CTest would wait for those pipes to close.
+  "$WINE_BIN" wineboot >/dev/null 2>&1 || true
 }
 
 wine_session_stop() {

@@ -49,6 +49,13 @@ TEST_F(LauncherLog, OpenTruncatesAnEarlierFile) {
     EXPECT_FALSE(PathExists(path(L"other.log")));
 }
 
+TEST_F(LauncherLog, UnwritableFolderLeavesTheLogClosedAndSilent) {
+    EXPECT_FALSE(log.Open(path(L"missing\\a.log")));
+    EXPECT_FALSE(log.IsOpen());
+    EXPECT_FALSE(log.WriteLine(L"nothing", true));
+    EXPECT_FALSE(PathExists(path(L"missing")));
+}
+
 TEST_F(LauncherLog, NewLinesAcceptOneToTen) {
     ASSERT_TRUE(log.Open(path(L"a.log")));
     log.SetUtf8(true);

@@ -1,0 +1,109 @@
+// Test and demo helper: waits for a visible top-level window with a given
+// title, prints its title and the texts of its controls, optionally saves
+// a picture of it as a BMP file, and closes it with WM_CLOSE.
+//
+// usage: window_probe <title> <timeout-ms> [picture.bmp]
+// Exit code 0 when the window was found and closed, 1 otherwise.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t buf[2048];
+    const int n = GetWindowTextW(hwnd, buf, 2048);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+struct Search {
+    std::wstring title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<Search*>(param);
+    if (IsWindowVisible(hwnd) && TextOf(hwnd) == s->title) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+    const std::wstring text = TextOf(child);
+    if (!text.empty()) std::printf("  text: %s\n", Utf8(text).c_str());
+    return TRUE;
+}
+
+bool SavePicture(HWND hwnd, const wchar_t* path) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+    GdiFlush();
+    const DWORD stride = DWORD((w * 3 + 3) & ~3);
+    const DWORD size = stride * DWORD(h);
+    BITMAPFILEHEADER fh{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
+                        DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
+    bool ok = false;
+    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+        DWORD n = 0;
+        ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
+             WriteFile(f, bits, size, &n, nullptr);
+        CloseHandle(f);
+    }
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: window_probe <title> <timeout-ms> [picture.bmp]\n");
+        return 2;
+    }
+    Search s{argv[1]};
+    const ULONGLONG end = GetTickCount64() + _wtoi(argv[2]);
+    while (!s.found && GetTickCount64() < end) {
+        EnumWindows(FindTop, reinterpret_cast<LPARAM>(&s));
+        if (!s.found) Sleep(100);
+    }
+    if (!s.found) {
+        std::printf("no window titled \"%s\" appeared\n", Utf8(s.title).c_str());
+        return 1;
+    }
+    std::printf("window: %s\n", Utf8(s.title).c_str());
+    EnumChildWindows(s.found, PrintChild, 0);
+    if (argc > 3) {
+        Sleep(300);  // let it finish painting
+        std::printf("picture: %s\n", SavePicture(s.found, argv[3]) ? "saved" : "failed");
+    }
+    PostMessageW(s.found, WM_CLOSE, 0, 0);
+    std::printf("closed\n");
+    return 0;
+}
