@@ -1,0 +1,68 @@
+// launcher-tool: the publisher's and the build's tool for branded launcher
+// builds: string tables, RAR 2.9 packages, archives, resource slots and the
+// launcher checksum.
+
+#include "commands.h"
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const Command kCommands[] = {
+    {"lso-compile", "<table.txt> <out.lso>", "compile a string-table text source to .lso", LsoCompile},
+    {"lso-decompile", "<table.lso> <out.txt|->", "turn an .lso back into its text source", LsoDecompile},
+    {"rar-create", "<folder> <out.rar>", "write a RAR 2.9 archive (stored) of a folder's files", RarCreate},
+    {"archive-list", "<archive>", "list the entries of a RAR (2.9 or 5) or ZIP archive", ArchiveList},
+    {"archive-extract", "<archive> <folder>", "extract a RAR or ZIP archive into a folder", ArchiveExtract},
+    {"slot-make", "<SLOT> <out.bin> [value...]", "write the resource bytes of a slot (several values for SERVER_URL)",
+     SlotMake},
+    {"slot-patch", "<Launcher.exe> <SLOT> [value...]",
+     "set a slot of a built launcher in place (several values for SERVER_URL; none empties it)", SlotPatch},
+    {"slot-show", "<Launcher.exe>", "print the values of all six slots", SlotShow},
+    {"checksum", "<Launcher.exe>", "print the slot-neutral launcher checksum, variants A and B", Checksum},
+};
+
+void PrintHelp() {
+    std::printf("usage: launcher-tool <command> [arguments]\n\ncommands:\n");
+    for (const Command& c : kCommands) std::printf("  %-16s %s\n      %s\n", c.name, c.usage, c.summary);
+    std::printf("\nslots: SERVER_URL UPDATE_PATH LANGUAGE AFFILIATE_ID REFERRER_ID PROMOCODE\n");
+    std::printf("'launcher-tool <command> --help' shows one command.\n");
+}
+
+}  // namespace
+
+int Fail(const std::string& reason) {
+    std::fprintf(stderr, "launcher-tool: %s\n", reason.c_str());
+    return 1;
+}
+
+int Usage(const std::string& command) {
+    for (const Command& c : kCommands)
+        if (command == c.name) {
+            std::fprintf(stderr, "usage: launcher-tool %s %s\n  %s\n", c.name, c.usage, c.summary);
+            return 2;
+        }
+    PrintHelp();
+    return 2;
+}
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_CTYPE, "");
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        PrintHelp();
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string name = argv[1];
+    Args args(argv + 2, argv + argc);
+    for (const Command& c : kCommands) {
+        if (name != c.name) continue;
+        if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+            std::printf("usage: launcher-tool %s %s\n  %s\n", c.name, c.usage, c.summary);
+            return 0;
+        }
+        return c.run(args);
+    }
+    return Fail("unknown command '" + name + "' (see launcher-tool --help)");
+}
