@@ -3,18 +3,21 @@
 // workers, and drives the flow chosen by the run mode. Lives on the UI
 // thread; created once by the entry point.
 //
-// Until the embedded package reader exists, preinit cannot load the
-// configuration and reports failure, so the entry point ends with the
-// "g_pSystem->preinit" box.
+// The flows themselves (init, run, uninit) are not built yet: init
+// reports failure, which the entry point shows as "pLogic->init".
 
 #include "startup/command_line.h"
+#include "startup/languages.h"
+#include "startup/launcher_config.h"
 #include "startup/log_impl.h"
 
 #include <string>
 
 class CLogic {
 public:
-    // Loads the embedded configuration, theme and string tables.
+    ~CLogic();
+    // Opens the embedded package, loads the configuration, chooses the
+    // theme and loads the string tables.
     bool preinit();
     // True when the configuration enables the launcher log.
     bool launcherLogEnabled() const { return logLauncher_; }
@@ -31,7 +34,12 @@ public:
     void setAutomatic(bool on) { automatic_ = on; }
     void setRunByClient(bool on) { runByClient_ = on; }
 
+    const LauncherConfig& config() const { return config_; }
+    CLanguages& languages() { return languages_; }
+
 private:
+    LauncherConfig config_;
+    CLanguages languages_;
     CLogImplW* log_ = nullptr;
     bool logLauncher_ = false;
     std::wstring quotedPath_;

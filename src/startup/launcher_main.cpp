@@ -10,6 +10,7 @@
 #include "startup/log_impl.h"
 #include "startup/module.h"
 #include "system/os_version.h"
+#include "update/crc_list.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -63,7 +64,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
     const std::wstring tail = commandTail ? commandTail : L"";
     const CommandLineFlags flags = ParseCommandLine(tail);
 
-    if (flags.runCode == rcCrc) return 0;  // the checksum list arrives with the integrity checker
+    if (flags.runCode == rcCrc) {
+        WriteCrcList();
+        return 0;
+    }
     if (flags.assistant) {
         RunAssistantRole(tail);
         return 0;
@@ -74,6 +78,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
         MessageBoxA(nullptr, "pLogic: create", kErrorCaption, MB_OK | MB_ICONERROR);
         return 1;
     }
+    SetModuleInstance(instance);
     const bool preinitOk = logic->preinit();
 
     CLogImplW log;
@@ -90,7 +95,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
     os.Detect();
     WriteStartupBanner(log, ReadFileVersion(exePath), os.name(), tail, RunCodeLogText(flags.runCode));
 
-    SetModuleInstance(instance);
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&icc);

@@ -1,6 +1,10 @@
 #include "common/process.h"
 #include "common/temp_folder.h"
 
+#include "startup/module.h"
+#include "startup/module_resources.h"
+#include "startup/resource_slots.h"
+
 #include <algorithm>
 
 class LauncherEntry : public TempFolderTest {
@@ -9,6 +13,13 @@ protected:
         TempFolderTest::SetUp();
         exe_ = path(L"Launcher.exe");
         ASSERT_TRUE(CopyFileW(BuiltLauncherPath().c_str(), exe_.c_str(), FALSE));
+    }
+    std::wstring OnlyLogFile() const {
+        WIN32_FIND_DATAW d;
+        HANDLE h = FindFirstFileW((dir() + L"\\*.log").c_str(), &d);
+        if (h == INVALID_HANDLE_VALUE) return {};
+        FindClose(h);
+        return path(d.cFileName);
     }
     bool AnyLogFile() const {
         WIN32_FIND_DATAW d;
@@ -20,18 +31,68 @@ protected:
     std::wstring exe_;
 };
 
-TEST_F(LauncherEntry, WithoutAPackageShowsThePreinitErrorAndEndsWithZero) {
+// The flows are not built yet: the launcher gets through preinit, opens
+// its log and reports the failed init in the error box.
+TEST_F(LauncherEntry, PlainStartLogsTheBannerAndShowsTheInitError) {
     CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"", dir()));
+    ASSERT_TRUE(p.Start(exe_, L"/skiptest", dir()));
     const FoundWindow box = WaitForProcessWindow(p.id(), 20000);
     ASSERT_NE(nullptr, box.hwnd) << "no error box appeared";
     EXPECT_EQ(L"Installer Error", box.title);
-    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"g_pSystem->preinit"));
+    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"pLogic->init"));
     // The box blocks until the user closes it.
     EXPECT_EQ(-1, p.Wait(300));
     PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, p.Wait(20000));
+
+    const std::string log = ReadFileBytes(OnlyLogFile());
+    EXPECT_EQ(0u, log.find(std::string(31, '=') + " launcher started "));
+    EXPECT_NE(std::string::npos, log.find("\r\nv1.0.0.1\r\n"));
+    EXPECT_NE(std::string::npos, log.find("\nOS: Microsoft Windows"));
+    EXPECT_NE(std::string::npos, log.find("Command line:\r\n/skiptest\r\nParse command line\r\ng_rc = CLogic::rcNone\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Installer Error: pLogic->init\r\n"));
+    const std::string last = "Launcher finished\r\n";
+    ASSERT_GE(log.size(), last.size());
+    EXPECT_EQ(last, log.substr(log.size() - last.size()));
+}
+
+TEST_F(LauncherEntry, ChecksumRoleWritesTheSlotNeutralChecksum) {
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"/crc", dir()));
+    EXPECT_EQ(0, p.Wait(20000));
     EXPECT_FALSE(AnyLogFile());
+    const std::string image = ReadFileBytes(exe_);
+    const uint32_t expected = SlotNeutralChecksum(reinterpret_cast<const uint8_t*>(image.data()), image.size(),
+                                                  AllSlotSpans(), ChecksumVariant::A);
+    EXPECT_EQ(std::to_string(expected), ReadFileBytes(path(L"crc.txt")));
+}
+
+TEST_F(LauncherEntry, PatchedSlotsKeepTheChecksumAndReadBackInOrder) {
+    std::string image = ReadFileBytes(exe_);
+    std::string error;
+    ASSERT_TRUE(PatchSlot(image, *FindSlotInfo("SERVER_URL"), JoinSlotList({"https://one/", "https://two/"}), error));
+    ASSERT_TRUE(PatchSlot(image, *FindSlotInfo("PROMOCODE"), "SPRING", error));
+    const std::wstring patched = path(L"patched\\Launcher.exe");
+    ASSERT_TRUE(CreateDirectoryW(path(L"patched").c_str(), nullptr));
+    WriteFileBytes(patched, image);
+
+    CChildProcess original, copy;
+    ASSERT_TRUE(original.Start(exe_, L"/crc", dir()));
+    ASSERT_TRUE(copy.Start(patched, L"/crc", path(L"patched")));
+    EXPECT_EQ(0, original.Wait(20000));
+    EXPECT_EQ(0, copy.Wait(20000));
+    EXPECT_FALSE(ReadFileBytes(path(L"crc.txt")).empty());
+    EXPECT_EQ(ReadFileBytes(path(L"crc.txt")), ReadFileBytes(path(L"patched\\crc.txt")));
+
+    // The patched executable's resources carry both URLs, in order.
+    HMODULE module = LoadLibraryExW(patched.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    SetModuleInstance(module);
+    EXPECT_EQ((std::vector<std::string>{"https://one/", "https://two/"}), ReadServerUrlSlot());
+    EXPECT_EQ("SPRING", ReadSlotValue(*FindSlotInfo("PROMOCODE")));
+    EXPECT_EQ("en", ReadSlotValue(*FindSlotInfo("LANGUAGE")));
+    SetModuleInstance(nullptr);
+    FreeLibrary(module);
 }
 
 TEST_F(LauncherEntry, AssistantWithoutAWindowNumberEndsQuietly) {
@@ -42,12 +103,6 @@ TEST_F(LauncherEntry, AssistantWithoutAWindowNumberEndsQuietly) {
     EXPECT_FALSE(AnyLogFile());
 }
 
-TEST_F(LauncherEntry, ChecksumRoleCreatesNoWindowAndNoLog) {
-    CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"/crc", dir()));
-    EXPECT_EQ(0, p.Wait(20000));
-    EXPECT_FALSE(AnyLogFile());
-}
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "file_io.h"
+#include "update/archive_entry_name.h"
 #include "update/rar29_writer.h"
 
 #include <archive.h>
@@ -23,14 +24,6 @@ ArchivePtr OpenReader(const std::string& bytes) {
     archive_read_support_format_zip(a.get());
     if (archive_read_open_memory(a.get(), bytes.data(), bytes.size()) != ARCHIVE_OK) a.reset();
     return a;
-}
-
-// Entry names as the launcher keeps them: backslash-separated.
-std::string EntryName(archive_entry* e) {
-    const char* utf8 = archive_entry_pathname_utf8(e);
-    std::string name = utf8 ? utf8 : (archive_entry_pathname(e) ? archive_entry_pathname(e) : "");
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return name;
 }
 
 // A name that would land outside the target folder: absolute, with a drive
@@ -87,7 +80,7 @@ int ArchiveList(const Args& a) {
     archive_entry* e;
     int rc;
     while ((rc = NextHeader(ar.get(), &e)) == ARCHIVE_OK) {
-        std::string name = EntryName(e);
+        std::string name = ArchiveEntryName(e);
         if (archive_entry_filetype(e) == AE_IFDIR && (name.empty() || name.back() != '\\')) name += '\\';
         std::printf("%12lld  %s\n", (long long)archive_entry_size(e), name.c_str());
     }
@@ -105,7 +98,7 @@ int ArchiveExtract(const Args& a) {
     archive_entry* e;
     int rc;
     while ((rc = NextHeader(ar.get(), &e)) == ARCHIVE_OK) {
-        std::string name = EntryName(e);
+        std::string name = ArchiveEntryName(e);
         while (!name.empty() && name.back() == '\\') name.pop_back();
         if (EscapesFolder(name)) return Fail(a[0] + ": entry '" + name + "' would be written outside the folder");
         std::string rel = name;

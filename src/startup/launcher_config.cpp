@@ -1,0 +1,135 @@
+#include "launcher_config.h"
+
+#include "startup/crc32.h"
+#include "startup/languages.h"
+#include "startup/launcher_error.h"
+#include "startup/package_store.h"
+#include "startup/registry_key.h"
+#include "startup/text.h"
+#include "startup/xml_path.h"
+
+using tinyxml2::XMLElement;
+
+namespace {
+
+std::string RegistryThemeName(const std::wstring& regPath) {
+    CRegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, regPath + L"\\Themes", KEY_READ) != ERROR_SUCCESS) return {};
+    wchar_t buf[51] = {};
+    DWORD type = 0, size = 50 * sizeof(wchar_t);
+    if (RegQueryValueExW(key.Get(), L"Theme", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return {};
+    return WideToUtf8(buf);
+}
+
+bool ParseEntry(const CArchiveHelperRar& store, const std::string& name, tinyxml2::XMLDocument& doc,
+                uint32_t* crc) {
+    std::string bytes;
+    if (!store.ExtractFile(name, bytes) || bytes.empty()) return false;
+    if (crc) *crc = Crc32(bytes.data(), bytes.size());
+    return doc.Parse(bytes.data(), bytes.size()) == tinyxml2::XML_SUCCESS && doc.RootElement();
+}
+
+std::string Required(const XMLElement* root, const char* path, const char* error) {
+    std::string value;
+    if (!XmlText(root, path, value)) throw CLauncherError{error};
+    return value;
+}
+
+}  // namespace
+
+std::string ChooseThemePath(const XMLElement* root, const std::string& registryName) {
+    const XMLElement* themes = root ? root->FirstChildElement("themes") : nullptr;
+    if (!themes) return {};
+    std::string path;
+    bool first = true;
+    for (const XMLElement* t = themes->FirstChildElement("theme"); t; t = t->NextSiblingElement("theme")) {
+        const char* name = t->Attribute("name");
+        const char* p = t->Attribute("path");
+        if (first && p) path = p;
+        first = false;
+        if (name && registryName == name) {
+            path = p ? p : "";
+            break;
+        }
+    }
+    return path;
+}
+
+bool LoadLauncherConfig(const CArchiveHelperRar& store, LauncherConfig& config, CLanguages& languages) {
+    if (!ParseEntry(store, "config.xml", *config.doc, &config.crc)) return false;
+    const XMLElement* common = config.root()->FirstChildElement("common");
+    std::string regPath;
+    if (!common || !XmlText(common, "regPath/text()", regPath)) return false;
+    config.regPath = Utf8ToWide(regPath);
+    XmlBool(common, "log/logLauncher/@enable", config.logLauncher);
+    XmlBool(common, "log/logHTTP/@enable", config.logHTTP);
+    XmlBool(common, "multiRun/@value", config.multiRun);
+
+    const std::string themePath = ChooseThemePath(config.root(), RegistryThemeName(config.regPath));
+    if (themePath.empty()) return false;
+    config.themeFolder = themePath + "\\";
+
+    if (!languages.Load(config.root(), store)) return false;
+    return ParseEntry(store, config.themeFolder + "config.xml", *config.themeDoc, nullptr);
+}
+
+InitSettings ReadInitSettings(const XMLElement* root, bool automaticGiven, unsigned osMajor, unsigned osMinor) {
+    InitSettings s;
+    const XMLElement* common = root ? root->FirstChildElement("common") : nullptr;
+    s.windowClassName = Required(root, "launch/WindowClassName/text()", "Unable to load window class name");
+    s.shortName = Required(common, "shortName/text()", "Unable to load short clone name");
+    s.fullName = Required(common, "fullName/text()", "Unable to load full clone name");
+    XmlText(common, "iconName/text()", s.iconName);
+    XmlText(common, "urlLicense/text()", s.urlLicense);
+    const XMLElement* launch = root ? root->FirstChildElement("launch") : nullptr;
+    if (!launch) throw CLauncherError{"config/launch"};
+    if (!XmlText(launch, "Process/text()", s.process) || s.process.empty())
+        throw CLauncherError{"Unable load client file name"};
+    XmlText(launch, "ProcessArgs/text()", s.processArgs);
+    XmlBool(common, "skipIconsPage/@value", s.skipIconsPage);
+    s.automaticInstall = automaticGiven;
+    if (!automaticGiven) {
+        XmlBool(common, "automaticInstallMode/@enable", s.automaticInstall);
+        XmlText(common, "automaticInstallMode/@promoURL", s.promoUrl);
+    }
+    XmlBool(common, "silentDownload/@value", s.silentDownload);
+    XmlBool(common, "progressFromZero/@value", s.progressFromZero);
+    XmlBool(common, "iconCreateDesctop/@value", s.iconDesktop);
+    if (!s.automaticInstall && osMajor > 5 && osMinor > 1) s.iconDesktop = false;
+    XmlBool(common, "iconCreatePrograms/@value", s.iconPrograms);
+    s.iconProgramsFolder = s.automaticInstall;
+    XmlBool(common, "iconCreateProgramsFolder/@value", s.iconProgramsFolder);
+    XmlText(common, "urlUpdate/text()", s.urlUpdate);
+    return s;
+}
+
+ThemeSettings ReadThemeSettings(const XMLElement* themeRoot) {
+    const XMLElement* common = themeRoot ? themeRoot->FirstChildElement("common") : nullptr;
+    if (!common) throw CLauncherError{"theme: config/common"};
+    ThemeSettings t;
+    XmlBool(common, "backNextArrowsInText/@value", t.backNextArrowsInText);
+    XmlBool(common, "pageNumeration/@value", t.pageNumeration);
+    XmlBool(common, "singlePageMode/@value", t.singlePageMode);
+    XmlInt(common, "MBLineLength/@value", t.mbLineLength);
+    return t;
+}
+
+std::wstring DebugModeKey(const std::wstring& regPath) {
+    const size_t slash = regPath.rfind(L'\\');
+    if (slash == std::wstring::npos || slash < 2) return regPath;
+    return regPath.substr(0, slash);
+}
+
+bool ReadDebugMode(const std::wstring& regPath) {
+    CRegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, DebugModeKey(regPath), KEY_READ) != ERROR_SUCCESS) return false;
+    DWORD value = 0, type = 0, size = sizeof value;
+    if (RegQueryValueExW(key.Get(), L"OstrelDebugMode", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return false;
+    return (value & 0xFF) != 0;
+}
