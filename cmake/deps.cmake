@@ -1,11 +1,21 @@
 # Imported targets for the mingw static libraries built by
 # scripts/build-deps.sh. LAUNCHER_DEPS_FILE names the deps.cmake it wrote.
-set(LAUNCHER_DEPS_FILE "$ENV{HOME}/.cache/launcher-deps/${CMAKE_SYSTEM_PROCESSOR}/deps.cmake"
+if(DEFINED ENV{LAUNCHER_DEPS_CACHE})
+  set(_deps_cache "$ENV{LAUNCHER_DEPS_CACHE}")
+else()
+  set(_deps_cache "$ENV{HOME}/.cache/launcher-deps")
+endif()
+set(LAUNCHER_DEPS_FILE "${_deps_cache}/${CMAKE_SYSTEM_PROCESSOR}/deps.cmake"
     CACHE FILEPATH "deps.cmake written by scripts/build-deps.sh")
 if(NOT EXISTS "${LAUNCHER_DEPS_FILE}")
   message(FATAL_ERROR "${LAUNCHER_DEPS_FILE} is missing: run scripts/bootstrap.sh")
 endif()
 include(${LAUNCHER_DEPS_FILE})
+foreach(_dep OPENSSL LIBPNG TINYXML2 LIBARCHIVE)
+  if(NOT IS_DIRECTORY "${LAUNCHER_DEP_${_dep}}")
+    message(FATAL_ERROR "${LAUNCHER_DEPS_FILE} names no ${_dep} build: run scripts/bootstrap.sh")
+  endif()
+endforeach()
 
 set(_mingw_root /usr/${MINGW_TRIPLE})
 
