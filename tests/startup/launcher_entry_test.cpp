@@ -4,6 +4,7 @@
 #include "startup/module.h"
 #include "startup/module_resources.h"
 #include "startup/resource_slots.h"
+#include "update/rar29_writer.h"
 
 #include <algorithm>
 
@@ -54,6 +55,35 @@ TEST_F(LauncherEntry, PlainStartLogsTheBannerAndShowsTheInitError) {
     const std::string last = "Launcher finished\r\n";
     ASSERT_GE(log.size(), last.size());
     EXPECT_EQ(last, log.substr(log.size() - last.size()));
+}
+
+namespace {
+// Replaces the embedded package of an executable file.
+bool ReplacePackage(const std::wstring& exe, const std::string& bytes) {
+    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
+    if (!update) return false;
+    const bool ok = UpdateResourceW(update, L"ZIP", MAKEINTRESOURCEW(130), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                    const_cast<char*>(bytes.data()), DWORD(bytes.size()));
+    return EndUpdateResourceW(update, !ok) && ok;
+}
+}  // namespace
+
+// A package that is not an archive, a truncated one, or one whose
+// config.xml does not parse ends in the preinit box without a log.
+TEST_F(LauncherEntry, DamagedPackageFailsPreinit) {
+    const std::string packages[] = {"definitely not an archive", std::string("Rar!\x1a\x07\x00\x01", 8),
+                                    WriteRar29({{"config.xml", "<config><common><regPath>x", false}})};
+    for (const std::string& package : packages) {
+        ASSERT_TRUE(ReplacePackage(exe_, package));
+        CChildProcess p;
+        ASSERT_TRUE(p.Start(exe_, L"", dir()));
+        const FoundWindow box = WaitForProcessWindow(p.id(), 20000);
+        ASSERT_NE(nullptr, box.hwnd) << "no error box appeared";
+        EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"g_pSystem->preinit"));
+        PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0, p.Wait(20000));
+        EXPECT_FALSE(AnyLogFile());
+    }
 }
 
 TEST_F(LauncherEntry, ChecksumRoleWritesTheSlotNeutralChecksum) {

@@ -4,9 +4,14 @@
 
 #include "commands.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -48,8 +53,9 @@ int Usage(const std::string& command) {
     return 2;
 }
 
-int main(int argc, char** argv) {
-    std::setlocale(LC_CTYPE, "");
+namespace {
+
+int Main(int argc, char** argv) {
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         PrintHelp();
         return argc < 2 ? 2 : 0;
@@ -66,3 +72,26 @@ int main(int argc, char** argv) {
     }
     return Fail("unknown command '" + name + "' (see launcher-tool --help)");
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Arguments arrive as UTF-16; the commands work on UTF-8 paths and values.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> utf8;
+    for (int i = 0; i < argc; ++i) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string s(size_t(n > 0 ? n - 1 : 0), '\0');
+        if (n > 1) WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, &s[0], n, nullptr, nullptr);
+        utf8.push_back(s);
+    }
+    std::vector<char*> args;
+    for (std::string& s : utf8) args.push_back(&s[0]);
+    return Main(argc, args.data());
+}
+#else
+int main(int argc, char** argv) {
+    std::setlocale(LC_CTYPE, "");
+    return Main(argc, argv);
+}
+#endif
