@@ -27,4 +27,8 @@ wait $launcher
 code=$?
 echo "== Launcher.exe ended with exit code $code"
 [ -f "$demo/screen.bmp" ] && echo "== picture of the window: $demo/screen.bmp"
-ls "$demo"
+for log in "$demo"/*.log; do
+  [ -f "$log" ] || continue
+  echo "== launcher log ${log#$demo/}"
+  tr -d '\r' <"$log"
+done

@@ -106,6 +106,10 @@ InitSettings ReadInitSettings(const XMLElement* root, bool automaticGiven, unsig
     return s;
 }
 
+std::string ChooseUpdatePath(const std::string& slotValue, const InitSettings& settings) {
+    return slotValue.empty() ? settings.urlUpdate : slotValue;
+}
+
 ThemeSettings ReadThemeSettings(const XMLElement* themeRoot) {
     const XMLElement* common = themeRoot ? themeRoot->FirstChildElement("common") : nullptr;
     if (!common) throw CLauncherError{"theme: config/common"};

@@ -62,6 +62,9 @@ struct InitSettings {
 InitSettings ReadInitSettings(const tinyxml2::XMLElement* root, bool automaticGiven, unsigned osMajor,
                               unsigned osMinor);
 
+// The update path: the UPDATE_PATH slot when set, else common/urlUpdate.
+std::string ChooseUpdatePath(const std::string& slotValue, const InitSettings& settings);
+
 struct ThemeSettings {
     bool backNextArrowsInText = true;
     bool pageNumeration = true;

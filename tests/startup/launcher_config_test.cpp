@@ -138,6 +138,13 @@ TEST(ConfigKeys, InitKeysDefaultsAndRequiredTexts) {
                      "<launch><Process></Process><WindowClassName>w</WindowClassName></launch></config>"));
 }
 
+TEST(ConfigKeys, UpdatePathComesFromTheSlotWhenSet) {
+    InitSettings s;
+    s.urlUpdate = "/game-clients/win32/velomar/updates.velomar/";
+    EXPECT_EQ("/game-clients/win32/velomar/updates.velomar/", ChooseUpdatePath("", s));
+    EXPECT_EQ("/branded/updates/", ChooseUpdatePath("/branded/updates/", s));
+}
+
 TEST(ConfigKeys, ThemeKeysAndDebugModeKey) {
     tinyxml2::XMLDocument doc;
     doc.Parse("<theme><common><singlePageMode value=\"true\"/><MBLineLength value=\"0x30\"/></common></theme>");
