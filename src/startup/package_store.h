@@ -19,6 +19,7 @@ public:
     // Entries "...\fonts\<name>.ttf", as UTF-16 names, in name order.
     std::vector<std::wstring> ListFontEntries() const;
     bool Empty() const { return entries_.empty(); }
+    const std::map<std::string, std::string>& entries() const { return entries_; }
 
     static std::string NormaliseName(const std::string& name);
 

@@ -3,6 +3,7 @@
 
 #include "startup/module.h"
 #include "startup/module_resources.h"
+#include "startup/package_store.h"
 #include "startup/resource_slots.h"
 #include "update/rar29_writer.h"
 
@@ -84,6 +85,42 @@ TEST_F(LauncherEntry, DamagedPackageFailsPreinit) {
         EXPECT_EQ(0, p.Wait(20000));
         EXPECT_FALSE(AnyLogFile());
     }
+}
+
+// The shipped package with config.xml switching the launcher log off.
+TEST_F(LauncherEntry, DisabledLauncherLogCreatesNoFileAndMovesNothing) {
+    HMODULE module = LoadLibraryExW(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(130), L"ZIP");
+    ASSERT_NE(nullptr, res);
+    CArchiveHelperRar shipped;
+    ASSERT_TRUE(shipped.OpenPackage(LockResource(LoadResource(module, res)), SizeofResource(module, res)));
+    FreeLibrary(module);
+    std::vector<RarEntry> entries;
+    for (const auto& [name, data] : shipped.entries()) entries.push_back({name, data, false});
+    for (RarEntry& e : entries) {
+        if (e.name != "config.xml") continue;
+        const std::string on = "<logLauncher enable=\"true\"/>";
+        const size_t at = e.data.find(on);
+        ASSERT_NE(std::string::npos, at);
+        e.data.replace(at, on.size(), "<logLauncher enable=\"false\"/>");
+    }
+    ASSERT_TRUE(ReplacePackage(exe_, WriteRar29(entries)));
+    ASSERT_TRUE(CreateDirectoryW(path(L"logs").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(path(L"logs\\20240101_000000.x").c_str(), nullptr));
+    WriteFileBytes(path(L"old.log"), "earlier run");
+
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"", dir()));
+    const FoundWindow box = WaitForProcessWindow(p.id(), 20000);
+    ASSERT_NE(nullptr, box.hwnd);
+    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"pLogic->init"));
+    PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, p.Wait(20000));
+    EXPECT_EQ("earlier run", ReadFileBytes(path(L"old.log")));
+    EXPECT_FALSE(PathExists(path(L"logs\\20240101_000000.x\\x.old.log")));
+    DeleteFileW(path(L"old.log").c_str());
+    EXPECT_FALSE(AnyLogFile());
 }
 
 TEST_F(LauncherEntry, ChecksumRoleWritesTheSlotNeutralChecksum) {
