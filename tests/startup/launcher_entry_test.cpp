@@ -123,6 +123,23 @@ TEST_F(LauncherEntry, DisabledLauncherLogCreatesNoFileAndMovesNothing) {
     EXPECT_FALSE(AnyLogFile());
 }
 
+// Another uninstaller holds the uninstall mutex: this one leaves quietly.
+TEST_F(LauncherEntry, SecondUninstallerEndsWithoutAWindow) {
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, "Global\\{420B48D2-AC21-4ec6-8295-BB0C8D8BD72C}");
+    ASSERT_NE(nullptr, mutex);
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"/uninstall \"C:\\Desktop\\TL.lnk\"", dir()));
+    const long code = p.Wait(20000);
+    const bool windowShown = !ProcessWindows(p.id()).empty();
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    EXPECT_EQ(0, code);
+    EXPECT_FALSE(windowShown);
+    const std::string log = ReadFileBytes(OnlyLogFile());
+    EXPECT_NE(std::string::npos, log.find("g_rc = CLogic::rcUninstall\r\n"));
+    EXPECT_NE(std::string::npos, log.find("other launcher instance detected, exiting\r\nLauncher finished\r\n"));
+}
+
 TEST_F(LauncherEntry, ChecksumRoleWritesTheSlotNeutralChecksum) {
     CChildProcess p;
     ASSERT_TRUE(p.Start(exe_, L"/crc", dir()));
