@@ -1,4 +1,6 @@
+#include "common/temp_folder.h"
 #include "startup/package_store.h"
+#include "startup/text.h"
 #include "update/rar29_writer.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +49,18 @@ TEST(PackageStore, DamagedPackagesLeaveTheStoreEmpty) {
     EXPECT_FALSE(store.OpenPackage(bytes.data(), bytes.size() / 2));  // truncated
     EXPECT_TRUE(store.Empty());
     EXPECT_FALSE(store.OpenPackage(nullptr, 0));
+}
+
+TEST(PackageStore, ReadsCompressedRar5Packages) {
+    const std::string bytes = ReadFileBytes(Utf8ToWide(LAUNCHER_TEST_RAR5));
+    ASSERT_FALSE(bytes.empty());
+    CArchiveHelperRar store;
+    ASSERT_TRUE(store.OpenPackage(bytes.data(), bytes.size()));
+    std::string config, theme;
+    ASSERT_TRUE(store.ExtractFile("config.xml", config));
+    ASSERT_TRUE(store.ExtractFile("theme_kx\\config.xml", theme));
+    EXPECT_EQ(ReadFileBytes(Utf8ToWide(std::string(LAUNCHER_SOURCE_DIR) + "/assets/package/config.xml")), config);
+    EXPECT_EQ(2u, store.entries().size());  // the folder entry is not stored
 }
 
 TEST(PackageStore, NameNormalisation) {
