@@ -138,6 +138,21 @@ TEST(ConfigKeys, InitKeysDefaultsAndRequiredTexts) {
                      "<launch><Process></Process><WindowClassName>w</WindowClassName></launch></config>"));
 }
 
+TEST_F(ConfigLoading, DebugModeIsTheLowByteOfTheParentKeyValue) {
+    const std::wstring regPath = L"Software\\LauncherTests\\TL";
+    EXPECT_FALSE(ReadDebugMode(regPath));
+    CRegistryKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, L"Software\\LauncherTests"));
+    DWORD value = 0x100;  // low byte zero
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"OstrelDebugMode", 0, REG_DWORD,
+                                            reinterpret_cast<const BYTE*>(&value), sizeof value));
+    EXPECT_FALSE(ReadDebugMode(regPath));
+    value = 0x101;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"OstrelDebugMode", 0, REG_DWORD,
+                                            reinterpret_cast<const BYTE*>(&value), sizeof value));
+    EXPECT_TRUE(ReadDebugMode(regPath));
+}
+
 TEST(ConfigKeys, UpdatePathComesFromTheSlotWhenSet) {
     InitSettings s;
     s.urlUpdate = "/game-clients/win32/velomar/updates.velomar/";
