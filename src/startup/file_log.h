@@ -42,8 +42,5 @@ protected:
     std::string folderA_;
     std::string path_;
     uint8_t flushEachRecord_ = 1;
-    char headingFill_ = '=';
-    uint32_t headingWidth_ = 90;
-    std::string headingLine_ = " " + std::string(90, '=');
     uint32_t maxBlock_ = 0;
 };
