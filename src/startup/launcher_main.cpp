@@ -9,6 +9,7 @@
 #include "startup/log_files.h"
 #include "startup/log_impl.h"
 #include "startup/module.h"
+#include "startup/text.h"
 #include "system/os_version.h"
 #include "update/crc_list.h"
 
@@ -55,7 +56,7 @@ void RunAssistantRole(const std::wstring& tail) {
 
 void ShowError(const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
-    LogLine(L"Installer Error: " + std::wstring(text.begin(), text.end()));
+    LogLine(L"Installer Error: " + AnsiToWide(text));
 }
 
 }  // namespace
