@@ -1,0 +1,158 @@
+#include "stand_in_wizard.h"
+
+#include "gui/control_ids.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"LauncherWizardStandIn";
+constexpr UINT kFirstPrivateMessage = 0x914, kLastPrivateMessage = 0xB08;
+
+void CollectFuncs(const tinyxml2::XMLElement* e, std::vector<int>& ids) {
+    for (; e; e = e->NextSiblingElement()) {
+        if (const char* func = e->Attribute("func"))
+            if (const int id = ControlIdForFunc(func)) ids.push_back(id);
+        CollectFuncs(e->FirstChildElement(), ids);
+    }
+}
+
+bool IsButton(const char* func) {
+    const std::string f = func;
+    return f.find("button") != std::string::npos || f.rfind("mbox_", 0) == 0 || f == "close" ||
+           f == "next" || f == "back" || f == "agree" || f == "disagree" || f == "launch" ||
+           f == "uninstall" || f.rfind("cancel", 0) == 0;
+}
+
+}  // namespace
+
+CStandInWizard::~CStandInWizard() { Destroy(); }
+
+bool CStandInWizard::Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance) {
+    if (hwnd_) return false;
+    owner_ = owner;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &CStandInWizard::WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    hwnd_ = CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480,
+                            nullptr, nullptr, instance, this);
+    if (!hwnd_) return false;
+
+    std::vector<int> ids;
+    CollectFuncs(theme.RootElement(), ids);
+    int row = 0;
+    for (int id : ids) {
+        if (controls_.count(id)) continue;
+        const char* func = ControlFuncForId(id);
+        const bool button = IsButton(func);
+        HWND child = CreateWindowExW(0, button ? L"BUTTON" : L"STATIC", L"", WS_CHILD | WS_VISIBLE, 8 + (row % 3) * 210,
+                                     8 + (row / 3) * 22, 200, 20, hwnd_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        if (!child) return false;
+        controls_[id] = child;
+        ++row;
+    }
+    return true;
+}
+
+void CStandInWizard::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+    controls_.clear();
+}
+
+LRESULT CALLBACK CStandInWizard::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<CStandInWizard*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self) return self->Handle(hwnd, message, w, l);
+    return DefWindowProcW(hwnd, message, w, l);
+}
+
+LRESULT CStandInWizard::Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    if (owner_ && hwnd == hwnd_) {
+        if ((message >= kFirstPrivateMessage && message <= kLastPrivateMessage) || message == WM_COPYDATA)
+            return owner_->OnUserMessage(message, w, l);
+        if (message == WM_TIMER) {
+            owner_->OnTimer(w);
+            return 0;
+        }
+        if (message == WM_COMMAND && HIWORD(w) == BN_CLICKED && controls_.count(LOWORD(w))) {
+            owner_->OnControl(LOWORD(w));
+            return 0;
+        }
+    }
+    const LRESULT result = DefWindowProcW(hwnd, message, w, l);
+    if (message == WM_NCDESTROY && hwnd == hwnd_) hwnd_ = nullptr;
+    return result;
+}
+
+void CStandInWizard::ShowPage(int page, int flowKind) {
+    page_ = page;
+    pages_.emplace_back(page, flowKind);
+}
+
+int CStandInWizard::FindControl(const std::string& func) const {
+    const int id = ControlIdForFunc(func);
+    return HasControl(id) ? id : 0;
+}
+
+void CStandInWizard::SetText(int id, const std::wstring& text) {
+    const auto it = controls_.find(id);
+    if (it != controls_.end()) SetWindowTextW(it->second, text.c_str());
+}
+
+std::wstring CStandInWizard::Text(int id) const {
+    const auto it = controls_.find(id);
+    if (it == controls_.end()) return {};
+    std::wstring text(size_t(GetWindowTextLengthW(it->second)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(it->second, &text[0], int(text.size()))));
+    return text;
+}
+
+void CStandInWizard::ShowControl(int id, bool visible) {
+    const auto it = controls_.find(id);
+    if (it != controls_.end()) ShowWindow(it->second, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool CStandInWizard::IsControlVisible(int id) const {
+    const auto it = controls_.find(id);
+    return it != controls_.end() && (GetWindowLongW(it->second, GWL_STYLE) & WS_VISIBLE);
+}
+
+void CStandInWizard::EnableControl(int id, bool enabled) {
+    const auto it = controls_.find(id);
+    if (it != controls_.end()) EnableWindow(it->second, enabled);
+}
+
+void CStandInWizard::SetProgress(int id, int value) {
+    if (!HasControl(id)) return;
+    progress_[id] = value;
+    SetText(id, std::to_wstring(value) + L"%");
+}
+
+int CStandInWizard::Progress(int id) const {
+    const auto it = progress_.find(id);
+    return it == progress_.end() ? -1 : it->second;
+}
+
+void CStandInWizard::ShowMessage(int action, const std::wstring& text, unsigned buttons) {
+    messages_.push_back({action, text, buttons});
+    SetText(ControlIdForFunc("mblistbox"), text);
+    const struct { unsigned flag; const char* func; } kButtons[] = {
+        {mbbOk, "mbox_ok"}, {mbbYes, "mbox_yes"}, {mbbNo, "mbox_no"}, {mbbRetry, "mbox_retry"},
+        {mbbCancel, "mbox_cancel"}};
+    for (const auto& b : kButtons) ShowControl(ControlIdForFunc(b.func), (buttons & b.flag) != 0);
+}
+
+void CStandInWizard::SetTitle(const std::wstring& title) { SetWindowTextW(hwnd_, title.c_str()); }
+
+std::wstring CStandInWizard::Title() const {
+    std::wstring text(size_t(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(hwnd_, &text[0], int(text.size()))));
+    return text;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// A plain Win32 window standing in for the skinned wizard: one real
+// top-level window with a child window per theme control (every element of
+// the theme document that carries a known `func`), simple native drawing,
+// timers and the private messages forwarded to the owner. It records what
+// it was asked, so flows can be checked by the pages and texts they produce.
+// UI thread only.
+
+#include "logic/wizard.h"
+
+#include <tinyxml2.h>
+
+#include <map>
+#include <vector>
+
+class CStandInWizard : public IWizard {
+public:
+    struct Message {
+        int action;
+        std::wstring text;
+        unsigned buttons;
+    };
+
+    CStandInWizard() = default;
+    CStandInWizard(const CStandInWizard&) = delete;
+    CStandInWizard& operator=(const CStandInWizard&) = delete;
+    ~CStandInWizard() override;
+
+    // Creates the (hidden) window and the theme's controls.
+    bool Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance);
+    void Destroy();
+
+    HWND Window() const override { return hwnd_; }
+    void ShowPage(int page, int flowKind) override;
+    int CurrentPage() const override { return page_; }
+    int FindControl(const std::string& func) const override;
+    bool HasControl(int id) const override { return controls_.count(id) != 0; }
+    void SetText(int id, const std::wstring& text) override;
+    std::wstring Text(int id) const override;
+    void ShowControl(int id, bool visible) override;
+    bool IsControlVisible(int id) const override;
+    void EnableControl(int id, bool enabled) override;
+    void SetProgress(int id, int value) override;
+    void ShowMessage(int action, const std::wstring& text, unsigned buttons) override;
+    void SetTitle(const std::wstring& title) override;
+
+    // What was asked, for tests and diagnostics.
+    const std::vector<std::pair<int, int>>& pages() const { return pages_; }
+    const std::vector<Message>& messages() const { return messages_; }
+    int Progress(int id) const;
+    std::wstring Title() const;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    LRESULT Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+
+    HWND hwnd_ = nullptr;
+    IWizardOwner* owner_ = nullptr;
+    std::map<int, HWND> controls_;
+    std::map<int, int> progress_;
+    int page_ = 0;
+    std::vector<std::pair<int, int>> pages_;
+    std::vector<Message> messages_;
+};

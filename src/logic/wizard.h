@@ -1,0 +1,54 @@
+#pragma once
+// The boundary between the logic object and the wizard window: everything
+// CLogic asks of the window goes through IWizard, and everything the window
+// reports goes to IWizardOwner. The skinned layered window implements
+// IWizard; until it exists a plain Win32 stand-in does. Both live on the
+// UI thread and are called only there.
+
+#include <windows.h>
+
+#include <string>
+
+// Messages the window hands to the logic object.
+class IWizardOwner {
+public:
+    virtual ~IWizardOwner() = default;
+    // Private messages 0x914 ... 0xB08 and WM_COPYDATA.
+    virtual LRESULT OnUserMessage(UINT message, WPARAM w, LPARAM l) = 0;
+    virtual void OnTimer(UINT_PTR id) = 0;
+    // A control (by identifier) was activated.
+    virtual void OnControl(int id) = 0;
+};
+
+class IWizard {
+public:
+    virtual ~IWizard() = default;
+
+    virtual HWND Window() const = 0;
+    // Shows page `page` arranged for the flow kind (0 installation, 1 update
+    // or long name, 2 uninstaller).
+    virtual void ShowPage(int page, int flowKind) = 0;
+    virtual int CurrentPage() const = 0;
+    // The identifier of the control the theme names `func`, or 0.
+    virtual int FindControl(const std::string& func) const = 0;
+    virtual bool HasControl(int id) const = 0;
+    virtual void SetText(int id, const std::wstring& text) = 0;
+    virtual std::wstring Text(int id) const = 0;
+    virtual void ShowControl(int id, bool visible) = 0;
+    virtual bool IsControlVisible(int id) const = 0;
+    virtual void EnableControl(int id, bool enabled) = 0;
+    virtual void SetProgress(int id, int value) = 0;
+    // The message page: `action` decides what its buttons do; `buttons`
+    // says which of the mbox_* buttons show.
+    virtual void ShowMessage(int action, const std::wstring& text, unsigned buttons) = 0;
+    virtual void SetTitle(const std::wstring& title) = 0;
+};
+
+// Buttons of the message page.
+enum EMessageButtons : unsigned {
+    mbbOk = 0x1,
+    mbbYes = 0x2,
+    mbbNo = 0x4,
+    mbbRetry = 0x8,
+    mbbCancel = 0x10,
+};
