@@ -81,6 +81,10 @@ LRESULT CStandInWizard::Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
             owner_->OnTimer(w);
             return 0;
         }
+        if (message == WM_CLOSE) {  // the title bar's close acts as the theme's close button
+            owner_->OnControl(ControlIdForFunc("close"));
+            return 0;
+        }
         if (message == WM_COMMAND && HIWORD(w) == BN_CLICKED && controls_.count(LOWORD(w))) {
             owner_->OnControl(LOWORD(w));
             return 0;
@@ -140,8 +144,17 @@ int CStandInWizard::Progress(int id) const {
     return it == progress_.end() ? -1 : it->second;
 }
 
-void CStandInWizard::ShowMessage(int action, const std::wstring& text, unsigned buttons) {
-    messages_.push_back({action, text, buttons});
+void CStandInWizard::SetChecked(int id, bool checked) {
+    if (HasControl(id)) checked_[id] = checked;
+}
+
+bool CStandInWizard::IsChecked(int id) const {
+    const auto it = checked_.find(id);
+    return it != checked_.end() && it->second;
+}
+
+void CStandInWizard::ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) {
+    messages_.push_back({action, text, buttons, showIcon});
     SetText(ControlIdForFunc("mblistbox"), text);
     const struct { unsigned flag; const char* func; } kButtons[] = {
         {mbbOk, "mbox_ok"}, {mbbYes, "mbox_yes"}, {mbbNo, "mbox_no"}, {mbbRetry, "mbox_retry"},

@@ -19,6 +19,7 @@ public:
         int action;
         std::wstring text;
         unsigned buttons;
+        bool showIcon;
     };
 
     CStandInWizard() = default;
@@ -41,7 +42,9 @@ public:
     bool IsControlVisible(int id) const override;
     void EnableControl(int id, bool enabled) override;
     void SetProgress(int id, int value) override;
-    void ShowMessage(int action, const std::wstring& text, unsigned buttons) override;
+    void SetChecked(int id, bool checked) override;
+    bool IsChecked(int id) const override;
+    void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) override;
     void SetTitle(const std::wstring& title) override;
 
     // What was asked, for tests and diagnostics.
@@ -58,6 +61,7 @@ private:
     IWizardOwner* owner_ = nullptr;
     std::map<int, HWND> controls_;
     std::map<int, int> progress_;
+    std::map<int, bool> checked_;
     int page_ = 0;
     std::vector<std::pair<int, int>> pages_;
     std::vector<Message> messages_;

@@ -38,9 +38,11 @@ public:
     virtual bool IsControlVisible(int id) const = 0;
     virtual void EnableControl(int id, bool enabled) = 0;
     virtual void SetProgress(int id, int value) = 0;
+    virtual void SetChecked(int id, bool checked) = 0;
+    virtual bool IsChecked(int id) const = 0;
     // The message page: `action` decides what its buttons do; `buttons`
-    // says which of the mbox_* buttons show.
-    virtual void ShowMessage(int action, const std::wstring& text, unsigned buttons) = 0;
+    // says which of the mbox_* buttons show; `showIcon` the error picture.
+    virtual void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) = 0;
     virtual void SetTitle(const std::wstring& title) = 0;
 };
 

@@ -81,3 +81,28 @@ FoundWindow WaitForProcessWindow(DWORD pid, DWORD ms) {
     } while (GetTickCount64() < end);
     return {};
 }
+
+namespace {
+template <class Match>
+FoundWindow WaitFor(DWORD pid, DWORD ms, Match match) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    do {
+        for (const FoundWindow& w : ProcessWindows(pid))
+            if (match(w)) return w;
+        Sleep(50);
+    } while (GetTickCount64() < end);
+    return {};
+}
+}  // namespace
+
+FoundWindow WaitForProcessWindowTitle(DWORD pid, const std::wstring& title, DWORD ms) {
+    return WaitFor(pid, ms, [&](const FoundWindow& w) { return w.title == title; });
+}
+
+FoundWindow WaitForProcessWindowText(DWORD pid, const std::wstring& text, DWORD ms) {
+    return WaitFor(pid, ms, [&](const FoundWindow& w) {
+        for (const std::wstring& t : w.texts)
+            if (t == text) return true;
+        return false;
+    });
+}

@@ -31,5 +31,9 @@ struct FoundWindow {
 
 // Waits up to `ms` for a visible top-level window of process `pid`.
 FoundWindow WaitForProcessWindow(DWORD pid, DWORD ms);
+// Waits for a visible top-level window of `pid` with this title.
+FoundWindow WaitForProcessWindowTitle(DWORD pid, const std::wstring& title, DWORD ms);
+// Waits for a visible top-level window of `pid` one of whose controls shows `text`.
+FoundWindow WaitForProcessWindowText(DWORD pid, const std::wstring& text, DWORD ms);
 // All visible top-level windows of process `pid` right now.
 std::vector<FoundWindow> ProcessWindows(DWORD pid);

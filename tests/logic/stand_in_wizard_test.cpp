@@ -76,7 +76,7 @@ TEST_F(StandInWizard, RecordsTextsPagesProgressTitleAndMessages) {
     wizard.SetTitle(L"Launcher");
     EXPECT_EQ(L"Launcher", wizard.Title());
 
-    wizard.ShowMessage(3, L"Network error", mbbRetry);
+    wizard.ShowMessage(3, L"Network error", mbbRetry, true);
     ASSERT_EQ(1u, wizard.messages().size());
     EXPECT_EQ(3, wizard.messages()[0].action);
     EXPECT_EQ(L"Network error", wizard.Text(12399));

@@ -33,18 +33,16 @@ protected:
     std::wstring exe_;
 };
 
-// The flows are not built yet: the launcher gets through preinit, opens
-// its log and reports the failed init in the error box.
-TEST_F(LauncherEntry, PlainStartLogsTheBannerAndShowsTheInitError) {
+// A plain folder runs as an installation: the wizard shows, the network
+// cannot start yet (string 71), and closing the window ends the run.
+TEST_F(LauncherEntry, PlainFolderRunsTheInstallationWizard) {
     CChildProcess p;
     ASSERT_TRUE(p.Start(exe_, L"/skiptest", dir()));
-    const FoundWindow box = WaitForProcessWindow(p.id(), 20000);
-    ASSERT_NE(nullptr, box.hwnd) << "no error box appeared";
-    EXPECT_EQ(L"Installer Error", box.title);
-    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"pLogic->init"));
-    // The box blocks until the user closes it.
+    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Unable init net transport", 20000);
+    ASSERT_NE(nullptr, window.hwnd) << "the wizard did not show the network error";
+    EXPECT_EQ(L"Launcher", window.title);
     EXPECT_EQ(-1, p.Wait(300));
-    PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
+    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, p.Wait(20000));
 
     const std::string log = ReadFileBytes(OnlyLogFile());
@@ -52,10 +50,51 @@ TEST_F(LauncherEntry, PlainStartLogsTheBannerAndShowsTheInitError) {
     EXPECT_NE(std::string::npos, log.find("\r\nv1.0.0.1\r\n"));
     EXPECT_NE(std::string::npos, log.find("\nOS: Microsoft Windows"));
     EXPECT_NE(std::string::npos, log.find("Command line:\r\n/skiptest\r\nParse command line\r\ng_rc = CLogic::rcNone\r\n"));
-    EXPECT_NE(std::string::npos, log.find("Installer Error: pLogic->init\r\n"));
-    const std::string last = "Launcher finished\r\n";
+    EXPECT_NE(std::string::npos, log.find("Launcher run mode: rmInstall\r\n"));
+    EXPECT_NE(std::string::npos, log.find("pLogic->init() succeed\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Set dialog title: Launcher\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Msg cycle - start\r\nPostQuitMessage(0)\r\nMsg cycle - finish\r\n"));
+    EXPECT_NE(std::string::npos, log.find("\r\n--- Start Uninit ---\r\n"));
+    const std::string last = "pLogic->uninit() succeed\r\nLauncher finished\r\n";
     ASSERT_GE(log.size(), last.size());
     EXPECT_EQ(last, log.substr(log.size() - last.size()));
+}
+
+TEST_F(LauncherEntry, PortableFolderRunsAsUpdate) {
+    WriteFileBytes(path(L"guest.dat"), "");
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"", dir()));
+    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Unable init net transport", 20000);
+    ASSERT_NE(nullptr, window.hwnd);
+    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, p.Wait(20000));
+    EXPECT_NE(std::string::npos, ReadFileBytes(OnlyLogFile()).find("Launcher run mode:   Portable, rmUpdate\r\n"));
+}
+
+TEST_F(LauncherEntry, UninstallRunsTheUninstallerWithItsTitle) {
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"/uninstall \"C:\\Desktop\\TL.lnk\"", dir()));
+    const FoundWindow window = WaitForProcessWindowTitle(p.id(), L"Uninstaller", 20000);
+    ASSERT_NE(nullptr, window.hwnd);
+    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, p.Wait(20000));
+    const std::string log = ReadFileBytes(OnlyLogFile());
+    EXPECT_NE(std::string::npos, log.find("g_rc = CLogic::rcUninstall\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Launcher run mode: rmUninstaller\r\n"));
+}
+
+TEST_F(LauncherEntry, DownloadFromAnUnknownFolderFailsInit) {
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"/download 123 x", dir()));
+    const FoundWindow box = WaitForProcessWindowTitle(p.id(), L"Installer Error", 20000);
+    ASSERT_NE(nullptr, box.hwnd);
+    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"pLogic->init"));
+    PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, p.Wait(20000));
+    const std::string log = ReadFileBytes(OnlyLogFile());
+    EXPECT_NE(std::string::npos, log.find("Launcher run mode: rmUnknown\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Installer Error: pLogic->init\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Launcher finished\r\n"));
 }
 
 namespace {
@@ -112,10 +151,9 @@ TEST_F(LauncherEntry, DisabledLauncherLogCreatesNoFileAndMovesNothing) {
 
     CChildProcess p;
     ASSERT_TRUE(p.Start(exe_, L"", dir()));
-    const FoundWindow box = WaitForProcessWindow(p.id(), 20000);
-    ASSERT_NE(nullptr, box.hwnd);
-    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"pLogic->init"));
-    PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
+    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Unable init net transport", 20000);
+    ASSERT_NE(nullptr, window.hwnd);
+    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, p.Wait(20000));
     EXPECT_EQ("earlier run", ReadFileBytes(path(L"old.log")));
     EXPECT_FALSE(PathExists(path(L"logs\\20240101_000000.x\\x.old.log")));

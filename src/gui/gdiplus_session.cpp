@@ -1,0 +1,33 @@
+#include "gdiplus_session.h"
+
+#include <objidl.h>
+
+#include <algorithm>
+// GDI+'s headers use unqualified min and max and need objidl.h, which the
+// lean Windows headers leave out.
+using std::max;
+using std::min;
+#include <gdiplus.h>
+
+float g_uiScale = 1.0f;
+
+CGdiPlusSession::~CGdiPlusSession() {
+    if (token_) Gdiplus::GdiplusShutdown(token_);
+}
+
+bool CGdiPlusSession::Start() {
+    if (token_) return true;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) {
+        token_ = 0;
+        return false;
+    }
+    HDC screen = GetDC(nullptr);
+    {
+        Gdiplus::Graphics graphics(screen);
+        const float dpi = graphics.GetDpiX();
+        if (dpi > 0) g_uiScale = dpi / 96.0f;
+    }
+    ReleaseDC(nullptr, screen);
+    return true;
+}
