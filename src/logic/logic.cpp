@@ -67,7 +67,7 @@ bool CLogic::IsRegistered(const std::wstring& folder) const {
 bool CLogic::init(ERunCode runCode, const std::wstring& argument) {
     if (!MakeDpiAware()) return false;
     if (!gdiplus_.Start()) return false;
-    if (!wizard_.Create(*config_.themeDoc, this, ModuleInstance() ? ModuleInstance() : GetModuleHandleW(nullptr)) ||
+    if (!wizard_.Create(*config_.themeDoc, this, GetModuleHandleW(nullptr)) ||
         !wizard_.FindControl("language"))
         return false;
 

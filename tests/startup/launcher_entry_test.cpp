@@ -126,9 +126,10 @@ TEST_F(LauncherEntry, DamagedPackageFailsPreinit) {
     }
 }
 
-// The shipped package with config.xml switching the launcher log off.
-TEST_F(LauncherEntry, DisabledLauncherLogCreatesNoFileAndMovesNothing) {
-    HMODULE module = LoadLibraryExW(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+// Rebuilds an executable's embedded package with one entry's text edited.
+void EditPackageEntry(const std::wstring& exe, const std::string& entry, const std::string& from,
+                      const std::string& to) {
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module);
     HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(130), L"ZIP");
     ASSERT_NE(nullptr, res);
@@ -137,14 +138,20 @@ TEST_F(LauncherEntry, DisabledLauncherLogCreatesNoFileAndMovesNothing) {
     FreeLibrary(module);
     std::vector<RarEntry> entries;
     for (const auto& [name, data] : shipped.entries()) entries.push_back({name, data, false});
+    bool edited = false;
     for (RarEntry& e : entries) {
-        if (e.name != "config.xml") continue;
-        const std::string on = "<logLauncher enable=\"true\"/>";
-        const size_t at = e.data.find(on);
-        ASSERT_NE(std::string::npos, at);
-        e.data.replace(at, on.size(), "<logLauncher enable=\"false\"/>");
+        const size_t at = e.name == entry ? e.data.find(from) : std::string::npos;
+        if (at == std::string::npos) continue;
+        e.data.replace(at, from.size(), to);
+        edited = true;
     }
-    ASSERT_TRUE(ReplacePackage(exe_, WriteRar29(entries)));
+    ASSERT_TRUE(edited) << entry << " holds no " << from;
+    ASSERT_TRUE(ReplacePackage(exe, WriteRar29(entries)));
+}
+
+// The shipped package with config.xml switching the launcher log off.
+TEST_F(LauncherEntry, DisabledLauncherLogCreatesNoFileAndMovesNothing) {
+    EditPackageEntry(exe_, "config.xml", "<logLauncher enable=\"true\"/>", "<logLauncher enable=\"false\"/>");
     ASSERT_TRUE(CreateDirectoryW(path(L"logs").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(path(L"logs\\20240101_000000.x").c_str(), nullptr));
     WriteFileBytes(path(L"old.log"), "earlier run");
@@ -176,6 +183,30 @@ TEST_F(LauncherEntry, SecondUninstallerEndsWithoutAWindow) {
     const std::string log = ReadFileBytes(OnlyLogFile());
     EXPECT_NE(std::string::npos, log.find("g_rc = CLogic::rcUninstall\r\n"));
     EXPECT_NE(std::string::npos, log.find("other launcher instance detected, exiting\r\nLauncher finished\r\n"));
+}
+
+TEST_F(LauncherEntry, ThemeWithoutARequiredControlFailsRun) {
+    EditPackageEntry(exe_, "theme_kx\\config.xml", "<CGuiButtonCtrl func=\"mbox_retry\"/>", "");
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"", dir()));
+    const FoundWindow box = WaitForProcessWindowTitle(p.id(), L"Installer Error", 20000);
+    ASSERT_NE(nullptr, box.hwnd);
+    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"Check skin controls failed"));
+    PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, p.Wait(20000));
+    EXPECT_NE(std::string::npos, ReadFileBytes(OnlyLogFile()).find("Installer Error: Check skin controls failed\r\n"));
+}
+
+TEST_F(LauncherEntry, SinglePageThemeNeedsNoTermsControl) {
+    EditPackageEntry(exe_, "theme_kx\\config.xml", "<CGuiListBox func=\"terms\"/>", "");
+    EditPackageEntry(exe_, "theme_kx\\config.xml", "<singlePageMode value=\"false\"/>",
+                     "<singlePageMode value=\"true\"/>");
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"", dir()));
+    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Unable init net transport", 20000);
+    ASSERT_NE(nullptr, window.hwnd);
+    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, p.Wait(20000));
 }
 
 TEST_F(LauncherEntry, ChecksumRoleWritesTheSlotNeutralChecksum) {

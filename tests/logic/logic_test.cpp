@@ -1,0 +1,118 @@
+// Drives the logic object in the test process through the wizard boundary,
+// with the configuration of the real built Launcher.exe.
+
+#include "common/process.h"
+#include "common/temp_folder.h"
+#include "gui/control_ids.h"
+#include "logic/logic.h"
+#include "startup/module.h"
+
+namespace {
+
+class LogicObject : public TempFolderTest {
+protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        module_ = LoadLibraryExW(BuiltLauncherPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, module_);
+        SetModuleInstance(module_);
+        ASSERT_TRUE(log_.Open(path(L"logic.log")));
+        log_.SetUtf8(true);
+        g_pLog = &log_;
+        logic_.setLog(&log_);
+        ASSERT_TRUE(logic_.preinit());
+    }
+    void TearDown() override {
+        g_pLog = nullptr;
+        log_.Close();
+        SetModuleInstance(nullptr);
+        FreeLibrary(module_);
+        TempFolderTest::TearDown();
+    }
+    std::string Log() {
+        log_.Close();
+        return ReadFileBytes(path(L"logic.log"));
+    }
+    int Id(const char* func) { return ControlIdForFunc(func); }
+
+    HMODULE module_ = nullptr;
+    CLogImplW log_;
+    CLogic logic_;
+};
+
+}  // namespace
+
+TEST_F(LogicObject, InitChoosesTheModeAndCreatesTheWindow) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    EXPECT_EQ(rmInstall, logic_.runMode());
+    EXPECT_EQ(0, logic_.flowKind());
+    EXPECT_TRUE(IsWindow(logic_.wizard().Window()));
+    EXPECT_NE(std::string::npos, Log().find("Launcher run mode: rmInstall\r\n"));
+}
+
+TEST_F(LogicObject, ProgressStagesShowTheirCaptionsOnPageEleven) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const struct { int stage; int string; bool cancel; } kStages[] = {
+        {1, 84, false}, {2, 85, true}, {3, 82, true}, {4, 73, true}, {5, 77, true}, {6, 88, true}, {7, 87, false},
+        {42, 85, true}};
+    for (const auto& s : kStages) {
+        logic_.SetProgressStage(s.stage);
+        EXPECT_EQ(GetString(s.string), logic_.wizard().Text(Id("firstpage_info"))) << s.stage;
+        EXPECT_EQ(GetString(s.string), logic_.wizard().Text(Id("headline_firstpage_info"))) << s.stage;
+        EXPECT_EQ(s.cancel, logic_.wizard().IsControlVisible(Id("cancel_firstpage"))) << s.stage;
+        EXPECT_EQ(11, logic_.wizard().CurrentPage());
+        EXPECT_EQ(0, logic_.wizard().pages().back().second);
+    }
+    // The captions follow the language.
+    ASSERT_TRUE(logic_.languages().Select(3));
+    logic_.SetProgressStage(4);
+    EXPECT_EQ(GetString(73), logic_.wizard().Text(Id("firstpage_info")));
+    EXPECT_NE(L"Checking for Updates", logic_.wizard().Text(Id("firstpage_info")));
+    ASSERT_TRUE(logic_.languages().Select(1));
+    logic_.SetProgressStage(4);
+    EXPECT_EQ(L"Checking for Updates", logic_.wizard().Text(Id("firstpage_info")));
+}
+
+TEST_F(LogicObject, UninstallerFlowKindAndPortableUpdate) {
+    ASSERT_TRUE(logic_.init(rcUninstallFrom, dir()));
+    EXPECT_EQ(rmUninstaller, logic_.runMode());
+    EXPECT_EQ(2, logic_.flowKind());
+}
+
+TEST_F(LogicObject, PrivateMessagesAreIgnoredOnceClosing) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const HWND window = logic_.wizard().Window();
+    SendMessageW(window, eWindowsMessage_CheckFinished, 0, 0);
+    logic_.Exit();
+    EXPECT_TRUE(logic_.closing());
+    SendMessageW(window, eWindowsMessage_CheckFinished, 0, 1);
+    SendMessageW(window, eWindowsMessage_Exit, 2, 0);
+    logic_.Exit();  // a second exit is harmless
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    const std::string log = Log();
+    const std::string handled = "eWindowsMessage_CheckFinished (not handled yet)\r\n";
+    const size_t first = log.find(handled);
+    ASSERT_NE(std::string::npos, first);
+    EXPECT_EQ(std::string::npos, log.find(handled, first + 1));
+    EXPECT_EQ(std::string::npos, log.find("eWindowsMessage_Exit\r\n"));
+}
+
+TEST_F(LogicObject, UninitWritesItsLinesInOrderAndDestroysTheWindow) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const HWND window = logic_.wizard().Window();
+    logic_.Exit();
+    logic_.uninit();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(L"", GetString(1));  // the language table is gone
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos,
+              log.find("\r\n--- Start Uninit ---\r\n\r\nStop checker & unpaker threads\r\n\r\n--- Uninit finished ---\r\n\r\n"));
+}
+
+TEST_F(LogicObject, UninitAfterAFailedInitIsHarmless) {
+    EXPECT_FALSE(logic_.init(rcDownload, L"123 x"));
+    logic_.uninit();
+    EXPECT_NE(std::string::npos, Log().find("--- Uninit finished ---"));
+}
