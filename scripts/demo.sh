@@ -22,7 +22,9 @@ echo "== running Launcher.exe in $demo"
 "$WINE_BIN" "$demo/Launcher.exe" >/dev/null 2>&1 &
 launcher=$!
 windows_path="Z:${demo//\//\\}\\screen.bmp"   # Wine maps / to drive Z:
-"$WINE_BIN" "$build/x86_64/bin/window_probe.exe" "Installer Error" 30000 "$windows_path" | tr -d '\r'
+# The wizard's window is titled by the configuration's taskbarCaption.
+"$WINE_BIN" "$build/x86_64/bin/window_probe.exe" "Launcher" 30000 "$windows_path" "Unable init net transport" |
+  tr -d '\r'
 wait $launcher
 code=$?
 echo "== Launcher.exe ended with exit code $code"

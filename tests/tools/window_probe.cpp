@@ -2,7 +2,9 @@
 // title, prints its title and the texts of its controls, optionally saves
 // a picture of it as a BMP file, and closes it with WM_CLOSE.
 //
-// usage: window_probe <title> <timeout-ms> [picture.bmp]
+// usage: window_probe <title> <timeout-ms> [picture.bmp [text]]
+// With a text, waits (within the same time limit) until one of the
+// window's controls shows it before reporting.
 // Exit code 0 when the window was found and closed, 1 otherwise.
 
 #include <windows.h>
@@ -39,6 +41,17 @@ BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
         return FALSE;
     }
     return TRUE;
+}
+
+struct TextSearch {
+    std::wstring text;
+    bool found = false;
+};
+
+BOOL CALLBACK FindChildText(HWND child, LPARAM param) {
+    auto* s = reinterpret_cast<TextSearch*>(param);
+    if (TextOf(child) == s->text) s->found = true;
+    return !s->found;
 }
 
 BOOL CALLBACK PrintChild(HWND child, LPARAM) {
@@ -84,7 +97,7 @@ bool SavePicture(HWND hwnd, const wchar_t* path) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: window_probe <title> <timeout-ms> [picture.bmp]\n");
+        std::fprintf(stderr, "usage: window_probe <title> <timeout-ms> [picture.bmp [text]]\n");
         return 2;
     }
     Search s{argv[1]};
@@ -96,6 +109,13 @@ int wmain(int argc, wchar_t** argv) {
     if (!s.found) {
         std::printf("no window titled \"%s\" appeared\n", Utf8(s.title).c_str());
         return 1;
+    }
+    if (argc > 4) {
+        TextSearch t{argv[4]};
+        while (!t.found && GetTickCount64() < end) {
+            EnumChildWindows(s.found, FindChildText, reinterpret_cast<LPARAM>(&t));
+            if (!t.found) Sleep(100);
+        }
     }
     std::printf("window: %s\n", Utf8(s.title).c_str());
     EnumChildWindows(s.found, PrintChild, 0);
