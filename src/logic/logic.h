@@ -84,12 +84,15 @@ public:
     int flowKind() const { return flowKind_; }
     bool closing() const { return closing_; }
     const CStandInWizard& wizard() const { return wizard_; }
+    CStandInWizard& wizard() { return wizard_; }
     const std::wstring& installFolder() const { return installFolder_; }
 
 private:
     void MainLoop();
     void CheckRequiredControls() const;
     void ShowError(int stringId);
+    // Percent of the assistant's or the uninstaller's work.
+    void ShowWorkProgress(int percent);
     std::wstring OwnFolder() const;
     bool IsRegistered(const std::wstring& folder) const;
     void ChooseInstallFolder();

@@ -4,6 +4,8 @@
 
 #include "gui/control_ids.h"
 
+#include <cwchar>
+
 namespace {
 
 const wchar_t* MessageName(UINT message) {
@@ -26,7 +28,22 @@ const wchar_t* MessageName(UINT message) {
     }
 }
 
+// The assistant reports its progress as work result 6.
+constexpr WPARAM kAssistantProgress = 6;
+
 }  // namespace
+
+void CLogic::ShowWorkProgress(int percent) {
+    // Only the installing page (9) and the single page show this progress.
+    if (!theme_.singlePageMode && wizard_.CurrentPage() != 9) return;
+    percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    const char* bar = theme_.singlePageMode ? "single_install_progress" : "progress_progress";
+    const char* label = theme_.singlePageMode ? "single_install_text_progress_info" : "progress_info";
+    wizard_.SetProgress(ControlIdForFunc(bar), percent);
+    wchar_t text[256];
+    swprintf(text, 256, GetString(17).c_str(), percent, L"%");
+    wizard_.SetText(ControlIdForFunc(label), text);
+}
 
 LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
     // Once the exit has begun, late worker results must not restart a flow.
@@ -38,6 +55,16 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
     case eWindowsMessage_Exit:
         LogLine(L"eWindowsMessage_Exit");
         Exit();
+        return 0;
+    case eWindowsMessage_LauncherAssistantWorkResult:
+        if (w == kAssistantProgress) {
+            ShowWorkProgress(int(l));
+            return 0;
+        }
+        HandleLaterMessage(MessageName(message), w, l);
+        return 0;
+    case eWindowsMessage_UninstallProgress:
+        ShowWorkProgress(int(l));
         return 0;
     case eWindowsMessage_Activate:
         ShowWindow(wizard_.Window(), SW_SHOW);

@@ -73,6 +73,22 @@ TEST_F(LogicObject, ProgressStagesShowTheirCaptionsOnPageEleven) {
     EXPECT_EQ(L"Checking for Updates", logic_.wizard().Text(Id("firstpage_info")));
 }
 
+TEST_F(LogicObject, WorkProgressShowsOnlyOnTheInstallingPage) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const HWND window = logic_.wizard().Window();
+    SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, 6, 40);
+    EXPECT_EQ(-1, logic_.wizard().Progress(Id("progress_progress")));  // progress page is 11, not 9
+    logic_.wizard().ShowPage(9, 0);
+    SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, 6, 40);
+    EXPECT_EQ(40, logic_.wizard().Progress(Id("progress_progress")));
+    SendMessageW(window, eWindowsMessage_UninstallProgress, 0, 250);
+    EXPECT_EQ(100, logic_.wizard().Progress(Id("progress_progress")));
+    ASSERT_TRUE(logic_.languages().Select(1));
+    SendMessageW(window, eWindowsMessage_UninstallProgress, 0, -5);
+    EXPECT_EQ(0, logic_.wizard().Progress(Id("progress_progress")));
+    EXPECT_EQ(L"0% completed...", logic_.wizard().Text(Id("progress_info")));
+}
+
 TEST_F(LogicObject, UninstallerFlowKindAndPortableUpdate) {
     ASSERT_TRUE(logic_.init(rcUninstallFrom, dir()));
     EXPECT_EQ(rmUninstaller, logic_.runMode());
