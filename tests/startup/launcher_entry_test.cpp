@@ -209,6 +209,18 @@ TEST_F(LauncherEntry, SinglePageThemeNeedsNoTermsControl) {
     EXPECT_EQ(0, p.Wait(20000));
 }
 
+TEST_F(LauncherEntry, TitleFallsBackToStringTwo) {
+    EditPackageEntry(exe_, "config.xml", "<taskbarCaption>Launcher</taskbarCaption>", "");
+    CChildProcess p;
+    ASSERT_TRUE(p.Start(exe_, L"", dir()));
+    // An installation run takes the LANGUAGE slot's "en".
+    const FoundWindow window = WaitForProcessWindowTitle(p.id(), L"Game Launcher", 20000);
+    ASSERT_NE(nullptr, window.hwnd);
+    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, p.Wait(20000));
+    EXPECT_NE(std::string::npos, ReadFileBytes(OnlyLogFile()).find("Set dialog title: Game Launcher\r\n"));
+}
+
 TEST_F(LauncherEntry, ChecksumRoleWritesTheSlotNeutralChecksum) {
     CChildProcess p;
     ASSERT_TRUE(p.Start(exe_, L"/crc", dir()));
