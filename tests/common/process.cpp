@@ -72,15 +72,6 @@ std::vector<FoundWindow> ProcessWindows(DWORD pid) {
     return s.found;
 }
 
-FoundWindow WaitForProcessWindow(DWORD pid, DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    do {
-        std::vector<FoundWindow> all = ProcessWindows(pid);
-        if (!all.empty()) return all.front();
-        Sleep(50);
-    } while (GetTickCount64() < end);
-    return {};
-}
 
 namespace {
 template <class Match>

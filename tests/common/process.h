@@ -29,8 +29,6 @@ struct FoundWindow {
     std::vector<std::wstring> texts;  // texts of its child controls
 };
 
-// Waits up to `ms` for a visible top-level window of process `pid`.
-FoundWindow WaitForProcessWindow(DWORD pid, DWORD ms);
 // Waits for a visible top-level window of `pid` with this title.
 FoundWindow WaitForProcessWindowTitle(DWORD pid, const std::wstring& title, DWORD ms);
 // Waits for a visible top-level window of `pid` one of whose controls shows `text`.

@@ -23,12 +23,26 @@ protected:
         FindClose(h);
         return path(d.cFileName);
     }
-    bool AnyLogFile() const {
-        WIN32_FIND_DATAW d;
-        HANDLE h = FindFirstFileW((dir() + L"\\*.log").c_str(), &d);
-        if (h == INVALID_HANDLE_VALUE) return false;
-        FindClose(h);
-        return true;
+    bool AnyLogFile() const { return !OnlyLogFile().empty(); }
+    // Runs the launcher until it shows a window whose title (or, with
+    // `byText`, one of whose controls) reads `wanted`, closes that window
+    // and expects the run to end with 0.
+    FoundWindow RunAndClose(const std::wstring& arguments, const std::wstring& wanted, bool byText) {
+        CChildProcess p;
+        EXPECT_TRUE(p.Start(exe_, arguments, dir()));
+        const FoundWindow w = byText ? WaitForProcessWindowText(p.id(), wanted, 20000)
+                                     : WaitForProcessWindowTitle(p.id(), wanted, 20000);
+        EXPECT_NE(nullptr, w.hwnd) << "no window showed " << std::string(wanted.begin(), wanted.end());
+        if (w.hwnd) PostMessageW(w.hwnd, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0, p.Wait(20000));
+        return w;
+    }
+    // The wizard as far as it gets today: the network message.
+    void RunWizard(const std::wstring& arguments = L"") {
+        RunAndClose(arguments, L"Unable init net transport", true);
+    }
+    static bool Shows(const FoundWindow& w, const std::wstring& text) {
+        return std::find(w.texts.begin(), w.texts.end(), text) != w.texts.end();
     }
     std::wstring exe_;
 };
@@ -62,35 +76,19 @@ TEST_F(LauncherEntry, PlainFolderRunsTheInstallationWizard) {
 
 TEST_F(LauncherEntry, PortableFolderRunsAsUpdate) {
     WriteFileBytes(path(L"guest.dat"), "");
-    CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"", dir()));
-    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Unable init net transport", 20000);
-    ASSERT_NE(nullptr, window.hwnd);
-    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, p.Wait(20000));
+    RunWizard();
     EXPECT_NE(std::string::npos, ReadFileBytes(OnlyLogFile()).find("Launcher run mode:   Portable, rmUpdate\r\n"));
 }
 
 TEST_F(LauncherEntry, UninstallRunsTheUninstallerWithItsTitle) {
-    CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"/uninstall \"C:\\Desktop\\TL.lnk\"", dir()));
-    const FoundWindow window = WaitForProcessWindowTitle(p.id(), L"Uninstaller", 20000);
-    ASSERT_NE(nullptr, window.hwnd);
-    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, p.Wait(20000));
+    RunAndClose(L"/uninstall \"C:\\Desktop\\TL.lnk\"", L"Uninstaller", false);
     const std::string log = ReadFileBytes(OnlyLogFile());
     EXPECT_NE(std::string::npos, log.find("g_rc = CLogic::rcUninstall\r\n"));
     EXPECT_NE(std::string::npos, log.find("Launcher run mode: rmUninstaller\r\n"));
 }
 
 TEST_F(LauncherEntry, DownloadFromAnUnknownFolderFailsInit) {
-    CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"/download 123 x", dir()));
-    const FoundWindow box = WaitForProcessWindowTitle(p.id(), L"Installer Error", 20000);
-    ASSERT_NE(nullptr, box.hwnd);
-    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"pLogic->init"));
-    PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, p.Wait(20000));
+    EXPECT_TRUE(Shows(RunAndClose(L"/download 123 x", L"Installer Error", false), L"pLogic->init"));
     const std::string log = ReadFileBytes(OnlyLogFile());
     EXPECT_NE(std::string::npos, log.find("Launcher run mode: rmUnknown\r\n"));
     EXPECT_NE(std::string::npos, log.find("Installer Error: pLogic->init\r\n"));
@@ -115,13 +113,7 @@ TEST_F(LauncherEntry, DamagedPackageFailsPreinit) {
                                     WriteRar29({{"config.xml", "<config><common><regPath>x", false}})};
     for (const std::string& package : packages) {
         ASSERT_TRUE(ReplacePackage(exe_, package));
-        CChildProcess p;
-        ASSERT_TRUE(p.Start(exe_, L"", dir()));
-        const FoundWindow box = WaitForProcessWindow(p.id(), 20000);
-        ASSERT_NE(nullptr, box.hwnd) << "no error box appeared";
-        EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"g_pSystem->preinit"));
-        PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
-        EXPECT_EQ(0, p.Wait(20000));
+        EXPECT_TRUE(Shows(RunAndClose(L"", L"Installer Error", false), L"g_pSystem->preinit"));
         EXPECT_FALSE(AnyLogFile());
     }
 }
@@ -156,12 +148,7 @@ TEST_F(LauncherEntry, DisabledLauncherLogCreatesNoFileAndMovesNothing) {
     ASSERT_TRUE(CreateDirectoryW(path(L"logs\\20240101_000000.x").c_str(), nullptr));
     WriteFileBytes(path(L"old.log"), "earlier run");
 
-    CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"", dir()));
-    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Unable init net transport", 20000);
-    ASSERT_NE(nullptr, window.hwnd);
-    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, p.Wait(20000));
+    RunWizard();
     EXPECT_EQ("earlier run", ReadFileBytes(path(L"old.log")));
     EXPECT_FALSE(PathExists(path(L"logs\\20240101_000000.x\\x.old.log")));
     DeleteFileW(path(L"old.log").c_str());
@@ -187,13 +174,7 @@ TEST_F(LauncherEntry, SecondUninstallerEndsWithoutAWindow) {
 
 TEST_F(LauncherEntry, ThemeWithoutARequiredControlFailsRun) {
     EditPackageEntry(exe_, "theme_kx\\config.xml", "<CGuiButtonCtrl func=\"mbox_retry\"/>", "");
-    CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"", dir()));
-    const FoundWindow box = WaitForProcessWindowTitle(p.id(), L"Installer Error", 20000);
-    ASSERT_NE(nullptr, box.hwnd);
-    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"Check skin controls failed"));
-    PostMessageW(box.hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, p.Wait(20000));
+    EXPECT_TRUE(Shows(RunAndClose(L"", L"Installer Error", false), L"Check skin controls failed"));
     EXPECT_NE(std::string::npos, ReadFileBytes(OnlyLogFile()).find("Installer Error: Check skin controls failed\r\n"));
 }
 
@@ -201,23 +182,13 @@ TEST_F(LauncherEntry, SinglePageThemeNeedsNoTermsControl) {
     EditPackageEntry(exe_, "theme_kx\\config.xml", "<CGuiListBox func=\"terms\"/>", "");
     EditPackageEntry(exe_, "theme_kx\\config.xml", "<singlePageMode value=\"false\"/>",
                      "<singlePageMode value=\"true\"/>");
-    CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"", dir()));
-    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Unable init net transport", 20000);
-    ASSERT_NE(nullptr, window.hwnd);
-    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, p.Wait(20000));
+    RunWizard();
 }
 
 TEST_F(LauncherEntry, TitleFallsBackToStringTwo) {
     EditPackageEntry(exe_, "config.xml", "<taskbarCaption>Launcher</taskbarCaption>", "");
-    CChildProcess p;
-    ASSERT_TRUE(p.Start(exe_, L"", dir()));
     // An installation run takes the LANGUAGE slot's "en".
-    const FoundWindow window = WaitForProcessWindowTitle(p.id(), L"Game Launcher", 20000);
-    ASSERT_NE(nullptr, window.hwnd);
-    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, p.Wait(20000));
+    RunAndClose(L"", L"Game Launcher", false);
     EXPECT_NE(std::string::npos, ReadFileBytes(OnlyLogFile()).find("Set dialog title: Game Launcher\r\n"));
 }
 
