@@ -11,7 +11,7 @@ SUDO=""
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine64 xvfb xauth cmake ninja-build make perl pkg-config
-  libz-mingw-w64-dev googletest python3 nginx-light libarchive-dev
+  libz-mingw-w64-dev googletest python3 nginx-light libarchive-dev libtinyxml2-dev
   fonts-dejavu-core rar zlib1g-dev dpkg-dev file
 )
 
