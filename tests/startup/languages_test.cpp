@@ -4,17 +4,18 @@
 #include "startup/package_store.h"
 #include "startup/registry_key.h"
 #include "update/rar29_writer.h"
+#include "common/test_registry.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const wchar_t kRegPath[] = L"Software\\LauncherTests\\Languages";
 
 class LanguageChoice : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LauncherTests");
+        RemoveTestRegistryRoot();
+        regPath = TestRegistryRoot() + L"\\Languages";
         std::vector<RarEntry> files;
         std::string languages;
         for (const char* code : {"uk", "en", "kk", "ru"}) {
@@ -27,17 +28,17 @@ protected:
         doc.Parse(("<config><common><languages>" + languages + "</languages></common></config>").c_str());
         ASSERT_TRUE(langs.Load(doc.RootElement(), store));
     }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LauncherTests"); }
+    void TearDown() override { RemoveTestRegistryRoot(); }
 
     void StoreRaw(DWORD type, const void* data, DWORD size) {
         CRegistryKey key;
-        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, std::wstring(kRegPath) + L"\\Language"));
+        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, regPath + L"\\Language"));
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"Language", 0, type, static_cast<const BYTE*>(data), size));
     }
     std::wstring Stored() {
         CRegistryKey key;
         std::wstring value;
-        if (key.Open(HKEY_CURRENT_USER, std::wstring(kRegPath) + L"\\Language", KEY_READ) == ERROR_SUCCESS)
+        if (key.Open(HKEY_CURRENT_USER, regPath + L"\\Language", KEY_READ) == ERROR_SUCCESS)
             key.GetString(L"Language", value);
         return value;
     }
@@ -45,6 +46,7 @@ protected:
     CArchiveHelperRar store;
     tinyxml2::XMLDocument doc;
     CLanguages langs;
+    std::wstring regPath;
 };
 
 }  // namespace
@@ -60,7 +62,7 @@ TEST(LanguageRule, InstallationPrefersThePresetOtherRunsTheStoredChoice) {
 TEST_F(LanguageChoice, PresetBeatsTheRegistryInAnInstallationRun) {
     const std::wstring en = L"en";
     StoreRaw(REG_SZ, en.c_str(), DWORD((en.size() + 1) * 2));
-    ASSERT_TRUE(langs.Choose(rmInstall, kRegPath, "ru"));
+    ASSERT_TRUE(langs.Choose(rmInstall, regPath, "ru"));
     EXPECT_EQ("ru", langs.chosenCode());
     EXPECT_EQ(L"title-ru", GetString(1));
     EXPECT_EQ(L"ru", Stored());
@@ -69,25 +71,25 @@ TEST_F(LanguageChoice, PresetBeatsTheRegistryInAnInstallationRun) {
 TEST_F(LanguageChoice, UpdateRunPrefersTheRegistry) {
     const std::wstring en = L"en";
     StoreRaw(REG_SZ, en.c_str(), DWORD((en.size() + 1) * 2));
-    ASSERT_TRUE(langs.Choose(rmUpdate, kRegPath, "ru"));
+    ASSERT_TRUE(langs.Choose(rmUpdate, regPath, "ru"));
     EXPECT_EQ("en", langs.chosenCode());
     EXPECT_EQ(L"title-en", GetString(1));
 }
 
 TEST_F(LanguageChoice, UnknownCodesFallBackToTheFirstConfiguredAndAreWritten) {
-    ASSERT_TRUE(langs.Choose(rmInstall, kRegPath, "de"));
+    ASSERT_TRUE(langs.Choose(rmInstall, regPath, "de"));
     EXPECT_EQ("uk", langs.chosenCode());
     EXPECT_EQ(L"uk", Stored());
 }
 
 TEST_F(LanguageChoice, DownloadRunsNeverWriteTheRegistry) {
-    ASSERT_TRUE(langs.Choose(rmDownload, kRegPath, "kk"));
+    ASSERT_TRUE(langs.Choose(rmDownload, regPath, "kk"));
     EXPECT_EQ("kk", langs.chosenCode());
     EXPECT_EQ(L"", Stored());
     ASSERT_TRUE(langs.Select(1));
-    langs.Save(rmDownload, kRegPath);
+    langs.Save(rmDownload, regPath);
     EXPECT_EQ(L"", Stored());
-    langs.Save(rmUpdate, kRegPath);
+    langs.Save(rmUpdate, regPath);
     EXPECT_EQ(L"en", Stored());
 }
 
@@ -95,16 +97,16 @@ TEST_F(LanguageChoice, OnlyProperlyTerminatedStringsCountAsStored) {
     wchar_t unterminated[50];
     for (wchar_t& c : unterminated) c = L'r';
     StoreRaw(REG_SZ, unterminated, 100);
-    EXPECT_EQ("", CLanguages::StoredLanguage(kRegPath));
+    EXPECT_EQ("", CLanguages::StoredLanguage(regPath));
     const std::wstring tooLong(60, L'x');
     StoreRaw(REG_SZ, tooLong.c_str(), DWORD((tooLong.size() + 1) * 2));
-    EXPECT_EQ("", CLanguages::StoredLanguage(kRegPath));
+    EXPECT_EQ("", CLanguages::StoredLanguage(regPath));
     const DWORD number = 7;
     StoreRaw(REG_DWORD, &number, sizeof number);
-    EXPECT_EQ("", CLanguages::StoredLanguage(kRegPath));
+    EXPECT_EQ("", CLanguages::StoredLanguage(regPath));
     const std::wstring kk = L"kk";
     StoreRaw(REG_EXPAND_SZ, kk.c_str(), DWORD((kk.size() + 1) * 2));
-    EXPECT_EQ("kk", CLanguages::StoredLanguage(kRegPath));
+    EXPECT_EQ("kk", CLanguages::StoredLanguage(regPath));
 }
 
 TEST_F(LanguageChoice, SelectingARecordSwitchesTheTable) {

@@ -5,12 +5,13 @@
 #include "startup/package_store.h"
 #include "startup/registry_key.h"
 #include "update/rar29_writer.h"
+#include "common/test_registry.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const char kRegPath[] = "Software\\LauncherTests\\Config";
+std::string ConfigRegPath() { return TestRegistryRootA() + "\\Config"; }
 
 std::string Table(size_t entries, const std::string& marker) {
     std::vector<std::string> e(entries);
@@ -19,7 +20,7 @@ std::string Table(size_t entries, const std::string& marker) {
 }
 
 std::string Config(const std::string& commonExtra = "", const std::string& themes = "") {
-    return "<config><common><regPath>" + std::string(kRegPath) +
+    return "<config><common><regPath>" + ConfigRegPath() +
            "</regPath><log><logLauncher enable=\"true\"/><logHTTP enable=\"1\"/></log>"
            "<multiRun value=\"yes\"/>" +
            commonExtra +
@@ -34,7 +35,7 @@ std::string Config(const std::string& commonExtra = "", const std::string& theme
 
 class ConfigLoading : public ::testing::Test {
 protected:
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LauncherTests"); }
+    void TearDown() override { RemoveTestRegistryRoot(); }
     bool Load(const std::string& config, size_t enEntries = 5) {
         const std::string bytes = WriteRar29({{"config.xml", config, false},
                                               {"uk.lso", Table(5, "uk"), false},
@@ -53,7 +54,7 @@ protected:
 
 TEST_F(ConfigLoading, ReadsSwitchesThemeAndLanguages) {
     ASSERT_TRUE(Load(Config()));
-    EXPECT_EQ(L"Software\\LauncherTests\\Config", cfg.regPath);
+    EXPECT_EQ(TestRegistryRoot() + L"\\Config", cfg.regPath);
     EXPECT_TRUE(cfg.logLauncher);
     EXPECT_TRUE(cfg.logHTTP);
     EXPECT_FALSE(cfg.multiRun);  // "yes" is not a boolean
@@ -71,7 +72,7 @@ TEST_F(ConfigLoading, ReadsSwitchesThemeAndLanguages) {
 
 TEST_F(ConfigLoading, RegistryThemeNameSelectsItsPathOrFallsBackToTheFirst) {
     CRegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, L"Software\\LauncherTests\\Config\\Themes"));
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, TestRegistryRoot() + L"\\Config\\Themes"));
     ASSERT_EQ(ERROR_SUCCESS, key.SetString(L"Theme", L"second"));
     ASSERT_TRUE(Load(Config()));
     EXPECT_EQ("t2\\", cfg.themeFolder);
@@ -139,10 +140,10 @@ TEST(ConfigKeys, InitKeysDefaultsAndRequiredTexts) {
 }
 
 TEST_F(ConfigLoading, DebugModeIsTheLowByteOfTheParentKeyValue) {
-    const std::wstring regPath = L"Software\\LauncherTests\\TL";
+    const std::wstring regPath = TestRegistryRoot() + L"\\TL";
     EXPECT_FALSE(ReadDebugMode(regPath));
     CRegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, L"Software\\LauncherTests"));
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, TestRegistryRoot()));
     DWORD value = 0x100;  // low byte zero
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"OstrelDebugMode", 0, REG_DWORD,
                                             reinterpret_cast<const BYTE*>(&value), sizeof value));

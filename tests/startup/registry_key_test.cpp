@@ -1,19 +1,20 @@
 #include "startup/registry_key.h"
+#include "common/test_registry.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-const wchar_t kTestKey[] = L"Software\\LauncherTests\\RegistryKey";
-}
+std::wstring TestKey() { return TestRegistryRoot() + L"\\RegistryKey"; }
+}  // namespace
 
 class RegistryKey : public ::testing::Test {
 protected:
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LauncherTests"); }
+    void TearDown() override { RemoveTestRegistryRoot(); }
 };
 
 TEST_F(RegistryKey, StringsAreStoredWithTheirTerminatingZero) {
     CRegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, kTestKey));
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, TestKey()));
     ASSERT_EQ(ERROR_SUCCESS, key.SetString(L"language", L"uk"));
     DWORD type = 0, size = 0;
     ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key.Get(), L"language", nullptr, &type, nullptr, &size));
@@ -27,7 +28,7 @@ TEST_F(RegistryKey, StringsAreStoredWithTheirTerminatingZero) {
 
 TEST_F(RegistryKey, FailedCreateKeepsTheKeyHeldBefore) {
     CRegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, kTestKey));
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, TestKey()));
     const HKEY held = key.Get();
     EXPECT_NE(ERROR_SUCCESS, key.Create(reinterpret_cast<HKEY>(uintptr_t(0x1234)), L"x"));
     EXPECT_EQ(held, key.Get());
@@ -36,7 +37,7 @@ TEST_F(RegistryKey, FailedCreateKeepsTheKeyHeldBefore) {
 
 TEST_F(RegistryKey, MovingTransfersOwnership) {
     CRegistryKey a;
-    ASSERT_EQ(ERROR_SUCCESS, a.Create(HKEY_CURRENT_USER, kTestKey));
+    ASSERT_EQ(ERROR_SUCCESS, a.Create(HKEY_CURRENT_USER, TestKey()));
     CRegistryKey b(std::move(a));
     EXPECT_FALSE(a.IsOpen());
     EXPECT_TRUE(b.IsOpen());
