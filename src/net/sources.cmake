@@ -1,0 +1,1 @@
+# Sources of src/net beyond the ones listed in src/CMakeLists.txt.

@@ -1,0 +1,1 @@
+# Sources of src/system beyond the ones listed in src/CMakeLists.txt.

@@ -1,0 +1,1 @@
+# Sources of src/update beyond the ones listed in src/CMakeLists.txt.

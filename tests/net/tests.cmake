@@ -1,0 +1,1 @@
+# Tests of net beyond the ones listed in tests/CMakeLists.txt.

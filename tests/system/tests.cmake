@@ -1,0 +1,1 @@
+# Tests of system beyond the ones listed in tests/CMakeLists.txt.

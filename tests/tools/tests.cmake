@@ -1,0 +1,1 @@
+# Tests of tools beyond the ones listed in tests/CMakeLists.txt.

@@ -1,0 +1,1 @@
+# Tests of update beyond the ones listed in tests/CMakeLists.txt.
