@@ -6,7 +6,7 @@
 // which forwards them to OnUserMessage.
 //
 // Steps whose subject belongs to parts of the system not built yet (network,
-// client update data, client coordination, self-replacement, installation,
+// client coordination, self-replacement, installation,
 // shortcuts, the assistant, the skinned pages) go through the entry points
 // in logic_pending.cpp, which log what they skip and report a neutral
 // result.
@@ -18,6 +18,7 @@
 #include "startup/launcher_config.h"
 #include "startup/log_impl.h"
 #include "system/os_version.h"
+#include "update/url_selector.h"
 
 #include <memory>
 #include <string>
@@ -98,9 +99,13 @@ private:
     void ChooseInstallFolder();
     void CheckRuntime();
 
+    // Client update data (logic_cud.cpp).
+    bool PrepareClientUpdateData();
+    void CheckConfigStamp(const std::wstring& folder);
+    void SaveClientUpdateData();
+
     // Entry points of later parts (logic_pending.cpp).
     bool RunPendingLongNameAction();
-    bool PrepareClientUpdateData();
     bool ClientsStillRunning();
     ESilentDownloadMode DecideSilentMode();
     bool FindAndFocusClientWindow();
@@ -145,6 +150,8 @@ private:
     HWND clientWindow_ = nullptr;
     std::string updatePath_;
     std::wstring cudPath_;
+    CUrlSelector urlSelector_;
+    std::string userAgent_;
     int termsButton_ = 0;
     int termsCheckbox_ = 0;
 

@@ -17,6 +17,7 @@ void CLogic::uninit() {
     empty();
     LogLine(L"--- Start Uninit ---");
     empty();
+    SaveClientUpdateData();
     if (runCode_ == rcDownload) {
         LogLine(L"Send finish to client");
         if (clientWindow_) PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, 0, 2);

@@ -10,14 +10,6 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CLogic::RunPendingLongNameAction() { return false; }
 
-// Client update data: the CUD.dat path and the SERVER_URL slot list are
-// prepared; the server URL selector itself is not built yet.
-bool CLogic::PrepareClientUpdateData() {
-    cudPath_ = installFolder_.empty() ? OwnFolder() + L"\\CUD.dat" : installFolder_ + L"\\CUD.dat";
-    ReadServerUrlSlot();
-    return true;
-}
-
 // Client coordination: no client process is looked for yet.
 bool CLogic::ClientsStillRunning() { return false; }
 ESilentDownloadMode CLogic::DecideSilentMode() { return sdmFull; }

@@ -5,6 +5,8 @@
 #include "startup/module_resources.h"
 #include "startup/package_store.h"
 #include "startup/resource_slots.h"
+#include "startup/crc32.h"
+#include "update/cipher.h"
 #include "update/rar29_writer.h"
 
 #include <algorithm>
@@ -139,6 +141,54 @@ void EditPackageEntry(const std::wstring& exe, const std::string& entry, const s
     }
     ASSERT_TRUE(edited) << entry << " holds no " << from;
     ASSERT_TRUE(ReplacePackage(exe, WriteRar29(entries)));
+}
+
+namespace {
+std::string PackageEntry(const std::wstring& exe, const std::string& entry) {
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC res = module ? FindResourceW(module, MAKEINTRESOURCEW(130), L"ZIP") : nullptr;
+    CArchiveHelperRar shipped;
+    std::string bytes;
+    if (res && shipped.OpenPackage(LockResource(LoadResource(module, res)), SizeofResource(module, res)))
+        shipped.ExtractFile(entry, bytes);
+    if (module) FreeLibrary(module);
+    return bytes;
+}
+
+std::string SavedClientUpdateData(const std::wstring& file) {
+    const std::string bytes = ReadFileBytes(file);
+    std::string plain;
+    CCipher("7D31C0A9E4B2F85617C3D09A2E6B4F81").Decipher(bytes.data(), bytes.size(), plain);
+    return plain;
+}
+}  // namespace
+
+// CUD.dat is kept while CIF.dat carries the stamp of the embedded
+// configuration; a build with another configuration starts from its own.
+TEST_F(LauncherEntry, ClientUpdateDataSurvivesOnlyAnUnchangedConfiguration) {
+    RunWizard();
+    const std::string config = PackageEntry(exe_, "config.xml");
+    ASSERT_FALSE(config.empty());
+    const uint32_t crc = Crc32(config.data(), config.size());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&crc), 4), ReadFileBytes(path(L"CIF.dat")));
+    std::string cud = SavedClientUpdateData(path(L"CUD.dat"));
+    EXPECT_NE(std::string::npos, cud.find("<Face id=\"velomar\">")) << cud;
+    EXPECT_NE(std::string::npos, cud.find("<SelectedURL>http://127.0.0.1:8080/</SelectedURL>")) << cud;
+    const std::string log = ReadFileBytes(OnlyLogFile());
+    EXPECT_NE(std::string::npos, log.find("\r\nInitializing CUD... OK\r\nLoading CUD file... cannot open CUD file\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Saving CUD file... need to merge RTD\r\n"));
+
+    WriteFileBytes(path(L"CUD.dat"), "<ClientUpdateData><Face id=\"velomar\"><LoginURLs><URL>http://mirror.test/</URL>"
+                                     "</LoginURLs></Face></ClientUpdateData>");
+    RunWizard();
+    EXPECT_NE(std::string::npos, SavedClientUpdateData(path(L"CUD.dat")).find("<SelectedURL>http://mirror.test/"));
+
+    WriteFileBytes(path(L"CIF.dat"), "stale");
+    RunWizard();
+    cud = SavedClientUpdateData(path(L"CUD.dat"));
+    EXPECT_EQ(std::string::npos, cud.find("mirror.test")) << cud;
+    EXPECT_NE(std::string::npos, cud.find("<SelectedURL>http://127.0.0.1:8080/</SelectedURL>"));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&crc), 4), ReadFileBytes(path(L"CIF.dat")));
 }
 
 // The shipped package with config.xml switching the launcher log off.
