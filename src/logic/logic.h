@@ -21,6 +21,8 @@
 #include "update/url_selector.h"
 
 #include <memory>
+
+class CClientLaunchThread;
 #include <string>
 
 // Private window messages of the main window.
@@ -92,6 +94,7 @@ private:
     void MainLoop();
     void CheckRequiredControls() const;
     void ShowError(int stringId);
+    void ShowError(const std::wstring& text);
     // Percent of the assistant's or the uninstaller's work.
     void ShowWorkProgress(int percent);
     std::wstring OwnFolder() const;
@@ -104,11 +107,32 @@ private:
     void CheckConfigStamp(const std::wstring& folder);
     void SaveClientUpdateData();
 
+public:
+    // What the client's command line is made of.
+    struct ClientCommandParts {
+        std::wstring installFolder;
+        std::string clientCommand, serverUrl;
+        std::wstring appIdArgument;
+        std::string affiliateId, referrerId, promoCode, updatePath;
+    };
+    static std::wstring ClientCommandLine(const ClientCommandParts& parts);
+
+private:
+    // The game client (logic_client.cpp).
+    HWND FindClientWindow();
+    void FocusClientWindow(HWND window);
+    bool FindAndFocusClientWindow();
+    bool IsClientProcessRunning();
+    void RunClient();
+    void OnClientStartFailed();
+    void OnExitRequest(WPARAM reason);
+    void NotifyOtherInstances(int mode);
+    void SetSilentDownload(bool on);
+    void ShowSilentDownloadBalloon();
+
     // Entry points of later parts (logic_pending.cpp).
     bool RunPendingLongNameAction();
-    bool ClientsStillRunning();
     ESilentDownloadMode DecideSilentMode();
-    bool FindAndFocusClientWindow();
     void InitTextControls();
     void SetApplicationIdentity();
     void SwitchToSilentDownload();
@@ -154,6 +178,18 @@ private:
     std::string userAgent_;
     int termsButton_ = 0;
     int termsCheckbox_ = 0;
+
+    std::unique_ptr<CClientLaunchThread> launchThread_;
+    HWND foundClientWindow_ = nullptr;
+    std::wstring appIdArgument_;
+    bool clientFound_ = false;
+    bool silentDownloadActive_ = false;
+    bool silentDownloadPossible_ = true;
+    bool runThreadStarted_ = false;
+    bool clientStartFailed_ = false;
+    bool silentDownloadDone_ = false;
+    bool silentDownloadFinished_ = false;
+    bool otherInstancesEnded_ = false;
 
     bool closing_ = false;
     bool stopLoop_ = false;

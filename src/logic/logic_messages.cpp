@@ -12,7 +12,6 @@ const wchar_t* MessageName(UINT message) {
     switch (message) {
     case eWindowsMessage_LauncherAssistantInitResult: return L"eWindowsMessage_LauncherAssistantInitResult";
     case eWindowsMessage_LauncherAssistantWorkResult: return L"eWindowsMessage_LauncherAssistantWorkResult";
-    case eWindowsMessage_ClientStartFailed: return L"eWindowsMessage_ClientStartFailed";
     case eWindowsMessage_ClientTask: return L"eWindowsMessage_ClientTask";
     case eWindowsMessage_UnpackFinished: return L"eWindowsMessage_UnpackFinished";
     case eWindowsMessage_CheckFinished: return L"eWindowsMessage_CheckFinished";
@@ -53,8 +52,10 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         wizard_.ShowMessage(9, GetString(106), mbbRetry | mbbCancel, true);
         return 0;
     case eWindowsMessage_Exit:
-        LogLine(L"eWindowsMessage_Exit");
-        Exit();
+        OnExitRequest(w);
+        return 0;
+    case eWindowsMessage_ClientStartFailed:
+        OnClientStartFailed();
         return 0;
     case eWindowsMessage_LauncherAssistantWorkResult:
         if (w == kAssistantProgress) {

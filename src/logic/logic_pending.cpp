@@ -10,11 +10,12 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CLogic::RunPendingLongNameAction() { return false; }
 
-// Client coordination: no client process is looked for yet.
-bool CLogic::ClientsStillRunning() { return false; }
+// Silent downloading and the hand-over between two launcher instances need
+// the tray icon, the update cycle and the instance pipe.
 ESilentDownloadMode CLogic::DecideSilentMode() { return sdmFull; }
-bool CLogic::FindAndFocusClientWindow() { return false; }
 void CLogic::SwitchToSilentDownload() {}
+void CLogic::SetSilentDownload(bool) {}
+void CLogic::ShowSilentDownloadBalloon() {}
 
 // Wizard texts and the taskbar identity arrive with the skinned pages and shortcuts.
 void CLogic::InitTextControls() {}

@@ -26,10 +26,10 @@ bool CLogic::run() {
         LogLine(L"Run by client:");
         LogLine(L"  .. waiting for clients closing...");
         installFolder_ = OwnFolder();
-        bool running = ClientsStillRunning();
+        bool running = IsClientProcessRunning();
         for (int i = 0; running && i < 20; ++i) {
             Sleep(1000);
-            running = ClientsStillRunning();
+            running = IsClientProcessRunning();
         }
         LogLine(running ? L"    .. not all clients closed, exit" : L"    .. all clients closed, continue run launcher");
         if (log_) log_->WriteNewLines(1);
@@ -43,7 +43,6 @@ bool CLogic::run() {
     }
     if (!debugMode_ && !config_.multiRun && runMode_ != rmDownload &&
         (runMode_ == rmInstall || silentMode_ == sdmRun)) {
-        LogLine(L"Searching for client windows...");
         if (FindAndFocusClientWindow()) return true;
     }
 
@@ -170,7 +169,9 @@ bool CLogic::StartWork() {
     }
 }
 
-void CLogic::ShowError(int stringId) { wizard_.ShowMessage(kActionError, GetString(stringId), mbbOk, true); }
+void CLogic::ShowError(int stringId) { ShowError(GetString(stringId)); }
+
+void CLogic::ShowError(const std::wstring& text) { wizard_.ShowMessage(kActionError, text, mbbOk, true); }
 
 void CLogic::SetProgressStage(int stage) {
     static const struct { int stage; int string; } kStages[] = {

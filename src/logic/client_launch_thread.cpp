@@ -1,0 +1,37 @@
+#include "logic/client_launch_thread.h"
+
+#include "logic/logic.h"
+#include "system/process_list.h"
+
+#include <vector>
+
+CClientLaunchThread::CClientLaunchThread(std::wstring commandLine, HWND window, std::wstring clientPath, DWORD waitLimit)
+    : CThread("client launch"),
+      commandLine_(std::move(commandLine)),
+      window_(window),
+      clientPath_(std::move(clientPath)),
+      waitLimit_(waitLimit) {}
+
+CClientLaunchThread::~CClientLaunchThread() { Stop(INFINITE); }
+
+void CClientLaunchThread::Run() {
+    CHandle started(CreateEventA(nullptr, TRUE, FALSE, kStartEventName));
+    std::vector<wchar_t> line(commandLine_.begin(), commandLine_.end());
+    line.push_back(L'\0');
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        PostMessageW(window_, eWindowsMessage_ClientStartFailed, 0, 0);
+        return;
+    }
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    process.Reset();
+    thread.Reset();
+    if (started.IsValid() && WaitForSingleObject(started.Get(), waitLimit_) == WAIT_OBJECT_0) {
+        PostMessageW(window_, eWindowsMessage_Exit, 0, 0);
+        return;
+    }
+    TerminateProcessesWithModulePath(clientPath_);
+    PostMessageW(window_, eWindowsMessage_ClientStartFailed, 0, 0);
+}

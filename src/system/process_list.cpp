@@ -1,0 +1,63 @@
+#include "system/process_list.h"
+
+#include "startup/handle.h"
+
+#include <psapi.h>
+
+namespace {
+
+std::wstring FirstModulePath(DWORD processId) {
+    CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process.IsValid()) return {};
+    HMODULE first = nullptr;
+    DWORD needed = 0;
+    if (!EnumProcessModules(process.Get(), &first, sizeof first, &needed) || !first) return {};
+    wchar_t path[MAX_PATH * 2];
+    const DWORD length = GetModuleFileNameExW(process.Get(), first, path, DWORD(std::size(path)));
+    return std::wstring(path, length);
+}
+
+}  // namespace
+
+std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip) {
+    DWORD ids[1024];
+    DWORD bytes = 0;
+    std::vector<DWORD> found;
+    if (!EnumProcesses(ids, sizeof ids, &bytes)) return found;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        if (ids[i] == 0 || ids[i] == skip) continue;
+        const std::wstring module = FirstModulePath(ids[i]);
+        if (!module.empty() && _wcsicmp(module.c_str(), path.c_str()) == 0) found.push_back(ids[i]);
+    }
+    return found;
+}
+
+std::vector<HWND> ProcessTopLevelWindows(DWORD processId) {
+    struct Search {
+        DWORD id;
+        std::vector<HWND> windows;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->id) s->windows.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+bool TerminateProcessesWithModulePath(const std::wstring& path) {
+    bool all = true;
+    for (DWORD id : ProcessesWithModulePath(path, GetCurrentProcessId())) {
+        CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (!process.IsValid() || !TerminateProcess(process.Get(), 1)) {
+            all = false;
+            continue;
+        }
+        WaitForSingleObject(process.Get(), 5000);
+    }
+    return all;
+}
