@@ -3,7 +3,6 @@
 #include "logic/logic.h"
 #include "system/process_list.h"
 
-#include <vector>
 
 CClientLaunchThread::CClientLaunchThread(std::wstring commandLine, HWND window, std::wstring clientPath, DWORD waitLimit)
     : CThread("client launch"),
@@ -16,18 +15,10 @@ CClientLaunchThread::~CClientLaunchThread() { Stop(INFINITE); }
 
 void CClientLaunchThread::Run() {
     CHandle started(CreateEventA(nullptr, TRUE, FALSE, kStartEventName));
-    std::vector<wchar_t> line(commandLine_.begin(), commandLine_.end());
-    line.push_back(L'\0');
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!StartProcess(commandLine_)) {
         PostMessageW(window_, eWindowsMessage_ClientStartFailed, 0, 0);
         return;
     }
-    CHandle process(pi.hProcess), thread(pi.hThread);
-    process.Reset();
-    thread.Reset();
     if (started.IsValid() && WaitForSingleObject(started.Get(), waitLimit_) == WAIT_OBJECT_0) {
         PostMessageW(window_, eWindowsMessage_Exit, 0, 0);
         return;

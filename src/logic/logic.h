@@ -130,6 +130,10 @@ private:
     void SetSilentDownload(bool on);
     void ShowSilentDownloadBalloon();
 
+    // Self-replacement (logic_restart.cpp).
+    bool ReplaceLoader();
+    bool RestartLauncher(const std::wstring& fileName);
+
     // Entry points of later parts (logic_pending.cpp).
     bool RunPendingLongNameAction();
     ESilentDownloadMode DecideSilentMode();
@@ -137,7 +141,6 @@ private:
     void SetApplicationIdentity();
     void SwitchToSilentDownload();
     bool RecordsWritable();
-    bool ReplaceLoader();
     bool StartUninstallerCopy();
     void SendLongNameToAssistant();
     bool StartNetwork();

@@ -24,9 +24,6 @@ void CLogic::SetApplicationIdentity() {}
 // Installation records: treated as writable until the rights check exists.
 bool CLogic::RecordsWritable() { return true; }
 
-// Self-replacement: this file is the launcher to run, so the flow goes on.
-bool CLogic::ReplaceLoader() { return true; }
-
 // Uninstallation and the assistant: nothing can be started yet.
 bool CLogic::StartUninstallerCopy() { return false; }
 void CLogic::SendLongNameToAssistant() {}

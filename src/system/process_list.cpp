@@ -4,6 +4,8 @@
 
 #include <psapi.h>
 
+#include <vector>
+
 namespace {
 
 std::wstring FirstModulePath(DWORD processId) {
@@ -60,4 +62,15 @@ bool TerminateProcessesWithModulePath(const std::wstring& path) {
         WaitForSingleObject(process.Get(), 5000);
     }
     return all;
+}
+
+bool StartProcess(const std::wstring& commandLine) {
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    return true;
 }

@@ -17,3 +17,7 @@ std::vector<HWND> ProcessTopLevelWindows(DWORD processId);
 // Terminates every process whose first module is `path`; false when one
 // of them could not be ended.
 bool TerminateProcessesWithModulePath(const std::wstring& path);
+
+// Starts a command line (no application name, nothing inherited, default
+// environment and folder) without keeping any handle of the new process.
+bool StartProcess(const std::wstring& commandLine);

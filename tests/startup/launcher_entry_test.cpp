@@ -5,6 +5,7 @@
 #include "startup/module_resources.h"
 #include "startup/package_store.h"
 #include "startup/resource_slots.h"
+#include "system/process_list.h"
 #include "startup/crc32.h"
 #include "update/cipher.h"
 #include "update/rar29_writer.h"
@@ -344,4 +345,59 @@ TEST_F(LauncherEntry, AssistantAnswersTheLauncherWindowByItsRights) {
     answer.Pump(300);
     EXPECT_EQ(!TokenIsAdministrator(), AnswerWindow::received);
     EXPECT_TRUE(ProcessWindows(p.id()).empty());
+}
+
+namespace {
+std::string LogContaining(const std::wstring& folder, const std::string& text) {
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW((folder + L"\\*.log").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::string found;
+    do {
+        const std::string log = ReadFileBytes(folder + L"\\" + d.cFileName);
+        if (log.find(text) != std::string::npos) found = log;
+    } while (found.empty() && FindNextFileW(h, &d));
+    FindClose(h);
+    return found;
+}
+}  // namespace
+
+// The temporary copy overwrites Launcher.exe, starts it with " /fast" only,
+// and the new Launcher.exe removes the temporary copy (once that has ended).
+TEST_F(LauncherEntry, TemporaryCopyReplacesTheLauncherAndIsRemovedByIt) {
+    WriteFileBytes(path(L"guest.dat"), "");  // a portable folder keeps fast mode
+    const std::wstring temporary = path(L"Launcher.tmp.exe");
+    ASSERT_TRUE(MoveFileW(exe_.c_str(), temporary.c_str()));
+    WriteFileBytes(exe_, "the old launcher");
+    CChildProcess copy;
+    ASSERT_TRUE(copy.Start(temporary, L"/fast /restart /auto", dir()));
+    EXPECT_EQ(0, copy.Wait(20000));
+    EXPECT_EQ(ReadFileBytes(temporary), ReadFileBytes(exe_));
+
+    const std::string copyLog = LogContaining(dir(), "Runned temp copy of launcher");
+    EXPECT_NE(std::string::npos, copyLog.find("replaceLoader()\r\nInstall Folder  "));
+    EXPECT_NE(std::string::npos, copyLog.find("Runned temp copy of launcher\r\nCopy Launcher.tmp.exe to Launcher.exe\r\n"
+                                              "Create process Launcher.exe from Launcher.tmp.exe\r\n"
+                                              "Process started succesful\r\n"));
+
+    std::vector<DWORD> started;
+    for (int i = 0; i < 100 && started.empty(); ++i, Sleep(100)) started = ProcessesWithModulePath(exe_);
+    ASSERT_EQ(1u, started.size());
+    const FoundWindow w = WaitForProcessWindowTitle(started[0], L"Launcher", 20000);
+    ASSERT_NE(nullptr, w.hwnd);
+    PostMessageW(w.hwnd, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && !ProcessesWithModulePath(exe_).empty(); ++i) Sleep(100);
+    const std::string newLog = LogContaining(dir(), "Command line:\r\n/fast\r\n");
+    EXPECT_NE(std::string::npos, newLog.find("replaceLoader()\r\nInstall Folder  " + std::string(dir().begin(), dir().end()) +
+                                             "\r\ndelete Launcher.tmp.exe\r\n"))
+        << newLog;
+    if (PathExists(temporary)) RunWizard();  // it may still have been running then
+    EXPECT_FALSE(PathExists(temporary));
+}
+
+TEST_F(LauncherEntry, RegularStartWithoutATemporaryCopyDeletesNothing) {
+    RunWizard();
+    const std::string log = ReadFileBytes(OnlyLogFile());
+    EXPECT_NE(std::string::npos, log.find("replaceLoader()\r\n"));
+    EXPECT_EQ(std::string::npos, log.find("delete "));
 }
