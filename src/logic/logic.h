@@ -20,6 +20,8 @@
 #include "system/os_version.h"
 #include "update/url_selector.h"
 
+#include <shellapi.h>
+
 #include <memory>
 
 class CClientLaunchThread;
@@ -130,6 +132,18 @@ private:
     void SetSilentDownload(bool on);
     void ShowSilentDownloadBalloon();
 
+    // Tray icon, window visibility and error reports (logic_tray.cpp).
+    NOTIFYICONDATAW TrayRecord(UINT flags) const;
+    void ShowTrayIcon(bool show);
+    void SetTrayIconTooltip();
+    void ShowTrayBalloon(bool show);
+    void ShowMainWindow(bool show);
+    void OnTrayCallback(LPARAM event);
+    void ShowTrayMenu();
+    void OnTrayCommand(UINT command);
+    void ShowFileErrorReport(const std::wstring& path, DWORD code);
+    void ShowSystemErrorReport(const std::wstring& prefix, DWORD code);
+
     // Self-replacement (logic_restart.cpp).
     bool ReplaceLoader();
     bool RestartLauncher(const std::wstring& fileName);
@@ -193,6 +207,10 @@ private:
     bool silentDownloadDone_ = false;
     bool silentDownloadFinished_ = false;
     bool otherInstancesEnded_ = false;
+
+    bool trayIconShown_ = false;
+    bool windowVisible_ = false;
+    std::wstring progressText_;
 
     bool closing_ = false;
     bool stopLoop_ = false;

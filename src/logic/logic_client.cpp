@@ -5,6 +5,7 @@
 
 #include "logic/client_launch_thread.h"
 #include "logic/client_window.h"
+#include "startup/format_text.h"
 #include "startup/module.h"
 #include "startup/module_resources.h"
 #include "startup/text.h"
@@ -82,9 +83,7 @@ void CLogic::OnClientStartFailed() {
         return;
     }
     if (settings_.silentDownload && !IsClientProcessRunning()) NotifyOtherInstances(0);
-    wchar_t text[1024];
-    swprintf(text, 1024, GetString(23).c_str(), Utf8ToWide(settings_.fullName).c_str());
-    ShowError(text);
+    ShowError(FormatText(GetString(23).c_str(), Utf8ToWide(settings_.fullName).c_str()));
 }
 
 void CLogic::OnExitRequest(WPARAM reason) {

@@ -8,6 +8,7 @@ void CLogic::Exit() {
     LogLine(L"PostQuitMessage(0)");
     PostQuitMessage(0);
     stopLoop_ = true;
+    ShowTrayIcon(false);
 }
 
 void CLogic::uninit() {

@@ -3,8 +3,8 @@
 #include "logic.h"
 
 #include "gui/control_ids.h"
+#include "startup/format_text.h"
 
-#include <cwchar>
 
 namespace {
 
@@ -20,7 +20,6 @@ const wchar_t* MessageName(UINT message) {
     case eWindowsMessage_UninstallProgress: return L"eWindowsMessage_UninstallProgress";
     case eWindowsMessage_DownloadProgress: return L"eWindowsMessage_DownloadProgress";
     case eWindowsMessage_DownloadComplete: return L"eWindowsMessage_DownloadComplete";
-    case eWindowsMessage_IconTrayCallbackMessage: return L"eWindowsMessage_IconTrayCallbackMessage";
     case eWindowsMessage_SilentDownloadOff: return L"eWindowsMessage_SilentDownloadOff";
     case eWindowsMessage_SilentDownloadQuery: return L"eWindowsMessage_SilentDownloadQuery";
     default: return nullptr;
@@ -39,9 +38,7 @@ void CLogic::ShowWorkProgress(int percent) {
     const char* bar = theme_.singlePageMode ? "single_install_progress" : "progress_progress";
     const char* label = theme_.singlePageMode ? "single_install_text_progress_info" : "progress_info";
     wizard_.SetProgress(ControlIdForFunc(bar), percent);
-    wchar_t text[256];
-    swprintf(text, 256, GetString(17).c_str(), percent, L"%");
-    wizard_.SetText(ControlIdForFunc(label), text);
+    wizard_.SetText(ControlIdForFunc(label), FormatText(GetString(17).c_str(), percent, L"%"));
 }
 
 LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
@@ -68,8 +65,11 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         ShowWorkProgress(int(l));
         return 0;
     case eWindowsMessage_Activate:
-        ShowWindow(wizard_.Window(), SW_SHOW);
-        SetForegroundWindow(wizard_.Window());
+        ShowTrayIcon(false);
+        ShowMainWindow(true);
+        return 0;
+    case eWindowsMessage_IconTrayCallbackMessage:
+        OnTrayCallback(l);
         return 0;
     default:
         if (const wchar_t* name = MessageName(message)) HandleLaterMessage(name, w, l);

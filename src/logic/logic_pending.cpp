@@ -15,7 +15,6 @@ bool CLogic::RunPendingLongNameAction() { return false; }
 ESilentDownloadMode CLogic::DecideSilentMode() { return sdmFull; }
 void CLogic::SwitchToSilentDownload() {}
 void CLogic::SetSilentDownload(bool) {}
-void CLogic::ShowSilentDownloadBalloon() {}
 
 // Wizard texts and the taskbar identity arrive with the skinned pages and shortcuts.
 void CLogic::InitTextControls() {}

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr UINT kTrayExit = 0x8005, kTrayPause = 0x8006, kTrayShowHide = 0x8007;
 constexpr int kActionError = 3;
 
 int Id(const char* func) { return ControlIdForFunc(func); }
@@ -72,10 +71,12 @@ bool CLogic::run() {
     SetProgressStage(runMode_ == rmSetLongName ? 7 : 2);
     if (runMode_ != rmInstall) SetApplicationIdentity();
 
-    if (runByClient_ && !runByClientCritical_)
+    if (runByClient_ && !runByClientCritical_) {
         SwitchToSilentDownload();
-    else
+    } else {
         ShowWindow(wizard_.Window(), SW_SHOWDEFAULT);
+        windowVisible_ = true;
+    }
 
     if (!runtimePresent_) {
         wizard_.ShowMessage(kActionError, GetString(114), mbbOk, true);
@@ -123,13 +124,7 @@ void CLogic::MainLoop() {
     LogLine(L"Msg cycle - start");
     MSG msg;
     while (!stopLoop_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_COMMAND && msg.hwnd == wizard_.Window()) {
-            const UINT command = LOWORD(msg.wParam);
-            if (command == kTrayExit) PostMessageW(wizard_.Window(), eWindowsMessage_Exit, 1, 0);
-            else if (command == kTrayPause) paused_ = !paused_;
-            else if (command == kTrayShowHide)
-                ShowWindow(wizard_.Window(), IsWindowVisible(wizard_.Window()) ? SW_HIDE : SW_SHOW);
-        }
+        if (msg.message == WM_COMMAND && msg.hwnd == wizard_.Window()) OnTrayCommand(LOWORD(msg.wParam));
         if (theme_.singlePageMode && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
             runMode_ != rmSetLongName) {
             Exit();
