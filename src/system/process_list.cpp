@@ -19,6 +19,19 @@ std::wstring FirstModulePath(DWORD processId) {
     return std::wstring(path, length);
 }
 
+struct WindowSearch {
+    DWORD id;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM p) {
+    auto* s = reinterpret_cast<WindowSearch*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == s->id) s->windows.push_back(window);
+    return TRUE;
+}
+
 }  // namespace
 
 std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip) {
@@ -35,19 +48,8 @@ std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip)
 }
 
 std::vector<HWND> ProcessTopLevelWindows(DWORD processId) {
-    struct Search {
-        DWORD id;
-        std::vector<HWND> windows;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->id) s->windows.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.windows;
 }
 
