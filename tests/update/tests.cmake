@@ -1,1 +1,8 @@
 # Tests of update beyond the ones listed in tests/CMakeLists.txt.
+target_sources(portable_tests PRIVATE
+  update/content_crc_test.cpp
+  update/cud_cipher_test.cpp
+  update/manifest_writer_test.cpp
+  update/pe_version_test.cpp
+  update/zip_writer_test.cpp
+)

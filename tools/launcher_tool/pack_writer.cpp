@@ -27,6 +27,8 @@ bool WriteZipPack(const std::vector<const ClientFile*>& files, const fs::path& t
         return bool(out);
     });
     for (const ClientFile* f : files) {
+        if (f->size > 0xFFFFFFFFull)
+            return error = U8(f->path) + " is 4 GiB or larger; ZIP packs cannot hold it (use format=\"rar5\")", false;
         std::ifstream in(f->path, std::ios::binary);
         if (!in) return error = "cannot open " + U8(f->path) + ": " + std::strerror(errno), false;
         CContentCrc sum;

@@ -54,7 +54,8 @@ bool LoadManifestText(const fs::path& from, std::string& text, std::string& erro
     if (archive_read_open_memory(a.get(), bytes.data(), bytes.size()) != ARCHIVE_OK)
         return error = U8(file) + ": not a RAR or ZIP archive", false;
     archive_entry* e;
-    while (archive_read_next_header(a.get(), &e) >= ARCHIVE_WARN) {
+    int rc;
+    while ((rc = archive_read_next_header(a.get(), &e)) == ARCHIVE_OK || rc == ARCHIVE_WARN) {
         if (ArchiveEntryName(e) != "update.xml") continue;
         text.clear();
         char buf[65536];
