@@ -124,7 +124,7 @@ int Verify(const Args& args) {
         if (Kept(m, key, name, isFile)) {
             if (!isFile) it.disable_recursion_pending();
         } else if (isFile) {
-            extra.push_back(rel);
+            extra.push_back(BackslashPath(rel));
         }
     }
     if (ec) return Fail("cannot list " + o.positional[0] + ": " + ec.message());
