@@ -407,6 +407,7 @@ class UpdateSets(ToolTest):
         write(os.path.join(new_client, "GameClient.exe"), b"new client build")
         write(os.path.join(new_client, CYRILLIC_DIR, "\u043d\u043e\u0432\u0438\u0439.txt"), b"added file")
         write(os.path.join(new_client, "bin", "sub 3", "module3.dll"), b"")  # now empty
+        write(os.path.join(new_client, "voice", "setup.exe"), b"new add-on")  # stays in its ext pack
         old_set, new_set = self.path("set1"), self.path("set2")
         self.assertEqual(0, self.make_set(old_client, old_set, "5.2.100")[0])
         self.assertEqual(0, self.make_set(new_client, new_set, "5.2.101")[0])
@@ -429,8 +430,9 @@ class UpdateSets(ToolTest):
         self.install(old_set, inst)
         self.assertEqual(1, run("verify", inst, new_set)[0])
         self.assertEqual(0, run("archive-extract", os.path.join(new_set, inc.get("file")), inst)[0])
-        code, stdout, err = run("verify", inst, new_set)
+        code, stdout, err = run("verify", inst, new_set, "--ext", "none")
         self.assertEqual(0, code, stdout + err)
+        self.assertIn("voice\\setup.exe", run("verify", inst, new_set)[1])  # the add-on comes with its own pack
         # Running it again replaces the increment instead of adding a second.
         self.assertEqual(0, run("make-increment", os.path.join(old_set, "update.xml"), new_client, new_set)[0])
         self.assertEqual(1, len(ET.parse(os.path.join(new_set, "update.xml")).getroot().findall("PACK[@type='increment']")))
@@ -485,6 +487,39 @@ class UpdateSets(ToolTest):
             self.assertOneLineFailure(run("make-update-set", client, bad, out), reason)
         self.assertEqual(kept, digest(os.path.join(out, "update.rxml")))
         self.assertNoLeftovers(self.dir)
+
+
+class DocumentedExample(ToolTest):
+    def test_the_example_description_builds_a_set(self):
+        client = self.path("client")
+        for name in ["bin64/game.exe", "bin32/game.exe", "data/levels/a/b/one.pak", "data/levels/two.pak",
+                     "addons/voice/setup.exe", "editor/editor.exe", "data/hd/tex.pak", "GameClient.exe",
+                     "config/user.cfg", "bin64/game.pdb", "Launcher.exe"]:
+            write(os.path.join(client, name), name.encode())
+        example = os.path.join(ASSETS, "..", "docs", "update-set.example.xml")
+        out = self.path("set")
+        code, _, err = run("make-update-set", client, example, out)
+        self.assertEqual(0, code, err)
+        root = ET.parse(os.path.join(out, "update.xml")).getroot()
+        packs = {p.get("file"): p for p in root.findall("PACK")}
+        self.assertEqual(["bin64.pkg", "bin32.pkg", "levels.pkg", "voice.pkg", "editor.pkg", "hd.pkg", "client.pkg"],
+                         [p.get("file") for p in root.findall("PACK")])
+        self.assertEqual("64", packs["bin64.pkg"].get("platform"))
+        self.assertEqual(["data\\levels\\a\\b\\one.pak", "data\\levels\\two.pak"],
+                         [f.get("file") for f in packs["levels.pkg"].findall("FILE")])
+        self.assertEqual(b"Rar!", read_bytes(os.path.join(out, "levels.pkg"))[:4])
+        self.assertEqual(["en", "ru"], [i.get("lang") for i in packs["voice.pkg"].findall("INFO")])
+        self.assertEqual(["GameClient.exe", "config\\user.cfg"], [f.get("file") for f in packs["client.pkg"].findall("FILE")])
+        inst = self.path("inst")
+        for name in packs:
+            if name != "bin32.pkg":  # a 64-bit installation
+                self.assertEqual(0, run("archive-extract", os.path.join(out, name), inst)[0])
+        code, stdout, err = run("verify", inst, out, "--add", "hd.pkg")
+        self.assertEqual(0, code, stdout + err)
+        self.assertIn("extra data\\hd\\tex.pak", run("verify", inst, out)[1])  # not listed in addpkg.dat
+        stdout = run("verify", inst, out, "--add", "hd.pkg", "--platform", "32")[1]
+        self.assertIn("missing bin32\\game.exe", stdout)
+        self.assertIn("extra bin64\\game.exe", stdout)
 
 
 class Branding(ToolTest):

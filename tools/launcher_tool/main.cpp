@@ -36,7 +36,8 @@ const Command kCommands[] = {
      "<client folder> <description.xml> <output folder> [--launcher <Launcher.exe>] [--launcher-url <url>]\n"
      "        [--rar5] [--manifest-rar]",
      "write the packs, update.xml and update.rxml of a client version (see docs/update-set.md)", MakeUpdateSet},
-    {"make-increment", "<old update.xml|set folder> <new client folder> <new set folder> [--pack <name.pkg>] [--rar5]",
+    {"make-increment", "<old update.xml|set folder> <new client folder> <new set folder> [--pack <name.pkg>] [--platform 32|64]\n"
+     "        [--rar5]",
      "add a delta pack of the changed and added files to a set as an increment pack", MakeIncrement},
     {"verify",
      "<installed folder> <update.xml|update.rxml|set folder> [--platform 32|64] [--lang <code>]\n"

@@ -90,12 +90,14 @@ struct FileState {
     uint64_t size;
 };
 
-// Path (Windows-folded) -> file of every non-increment pack; a later pack
-// wins, as in the launcher.
-std::map<std::string, FileState> FileTable(const ManifestDocument& doc) {
+// Path (Windows-folded) -> file of the packs every installation of the
+// platform ("" for all) holds: full and int packs; a later pack wins, as in
+// the launcher. Files of ext and add packs stay out of increments, which
+// would otherwise install add-ons nobody chose.
+std::map<std::string, FileState> FileTable(const ManifestDocument& doc, const std::string& platform) {
     std::map<std::string, FileState> table;
     for (const ManifestDocPack& p : doc.packs) {
-        if (p.type == "increment") continue;
+        if ((p.type != "full" && p.type != "int") || (!p.platform.empty() && p.platform != platform)) continue;
         for (const ManifestDocFile& f : p.files) table[FoldPath(f.file)] = {f.file, f.crc, f.size};
     }
     return table;
@@ -177,7 +179,9 @@ int MakeUpdateSet(const Args& args) {
 int MakeIncrement(const Args& args) {
     Options o;
     std::string error;
-    if (!ParseOptions(args, {"--pack"}, {"--rar5"}, o, error)) return Fail(error);
+    if (!ParseOptions(args, {"--pack", "--platform"}, {"--rar5"}, o, error)) return Fail(error);
+    const std::string platform = o.Value("--platform");
+    if (!platform.empty() && platform != "32" && platform != "64") return Fail("--platform must be 32 or 64");
     if (o.positional.size() != 3) return Usage("make-increment");
     const fs::path oldFrom = fs::u8path(o.positional[0]), client = fs::u8path(o.positional[1]),
                    set = fs::u8path(o.positional[2]);
@@ -189,7 +193,9 @@ int MakeIncrement(const Args& args) {
     if (!ReadManifestDocument(newText, doc, error)) return Fail(o.positional[2] + ": " + error);
 
     std::string packName = o.Value("--pack");
-    if (packName.empty()) packName = SafeName("increment-" + oldDoc.clientVersion + "-" + doc.clientVersion) + ".pkg";
+    if (packName.empty())
+        packName = SafeName("increment-" + oldDoc.clientVersion + "-" + doc.clientVersion +
+                            (platform.empty() ? "" : "-" + platform)) + ".pkg";
     if (packName.size() < 5 || packName.compare(packName.size() - 4, 4, ".pkg") != 0 ||
         packName.find_first_of("/\\:*?\"<>|") != std::string::npos)
         return Fail("pack file '" + packName + "' must be a plain name ending in .pkg");
@@ -198,7 +204,7 @@ int MakeIncrement(const Args& args) {
 
     // Changed and added files: what an installation of the old version
     // lacks to be the new one.
-    const std::map<std::string, FileState> before = FileTable(oldDoc), after = FileTable(doc);
+    const std::map<std::string, FileState> before = FileTable(oldDoc, platform), after = FileTable(doc, platform);
     std::set<std::string> changed;
     for (const auto& [key, now] : after) {
         const auto was = before.find(key);
@@ -231,6 +237,7 @@ int MakeIncrement(const Args& args) {
         it = it->file == packName ? doc.packs.erase(it) : it + 1;
     ManifestDocPack pack;
     pack.type = "increment";
+    pack.platform = platform;
     pack.file = packName;
     CProgress progress(total);
     if (!WritePack(client, chosen, o.Has("--rar5") ? PackFormat::Rar5 : PackFormat::Zip,
