@@ -11,10 +11,9 @@
 #include "startup/module_resources.h"
 #include "startup/package_store.h"
 #include "startup/text.h"
+#include "update/cud_cipher.h"
 
 namespace {
-
-const char kDataKey[] = "7D31C0A9E4B2F85617C3D09A2E6B4F81";
 
 void LogCudText(void*, const std::string& text, bool endLine) {
     if (endLine)
@@ -52,7 +51,7 @@ bool CLogic::PrepareClientUpdateData() {
     cudPath_ = folder + L"\\CUD.dat";
     CheckConfigStamp(folder);
     const std::vector<std::string> serverUrls = ReadServerUrlSlot();
-    urlSelector_.SetKey(kDataKey);
+    urlSelector_.SetKey(kLauncherCudKey);
     urlSelector_.SetLogCallback(LogCudText, nullptr);
     const tinyxml2::XMLElement* shipped = config_.root()->FirstChildElement("ClientUpdateData");
     if (!urlSelector_.Init(shipped, &serverUrls, cudPath_, debugMode_))

@@ -1,7 +1,7 @@
 #include "update/url_selector.h"
 
 #include "startup/handle.h"
-#include "update/cipher.h"
+#include "update/cud_cipher.h"
 
 #include <tinyxml2.h>
 
@@ -94,11 +94,11 @@ void CUrlSelector::Log(const std::string& text, bool endLine) const {
 }
 
 bool CUrlSelector::Encipher(const std::string& text, std::string& out) const {
-    return CCipher(key_).Encipher(text.data(), text.size(), out);
+    return CudEncipher(key_, text, out);
 }
 
 bool CUrlSelector::Decipher(const std::string& data, std::string& out) const {
-    return CCipher(key_).Decipher(data.data(), data.size(), out);
+    return CudDecipher(key_, data, out);
 }
 
 bool CUrlSelector::Init(const XMLElement* shipped, const std::vector<std::string>* predefined, const std::wstring& path,
@@ -162,7 +162,7 @@ bool CUrlSelector::LoadCudFile(const std::wstring& path, CudFace* target, CudSel
         return false;
     }
     std::string text;
-    if (bytes.size() < 8 || bytes.compare(0, 7, "<Client") == 0 || !Decipher(bytes, text)) text = bytes;
+    if (CudIsPlain(bytes) || !Decipher(bytes, text)) text = bytes;
 
     tinyxml2::XMLDocument doc;
     const XMLElement* root = nullptr;

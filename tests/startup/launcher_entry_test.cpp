@@ -7,7 +7,7 @@
 #include "startup/resource_slots.h"
 #include "system/process_list.h"
 #include "startup/crc32.h"
-#include "update/cipher.h"
+#include "update/cud_cipher.h"
 #include "update/rar29_writer.h"
 
 #include <algorithm>
@@ -159,7 +159,7 @@ std::string PackageEntry(const std::wstring& exe, const std::string& entry) {
 std::string SavedClientUpdateData(const std::wstring& file) {
     const std::string bytes = ReadFileBytes(file);
     std::string plain;
-    CCipher("7D31C0A9E4B2F85617C3D09A2E6B4F81").Decipher(bytes.data(), bytes.size(), plain);
+    CudDecipher(kLauncherCudKey, bytes, plain);
     return plain;
 }
 }  // namespace

@@ -1,4 +1,3 @@
-#include "update/cipher.h"
 #include "update/url_selector.h"
 
 #include "common/temp_folder.h"
@@ -51,25 +50,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(Cipher, AesEcbWithPkcs7PaddingAndStrictKeys) {
-    const std::string plain("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99\xaa\xbb\xcc\xdd\xee\xff", 16);
-    std::string out;
-    ASSERT_TRUE(CCipher("000102030405060708090A0B0C0D0E0f").Encipher(plain.data(), plain.size(), out));
-    ASSERT_EQ(32u, out.size());  // a whole block of padding follows a full block
-    EXPECT_EQ(std::string("\x69\xc4\xe0\xd8\x6a\x7b\x04\x30\xd8\xcd\xb7\x80\x70\xb4\xc5\x5a", 16), out.substr(0, 16));
-    std::string back;
-    ASSERT_TRUE(CCipher("000102030405060708090a0b0c0d0e0f").Decipher(out.data(), out.size(), back));
-    EXPECT_EQ(plain, back);
-    EXPECT_EQ('\0', back.c_str()[back.size()]);
-
-    ASSERT_TRUE(CCipher(kKey).Encipher("abc", 3, out));
-    EXPECT_EQ(16u, out.size());
-    EXPECT_FALSE(CCipher(kKey).Decipher(out.data(), 15, back));                  // not whole blocks
-    EXPECT_FALSE(CCipher("000102030405060708090a0b0c0d0e0").Encipher("a", 1, out));  // 31 digits
-    EXPECT_FALSE(CCipher("000102030405060708090a0b0c0d0e0g").Encipher("a", 1, out));
-    EXPECT_FALSE(CCipher("").Decipher("0123456789abcdef", 16, out));
-}
 
 TEST_F(UrlSelector, SelectionCyclesThroughTheListThenReportsDepletion) {
     ASSERT_TRUE(Init(Shipped(Urls({"A", "B", "C"}))));

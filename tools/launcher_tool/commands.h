@@ -24,6 +24,12 @@ int SlotMake(const Args&);
 int SlotPatch(const Args&);
 int SlotShow(const Args&);
 int Checksum(const Args&);
+int MakeUpdateSet(const Args&);
+int MakeIncrement(const Args&);
+int Verify(const Args&);
+int Brand(const Args&);
+int CudEncrypt(const Args&);
+int CudDecrypt(const Args&);
 
 // Prints "launcher-tool: <reason>" and returns 1.
 int Fail(const std::string& reason);
