@@ -130,6 +130,9 @@ private:
     void OnExitRequest(WPARAM reason);
     void NotifyOtherInstances(int mode);
     void SetSilentDownload(bool on);
+    // Other launcher instances (logic_instances.cpp).
+    ESilentDownloadMode DecideSilentMode();
+    void AnswerSilentDownload();
     void ShowSilentDownloadBalloon();
 
     // Tray icon, window visibility and error reports (logic_tray.cpp).
@@ -150,7 +153,6 @@ private:
 
     // Entry points of later parts (logic_pending.cpp).
     bool RunPendingLongNameAction();
-    ESilentDownloadMode DecideSilentMode();
     void InitTextControls();
     void SetApplicationIdentity();
     void SwitchToSilentDownload();
@@ -207,6 +209,8 @@ private:
     bool silentDownloadDone_ = false;
     bool silentDownloadFinished_ = false;
     bool otherInstancesEnded_ = false;
+    DWORD otherInstance_ = 0;
+    bool otherInstanceBusy_ = false;
 
     bool trayIconShown_ = false;
     bool windowVisible_ = false;

@@ -20,8 +20,6 @@ const wchar_t* MessageName(UINT message) {
     case eWindowsMessage_UninstallProgress: return L"eWindowsMessage_UninstallProgress";
     case eWindowsMessage_DownloadProgress: return L"eWindowsMessage_DownloadProgress";
     case eWindowsMessage_DownloadComplete: return L"eWindowsMessage_DownloadComplete";
-    case eWindowsMessage_SilentDownloadOff: return L"eWindowsMessage_SilentDownloadOff";
-    case eWindowsMessage_SilentDownloadQuery: return L"eWindowsMessage_SilentDownloadQuery";
     default: return nullptr;
     }
 }
@@ -70,6 +68,12 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case eWindowsMessage_IconTrayCallbackMessage:
         OnTrayCallback(l);
+        return 0;
+    case eWindowsMessage_SilentDownloadQuery:
+        AnswerSilentDownload();
+        return 0;
+    case eWindowsMessage_SilentDownloadOff:
+        SetSilentDownload(false);
         return 0;
     default:
         if (const wchar_t* name = MessageName(message)) HandleLaterMessage(name, w, l);

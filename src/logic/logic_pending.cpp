@@ -10,9 +10,7 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CLogic::RunPendingLongNameAction() { return false; }
 
-// Silent downloading and the hand-over between two launcher instances need
-// the tray icon, the update cycle and the instance pipe.
-ESilentDownloadMode CLogic::DecideSilentMode() { return sdmFull; }
+// Silent downloading needs the update cycle.
 void CLogic::SwitchToSilentDownload() {}
 void CLogic::SetSilentDownload(bool) {}
 

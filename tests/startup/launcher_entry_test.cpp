@@ -401,3 +401,33 @@ TEST_F(LauncherEntry, RegularStartWithoutATemporaryCopyDeletesNothing) {
     EXPECT_NE(std::string::npos, log.find("replaceLoader()\r\n"));
     EXPECT_EQ(std::string::npos, log.find("delete "));
 }
+
+// A second launcher asks the first over the silent pipe; the first shows its
+// wizard (no background download), answers 0, and the second leaves at once.
+TEST_F(LauncherEntry, SecondInstanceLeavesWhileTheFirstShowsItsWizard) {
+    CChildProcess first;
+    ASSERT_TRUE(first.Start(exe_, L"", dir()));
+    const FoundWindow w = WaitForProcessWindowTitle(first.id(), L"Launcher", 20000);
+    ASSERT_NE(nullptr, w.hwnd);
+
+    CChildProcess second;
+    ASSERT_TRUE(second.Start(exe_, L"", dir()));
+    EXPECT_EQ(0, second.Wait(20000));
+    EXPECT_TRUE(ProcessWindows(second.id()).empty());
+    const std::string secondLog = LogContaining(dir(), "run(): SilentDownloadMode == sdmExit");
+    EXPECT_NE(std::string::npos, secondLog.find("Searching for launcher windows...\r\nSilentDownloadMode == sdmExit\r\n"))
+        << secondLog;
+
+    // "/restart" runs in full whatever else runs.
+    CChildProcess third;
+    ASSERT_TRUE(third.Start(exe_, L"/restart", dir()));
+    const FoundWindow w3 = WaitForProcessWindowTitle(third.id(), L"Launcher", 20000);
+    EXPECT_NE(nullptr, w3.hwnd);
+    if (w3.hwnd) PostMessageW(w3.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, third.Wait(20000));
+
+    PostMessageW(w.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, first.Wait(20000));
+    EXPECT_NE(std::string::npos, LogContaining(dir(), "AnswerSilentDownload()\r\n").find("Msg cycle - start"));
+    EXPECT_NE(std::string::npos, LogContaining(dir(), "/restart\r\n").find("SilentDownloadMode == sdmFull\r\n"));
+}
