@@ -155,7 +155,7 @@ private:
     bool RunPendingLongNameAction();
     void InitTextControls();
     void SetApplicationIdentity();
-    void SwitchToSilentDownload();
+    void ResumeFullUnpacking();
     bool RecordsWritable();
     bool StartUninstallerCopy();
     void SendLongNameToAssistant();

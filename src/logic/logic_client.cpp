@@ -136,3 +136,38 @@ void CLogic::NotifyOtherInstances(int mode) {
     }
     otherInstancesEnded_ = TerminateProcessesWithModulePath(launcher);
 }
+
+void CLogic::SetSilentDownload(bool on) {
+    if (!silentDownloadPossible_ || on == silentDownloadActive_) return;
+    if (on) {
+        LogLine(L"SetSilentDownload(true);");
+        silentDownloadActive_ = true;
+        if (!(runByClient_ && !runByClientCritical_)) {
+            SetCurrentDirectoryW(installFolder_.c_str());
+            const HWND window = FindClientWindow();
+            if (debugMode_ || config_.multiRun || !window)
+                RunClient();
+            else
+                FocusClientWindow(window);
+        }
+        ShowTrayIcon(true);
+        ShowMainWindow(false);
+        return;
+    }
+    const HWND window = FindClientWindow();
+    if (window && !debugMode_ && !config_.multiRun) FocusClientWindow(window);
+    if (runByClient_) runByClientCritical_ = true;
+    if ((clientFound_ || runByClient_) && silentDownloadDone_) {
+        silentDownloadActive_ = false;
+        ShowTrayBalloon(false);
+        RestartLauncher(L"Launcher.exe");
+    } else if (silentMode_ == sdmFull && !runThreadStarted_ && (clientStartFailed_ || !window)) {
+        silentDownloadActive_ = false;
+        LogLine(clientStartFailed_ ? L"  .. run client error, setUnpack()" : L"  .. setUnpack()");
+        ShowTrayIcon(false);
+        ShowMainWindow(true);
+        ResumeFullUnpacking();
+    } else {
+        LogLine(L"  .. ignore");
+    }
+}

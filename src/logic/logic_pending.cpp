@@ -10,9 +10,9 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CLogic::RunPendingLongNameAction() { return false; }
 
-// Silent downloading needs the update cycle.
-void CLogic::SwitchToSilentDownload() {}
-void CLogic::SetSilentDownload(bool) {}
+// The unpacker's full work after a background download is handed back
+// arrives with the update cycle.
+void CLogic::ResumeFullUnpacking() {}
 
 // Wizard texts and the taskbar identity arrive with the skinned pages and shortcuts.
 void CLogic::InitTextControls() {}

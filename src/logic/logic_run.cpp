@@ -72,7 +72,7 @@ bool CLogic::run() {
     if (runMode_ != rmInstall) SetApplicationIdentity();
 
     if (runByClient_ && !runByClientCritical_) {
-        SwitchToSilentDownload();
+        SetSilentDownload(true);
     } else {
         ShowWindow(wizard_.Window(), SW_SHOWDEFAULT);
         windowVisible_ = true;

@@ -431,3 +431,29 @@ TEST_F(LauncherEntry, SecondInstanceLeavesWhileTheFirstShowsItsWizard) {
     EXPECT_NE(std::string::npos, LogContaining(dir(), "AnswerSilentDownload()\r\n").find("Msg cycle - start"));
     EXPECT_NE(std::string::npos, LogContaining(dir(), "/restart\r\n").find("SilentDownloadMode == sdmFull\r\n"));
 }
+
+// A launcher started by the client downloads in the background: no window,
+// a tray icon, and it answers 1 to a second launcher, which then runs.
+TEST_F(LauncherEntry, BackgroundLauncherAnswersOneAndTheSecondRuns) {
+    CChildProcess first;
+    ASSERT_TRUE(first.Start(exe_, L"/runByClient", dir()));
+    std::vector<HWND> windows;
+    for (int i = 0; i < 200 && LogContaining(dir(), "Msg cycle - start").empty(); ++i) Sleep(100);
+    windows = ProcessTopLevelWindows(first.id());
+    ASSERT_FALSE(windows.empty());
+    for (HWND w : windows) EXPECT_FALSE(IsWindowVisible(w));
+    const std::string firstLog = LogContaining(dir(), "SetSilentDownload(true);");
+    EXPECT_NE(std::string::npos, firstLog.find("SetSilentDownload(true);\r\nShowTrayIcon(true);\r\n")) << firstLog;
+
+    CChildProcess second;
+    ASSERT_TRUE(second.Start(exe_, L"", dir()));
+    const FoundWindow w = WaitForProcessWindowTitle(second.id(), L"Launcher", 20000);
+    ASSERT_NE(nullptr, w.hwnd);
+    EXPECT_NE(std::string::npos, LogContaining(dir(), "SilentDownloadMode == sdmRun\r\n").find("Searching for launcher windows..."));
+    PostMessageW(w.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, second.Wait(20000));
+
+    for (HWND window : windows) PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, first.Wait(20000));
+    EXPECT_NE(std::string::npos, LogContaining(dir(), "AnswerSilentDownload()\r\n").find("ShowTrayIcon(false);\r\n"));
+}
