@@ -56,12 +56,15 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         LogLine(L"eWindowsMessage_Exit");
         Exit();
         return 0;
+    case eWindowsMessage_LauncherAssistantInitResult:
+        OnAssistantInitResult(w, l);
+        return 0;
     case eWindowsMessage_LauncherAssistantWorkResult:
         if (w == kAssistantProgress) {
             ShowWorkProgress(int(l));
             return 0;
         }
-        HandleLaterMessage(MessageName(message), w, l);
+        OnAssistantWorkResult(w, l);
         return 0;
     case eWindowsMessage_UninstallProgress:
         ShowWorkProgress(int(l));

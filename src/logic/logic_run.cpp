@@ -133,6 +133,7 @@ void CLogic::MainLoop() {
         }
         if (theme_.singlePageMode && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
             runMode_ != rmSetLongName) {
+            CancelAssistant();
             Exit();
         }
         TranslateMessage(&msg);
