@@ -16,7 +16,6 @@
 #define SECURITY_WIN32
 #include <security.h>
 
-#include <cwchar>
 
 namespace {
 
@@ -269,8 +268,11 @@ void CLogic::OnAssistantWorkResult(WPARAM w, LPARAM l) {
         if (result == 0) {
             if (pending == eLauncherCmd_Install) AfterAssistantInstall();
         } else if (result == eAssistantTooManyClients) {
-            wchar_t text[1024];
-            swprintf(text, 1024, GetString(109).c_str(), Utf8ToWide(settings_.fullName).c_str());
+            // The table's "%s" is filled in directly: a translated text is
+            // never used as a format.
+            std::wstring text = GetString(109);
+            const size_t at = text.find(L"%s");
+            if (at != std::wstring::npos) text.replace(at, 2, Utf8ToWide(settings_.fullName));
             wizard_.ShowMessage(kActionError, text, mbbOk, true);
         } else {
             ShowError(108);
