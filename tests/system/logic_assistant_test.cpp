@@ -277,3 +277,34 @@ TEST_F(LogicAssistant, AnswersBecomeTheMessagesOfTheirCommands) {
     EXPECT_TRUE(logic_.closing());
     EXPECT_EQ(shown + 1, logic_.wizard().messages().size());  // only the 105 of the failed start
 }
+
+TEST_F(LogicAssistant, CancelStopsTheRunningAssistant) {
+    UseSharedTemp();
+    const std::wstring inst = path(L"inst");
+    ASSERT_TRUE(CreateDirectoryW(inst.c_str(), nullptr));
+    for (int d = 0; d < 40; ++d) {
+        const std::wstring sub = inst + L"\\d" + std::to_wstring(d);
+        ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+        for (int f = 0; f < 100; ++f) WriteFileBytes(sub + L"\\f" + std::to_wstring(f), "");
+    }
+    HKEY existing = nullptr;
+    const bool productKeyExisted =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Hollisk Games", 0, KEY_READ, &existing) == ERROR_SUCCESS;
+    if (existing) RegCloseKey(existing);
+
+    ASSERT_TRUE(logic_.init(rcUninstallFrom, inst));
+    EXPECT_FALSE(logic_.CancelAssistant());  // nothing to cancel yet
+    ASSERT_TRUE(logic_.RunAssistant(eLauncherCmd_GetRights));
+    ASSERT_TRUE(PumpUntil([&] { return Contains("---------------------------\r\n"); }, 30000)) << Log();
+    const std::wstring copy = logic_.assistantPath();
+    EXPECT_TRUE(logic_.CancelAssistant());  // the assistant ended within its limit
+    // Its answer was sent before it ended.
+    const bool answered =
+        PumpUntil([&] { return Contains("OnUserMessage: eWindowsMessage_LauncherAssistantWorkResult"); }, 10000);
+    if (!productKeyExisted) RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Hollisk Games");
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(Contains("Sending cancel to launcher assistant\r\n"));
+    EXPECT_NE(std::string::npos, ReadFileBytes(copy + L".log").find("GrantRights: cancelled\r\n"));
+    logic_.Exit();
+    EXPECT_FALSE(PathExists(copy));
+}
