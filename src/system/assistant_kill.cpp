@@ -24,7 +24,7 @@ bool CLauncherAssistant::KillProcesses(const std::wstring& path) {
             !GetModuleFileNameExW(process.Get(), module, name, MAX_PATH))
             wcscpy(name, L"<unknown>");
         if (_wcsicmp(name, path.c_str()) != 0) continue;
-        LogFormat(L"  terminate %lu: %s", ids[i], name);
+        LogFormat(L"  terminate %lu: %ls", ids[i], name);
         if (!TerminateProcess(process.Get(), 0)) {
             WaitForSingleObject(process.Get(), 1000);
             return false;

@@ -305,7 +305,12 @@ TEST_F(AssistantProcess, KillProcessEndsOnlyTheProcessOfThatPath) {
     EXPECT_EQ(0, target.Wait(5000));  // ended by the assistant (exit code 0)
     EXPECT_EQ(-1, bystander.Wait(0));  // still running
     EXPECT_EQ(0, child_.Wait(10000));
-    EXPECT_NE(std::string::npos, AssistantLog().find("KillProcesses: "));
+    const std::string log = AssistantLog();
+    EXPECT_NE(std::string::npos, log.find("KillProcesses: "));
+    const size_t ended = log.find("  terminate ");
+    ASSERT_NE(std::string::npos, ended) << log;
+    EXPECT_NE(std::string::npos, log.find("\\a\\GameClient.exe\r\n", ended)) << log;
+    EXPECT_EQ(std::string::npos, log.find("  terminate ", ended + 1)) << log;
 }
 
 TEST_F(AssistantProcess, AHalfReadShortcutListIsNeverActedOn) {
