@@ -99,7 +99,6 @@ public:
     void SendDataToAssistant();
     bool CancelAssistant();
     void DeleteAssistantCopy();
-    uint32_t assistantCommand() const { return assistantCommand_; }
     const std::wstring& assistantPath() const { return assistantPath_; }
     const LauncherAssistantData& assistantData() const { return assistantData_; }
 

@@ -10,8 +10,6 @@ namespace {
 
 const wchar_t* MessageName(UINT message) {
     switch (message) {
-    case eWindowsMessage_LauncherAssistantInitResult: return L"eWindowsMessage_LauncherAssistantInitResult";
-    case eWindowsMessage_LauncherAssistantWorkResult: return L"eWindowsMessage_LauncherAssistantWorkResult";
     case eWindowsMessage_ClientStartFailed: return L"eWindowsMessage_ClientStartFailed";
     case eWindowsMessage_ClientTask: return L"eWindowsMessage_ClientTask";
     case eWindowsMessage_UnpackFinished: return L"eWindowsMessage_UnpackFinished";

@@ -43,16 +43,9 @@ public:
     bool KillProcesses(const std::wstring& path);
     // Sends a progress message unless it comes too soon after the last one.
     void ReportProgress(int percent);
-    // One step of a counted operation (see SetStepTotal).
+    // One step of a counted operation, after SetStepTotal.
     void Step();
     void SetStepTotal(int total) { progress_.SetStepTotal(total); }
-
-    bool cancelled() const { return cancelled_; }
-    int32_t lastError() const { return lastError_; }
-    const LauncherAssistantData& data() const { return data_; }
-    const std::vector<LauncherAssistantIcon>& icons() const { return icons_; }
-    // Files of this name are spared when an installation tree is deleted.
-    const std::wstring& skipName() const { return skipName_; }
 
 private:
     class CCancelWatcher;
@@ -75,6 +68,7 @@ private:
     CNamedPipe pipe_;
     LauncherAssistantData data_;
     std::vector<LauncherAssistantIcon> icons_;
+    // Files of this name are spared when an installation tree is deleted.
     std::wstring skipName_;
     CLogImplW log_;
     HWND hwnd_ = nullptr;
