@@ -308,3 +308,28 @@ TEST_F(LogicAssistant, CancelStopsTheRunningAssistant) {
     logic_.Exit();
     EXPECT_FALSE(PathExists(copy));
 }
+
+TEST_F(LogicAssistant, AnAssistantThatCannotBeWatchedIsAbandoned) {
+    UseTemp(path(L"no-such-folder"));  // nothing really starts
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const HWND window = logic_.wizard().Window();
+    logic_.RunAssistant(eLauncherCmd_GetRights);
+    const size_t shown = logic_.wizard().messages().size();
+    // A process id that names no process.
+    SendMessageW(window, eWindowsMessage_LauncherAssistantInitResult, 0xFFFFFFF0u, 0);
+    ASSERT_EQ(shown + 1, logic_.wizard().messages().size());
+    EXPECT_EQ(GetString(101), logic_.wizard().messages().back().text);
+    EXPECT_FALSE(Contains("FillDataForAssistant()"));
+    // Its late answer is not acted on.
+    SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_GetRights, 0);
+    EXPECT_TRUE(Contains("  .. no assistant command pending, ignored\r\n"));
+    EXPECT_FALSE(Contains("::eLauncherCmd_GetRights .. OK"));
+    EXPECT_EQ(shown + 1, logic_.wizard().messages().size());
+
+    // Progress and cancel codes are never commands to start.
+    logic_.RunAssistant(eLauncherCmd_Progress);
+    SendMessageW(window, eWindowsMessage_LauncherAssistantInitResult, GetCurrentProcessId(), 0);
+    EXPECT_TRUE(Contains(" .. error: unknown eLauncherCmd\r\n"));
+    EXPECT_EQ(GetString(101), logic_.wizard().messages().back().text);
+    EXPECT_FALSE(Contains("FillDataForAssistant()"));
+}
