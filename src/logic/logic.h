@@ -17,6 +17,8 @@
 #include "startup/languages.h"
 #include "startup/launcher_config.h"
 #include "startup/log_impl.h"
+#include "system/assistant_records.h"
+#include "system/named_pipe.h"
 #include "system/os_version.h"
 #include "update/url_selector.h"
 
@@ -26,6 +28,7 @@
 
 class CClientLaunchThread;
 #include <string>
+#include <vector>
 
 // Private window messages of the main window.
 enum eWindowsMessage : UINT {
@@ -91,6 +94,39 @@ public:
     const CStandInWizard& wizard() const { return wizard_; }
     CStandInWizard& wizard() { return wizard_; }
     const std::wstring& installFolder() const { return installFolder_; }
+
+    // The launcher assistant (logic_assistant.cpp): one elevated copy of
+    // this executable per command, reached through a pipe; it answers with
+    // messages 0x914 ... 0x916.
+    bool PrepareAssistantCopy();
+    bool RunAssistant(uint32_t command);
+    bool FillDataForAssistant();
+    void SendDataToAssistant();
+    bool CancelAssistant();
+    void DeleteAssistantCopy();
+    const std::wstring& assistantPath() const { return assistantPath_; }
+    const LauncherAssistantData& assistantData() const { return assistantData_; }
+
+private:
+    void OnAssistantInitResult(WPARAM w, LPARAM l);
+    void OnAssistantWorkResult(WPARAM w, LPARAM l);
+    void AbandonAssistant();
+    // Results of assistant commands whose follow-up belongs to later parts
+    // (logic_pending.cpp).
+    std::wstring CurrentServerUrl() const;
+    void AfterAssistantInstall();
+    void AfterRuntimeInstalled();
+    void FinishAssistantUninstall(bool success);
+    void UpdateUserDesktopShortcuts();
+    void ContinueDownloadAfterIcons();
+    void FinishLongName();
+
+    std::wstring assistantPath_;
+    CNamedPipe assistantPipe_;
+    CHandle assistantProcess_;
+    uint32_t assistantCommand_ = 0;
+    LauncherAssistantData assistantData_;
+    std::vector<LauncherAssistantIcon> assistantIcons_;
 
 private:
     void MainLoop();

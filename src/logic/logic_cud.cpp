@@ -64,3 +64,5 @@ bool CLogic::PrepareClientUpdateData() {
 void CLogic::SaveClientUpdateData() {
     if (urlSelector_.initialized) urlSelector_.SaveCudFile(true);
 }
+
+std::wstring CLogic::CurrentServerUrl() const { return Utf8ToWide(urlSelector_.selection.SelectedURL); }

@@ -5,6 +5,7 @@
 void CLogic::Exit() {
     closing_ = true;
     acceptingTasks_ = false;
+    DeleteAssistantCopy();
     LogLine(L"PostQuitMessage(0)");
     PostQuitMessage(0);
     stopLoop_ = true;

@@ -10,8 +10,6 @@ namespace {
 
 const wchar_t* MessageName(UINT message) {
     switch (message) {
-    case eWindowsMessage_LauncherAssistantInitResult: return L"eWindowsMessage_LauncherAssistantInitResult";
-    case eWindowsMessage_LauncherAssistantWorkResult: return L"eWindowsMessage_LauncherAssistantWorkResult";
     case eWindowsMessage_ClientTask: return L"eWindowsMessage_ClientTask";
     case eWindowsMessage_UnpackFinished: return L"eWindowsMessage_UnpackFinished";
     case eWindowsMessage_CheckFinished: return L"eWindowsMessage_CheckFinished";
@@ -52,12 +50,15 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
     case eWindowsMessage_ClientStartFailed:
         OnClientStartFailed();
         return 0;
+    case eWindowsMessage_LauncherAssistantInitResult:
+        OnAssistantInitResult(w, l);
+        return 0;
     case eWindowsMessage_LauncherAssistantWorkResult:
         if (w == kAssistantProgress) {
             ShowWorkProgress(int(l));
             return 0;
         }
-        HandleLaterMessage(MessageName(message), w, l);
+        OnAssistantWorkResult(w, l);
         return 0;
     case eWindowsMessage_UninstallProgress:
         ShowWorkProgress(int(l));

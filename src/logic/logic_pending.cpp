@@ -5,7 +5,6 @@
 
 #include "logic.h"
 
-#include "startup/module_resources.h"
 
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CLogic::RunPendingLongNameAction() { return false; }
@@ -30,3 +29,15 @@ void CLogic::SendLongNameToAssistant() {}
 bool CLogic::StartNetwork() { return false; }
 
 void CLogic::HandleLaterMessage(const wchar_t* name, WPARAM, LPARAM) { LogLine(std::wstring(name) + L" (not handled yet)"); }
+
+// Follow-ups of assistant results. Each logs what it leaves undone; the
+// flows they continue arrive with installation, runtime update,
+// uninstallation, shortcuts and renaming.
+void CLogic::AfterAssistantInstall() { LogLine(L"Installation continues: not available yet"); }
+void CLogic::AfterRuntimeInstalled() { LogLine(L"Runtime update follow-up: not available yet"); }
+void CLogic::FinishAssistantUninstall(bool success) {
+    LogLine(success ? L"Uninstall finished: OK" : L"Uninstall finished: with errors");
+}
+void CLogic::UpdateUserDesktopShortcuts() { LogLine(L"Desktop shortcuts: not available yet"); }
+void CLogic::ContinueDownloadAfterIcons() { LogLine(L"Download after shortcuts: not available yet"); }
+void CLogic::FinishLongName() { LogLine(L"Renaming follow-up: not available yet"); }

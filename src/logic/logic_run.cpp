@@ -127,6 +127,7 @@ void CLogic::MainLoop() {
         if (msg.message == WM_COMMAND && msg.hwnd == wizard_.Window()) OnTrayCommand(LOWORD(msg.wParam));
         if (theme_.singlePageMode && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
             runMode_ != rmSetLongName) {
+            CancelAssistant();
             Exit();
         }
         TranslateMessage(&msg);

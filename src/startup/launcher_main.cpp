@@ -10,6 +10,7 @@
 #include "startup/log_impl.h"
 #include "startup/module.h"
 #include "startup/text.h"
+#include "system/launcher_assistant.h"
 #include "system/os_version.h"
 #include "update/crc_list.h"
 
@@ -26,33 +27,6 @@ namespace {
 
 const char kUninstallMutexName[] = "Global\\{420B48D2-AC21-4ec6-8295-BB0C8D8BD72C}";
 const char kErrorCaption[] = "Installer Error";
-constexpr UINT kMsgAssistantNotAdmin = 0x916;
-
-bool IsAdministrator() {
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    PSID admins = nullptr;
-    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &admins))
-        return false;
-    BOOL member = FALSE;
-    if (!CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
-    FreeSid(admins);
-    return member != FALSE;
-}
-
-// "/assistant <hwnd>": the elevated helper role.
-void RunAssistantRole(const std::wstring& tail) {
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(tail.c_str(), &argc);
-    if (!argv) return;
-    if (argc == 2) {
-        const HWND launcher = reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(argv[1], nullptr, 10)));
-        if (!IsAdministrator()) SendNotifyMessageW(launcher, kMsgAssistantNotAdmin, 0, 0);
-        // With administrator rights the assistant serves the launcher over
-        // its pipe; that protocol is not built yet, so the role ends here.
-    }
-    LocalFree(argv);
-}
 
 void ShowError(const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR);

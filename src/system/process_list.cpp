@@ -8,7 +8,7 @@
 
 namespace {
 
-std::wstring FirstModulePath(DWORD processId) {
+std::wstring ReadFirstModulePath(DWORD processId) {
     CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process.IsValid()) return {};
     HMODULE first = nullptr;
@@ -34,6 +34,8 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM p) {
 
 }  // namespace
 
+std::wstring ProcessModulePath(DWORD processId) { return ReadFirstModulePath(processId); }
+
 std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip) {
     DWORD ids[1024];
     DWORD bytes = 0;
@@ -41,7 +43,7 @@ std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip)
     if (!EnumProcesses(ids, sizeof ids, &bytes)) return found;
     for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
         if (ids[i] == 0 || ids[i] == skip) continue;
-        const std::wstring module = FirstModulePath(ids[i]);
+        const std::wstring module = ReadFirstModulePath(ids[i]);
         if (!module.empty() && _wcsicmp(module.c_str(), path.c_str()) == 0) found.push_back(ids[i]);
     }
     return found;
@@ -53,16 +55,17 @@ std::vector<HWND> ProcessTopLevelWindows(DWORD processId) {
     return search.windows;
 }
 
+bool TerminateProcessById(DWORD processId) {
+    CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+    if (!process.IsValid() || !TerminateProcess(process.Get(), 0)) return false;
+    WaitForSingleObject(process.Get(), 1000);
+    return true;
+}
+
 bool TerminateProcessesWithModulePath(const std::wstring& path) {
     bool all = true;
-    for (DWORD id : ProcessesWithModulePath(path, GetCurrentProcessId())) {
-        CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (!process.IsValid() || !TerminateProcess(process.Get(), 1)) {
-            all = false;
-            continue;
-        }
-        WaitForSingleObject(process.Get(), 5000);
-    }
+    for (DWORD id : ProcessesWithModulePath(path, GetCurrentProcessId()))
+        if (!TerminateProcessById(id)) all = false;
     return all;
 }
 

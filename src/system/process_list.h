@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The path of a process's first module; empty when it cannot be read.
+std::wstring ProcessModulePath(DWORD processId);
+
 // Ids of the processes (at most the first 1024 listed) whose first module
 // is `path`, compared without case; `skip` (e.g. the own id) is left out.
 std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip = 0);
@@ -14,8 +17,12 @@ std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip 
 // The top-level windows of a process.
 std::vector<HWND> ProcessTopLevelWindows(DWORD processId);
 
-// Terminates every process whose first module is `path`; false when one
-// of them could not be ended.
+// Ends one process and waits up to a second for it to be gone, so its
+// files can be deleted next; false when it could not be ended.
+bool TerminateProcessById(DWORD processId);
+
+// Terminates every other process whose first module is `path`; false when
+// one of them could not be ended.
 bool TerminateProcessesWithModulePath(const std::wstring& path);
 
 // Starts a command line (no application name, nothing inherited, default

@@ -1,0 +1,339 @@
+// The launcher's side of the assistant: the temporary copy, its elevated
+// start, the record it is sent, its answers, cancelling it and removing
+// the copy when the launcher ends. UI thread only.
+
+#include "logic.h"
+
+#include "gui/control_ids.h"
+#include "startup/folders.h"
+#include "startup/module.h"
+#include "startup/text.h"
+#include "startup/xml_path.h"
+#include "system/admin_token.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#define SECURITY_WIN32
+#include <security.h>
+
+
+namespace {
+
+constexpr int kActionError = 3;
+constexpr int kActionAssistant = 9;
+
+std::u16string U16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
+std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+
+// A configuration value of common/uninstall/@<name>, "empty" when missing.
+std::wstring UninstallValue(const tinyxml2::XMLElement* root, const char* name) {
+    std::string value;
+    if (root && XmlText(root, std::string("common/uninstall/@") + name, value)) return Utf8ToWide(value);
+    return L"empty";
+}
+
+}  // namespace
+
+bool CLogic::PrepareAssistantCopy() {
+    LogPart(L"Unpacking LauncherAssistant to temp .. ");
+    if (assistantPath_.empty()) {
+        const std::wstring temp = GetTempFolder();
+        const std::wstring candidate = temp + L"LauncherAssistant.exe";
+        if (FileExists(candidate)) {
+            // A copy of another launcher (or of an earlier run still in
+            // use): take a unique name instead.
+            wchar_t unique[MAX_PATH];
+            if (!GetTempFileNameW(temp.c_str(), L"LauncherAssistant", 0, unique)) {
+                LogLine(L"Fail");
+                return false;
+            }
+            std::wstring path = unique;
+            const size_t dot = path.rfind(L'.');
+            assistantPath_ = (dot == std::wstring::npos ? path : path.substr(0, dot)) + L".exe";
+        } else {
+            assistantPath_ = candidate;
+        }
+    }
+    if (FileExists(assistantPath_)) {
+        SetFileAttributesW(assistantPath_.c_str(),
+                           GetFileAttributesW(assistantPath_.c_str()) & ~DWORD(FILE_ATTRIBUTE_READONLY));
+        DeleteFileW(assistantPath_.c_str());
+    }
+    const bool ok = CopyFileW(ModulePath(nullptr).c_str(), assistantPath_.c_str(), TRUE) != 0;
+    LogLine(ok ? L"OK" : L"Fail");
+    return ok;
+}
+
+bool CLogic::RunAssistant(uint32_t command) {
+    assistantCommand_ = command;
+    bool started = PrepareAssistantCopy();
+    if (started) {
+        const int page = theme_.singlePageMode ? 4 : 9;
+        if (!theme_.singlePageMode) {
+            const int headline = command == eLauncherCmd_IconUpdate ? 83 : command == eLauncherCmd_Uninstall ? 78 : 80;
+            wizard_.SetText(ControlIdForFunc("headline_progress_info"), GetString(headline));
+        }
+        wizard_.ShowPage(page, flowKind_);
+        ShowWorkProgress(0);
+
+        const bool admin = IsAdministrator();
+        const HWND window = wizard_.Window();
+        const std::wstring parameters =
+            L"/assistant " + std::to_wstring(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
+
+        const std::wstring pipeName = AssistantPipeName(assistantPath_);
+        LogPart(L"Pipe name: " + pipeName);
+        started = assistantPipe_.Create(pipeName);
+        LogLine(started ? L" create .. OK" : L" create .. Fail");
+        if (started) {
+            LogPart(L"Run LauncherAssistant .. ");
+            const std::wstring temp = GetTempFolder();
+            SHELLEXECUTEINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = SEE_MASK_NOCLOSEPROCESS;
+            info.hwnd = window;
+            info.lpVerb = admin ? nullptr : L"runas";
+            info.lpFile = assistantPath_.c_str();
+            info.lpParameters = parameters.c_str();
+            info.lpDirectory = temp.c_str();
+            info.nShow = SW_HIDE;
+            started = ShellExecuteExW(&info) && info.hProcess;
+            // The assistant reports its own process id; this handle is not kept.
+            if (info.hProcess) CloseHandle(info.hProcess);
+            LogLine(started ? L"OK" : L"Fail");
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            if (!started) assistantPipe_.Close();
+        }
+    }
+    if (!started) wizard_.ShowMessage(kActionAssistant, GetString(105), mbbRetry | mbbCancel, true);
+    return started;
+}
+
+bool CLogic::FillDataForAssistant() {
+    LogLine(L"FillDataForAssistant()");
+    wchar_t user[257];
+    ULONG userChars = 257;
+    if (!GetUserNameExW(NameSamCompatible, user, &userChars)) {
+        LogLine(L" - can't get user name");
+        return false;
+    }
+    const std::wstring serverUrl = CurrentServerUrl();
+    LogLine(L" username=\"" + std::wstring(user) + L"\"");
+    LogLine(L" serverurl=\"" + serverUrl + L"\"");
+    LogLine(L" [");
+
+    LauncherAssistantData d;
+    const tinyxml2::XMLElement* root = config_.root();
+    d.chHelpLink = U16(serverUrl + UninstallValue(root, "HelpLink"));
+    d.chUrlInfoAbout = U16(serverUrl + UninstallValue(root, "URLInfoAbout"));
+    d.chUrlUpdateInfo = U16(serverUrl + UninstallValue(root, "URLUpdateInfo"));
+    wchar_t desktop[MAX_PATH] = {};
+    if (SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) d.chLnkDesctopIcon = U16(desktop);
+    d.chInstallFolder = U16(installFolder_);
+    d.chLauncherName = u"Launcher.exe";
+    d.chUserName = U16(user);
+    d.chShortName = U16(Utf8ToWide(settings_.shortName));
+    d.chFullName = U16(Utf8ToWide(settings_.fullName));
+    d.chRegPath = U16(config_.regPath);
+    d.chIconName = U16(Utf8ToWide(settings_.iconName.empty() ? settings_.fullName : settings_.iconName));
+    d.chTemp = U16(installFolder_ + L"\\" + Utf8ToWide(settings_.process));
+    d.bIconPrograms = settings_.iconPrograms;
+    d.bIconProgramsFolder = settings_.iconProgramsFolder;
+    d.bIconStartMenu = assistantData_.bIconStartMenu;
+
+    // The manifest's shortcut changes join these once the integrity checker
+    // delivers them; a new or renamed installation always gets the
+    // launcher's own shortcut.
+    assistantIcons_.clear();
+    if (runMode_ == rmInstall || runMode_ == rmSetLongName) {
+        LogLine(L" (");
+        LauncherAssistantIcon launcher;
+        launcher.name = d.chIconName;
+        launcher.exec = u"Launcher.exe";
+        launcher.action = 1;
+        assistantIcons_.push_back(launcher);
+        LogLine(L"  Add: " + Wide(launcher.name) + L" -> " + Wide(launcher.exec));
+        LogLine(L" )");
+    }
+    d.iconCount = uint32_t(assistantIcons_.size());
+    assistantData_ = d;
+    LogLine(L" ]");
+    LogLine(L" - success");
+    return true;
+}
+
+void CLogic::SendDataToAssistant() {
+    const LauncherAssistantData& d = assistantData_;
+    LogLine(L"");
+    LogLine(L"--- SendDataToAssistant ---");
+    LogLine(L"");
+    const struct { const wchar_t* label; const std::u16string& value; } kFields[] = {
+        {L"  chInstallFolder = ", d.chInstallFolder}, {L"  chUserName = ", d.chUserName},
+        {L"  chShortName = ", d.chShortName},         {L"  chFullName = ", d.chFullName},
+        {L"  chIconName = ", d.chIconName},           {L"  chRegPath = ", d.chRegPath},
+        {L"  chHelpLink = ", d.chHelpLink},           {L"  chUrlInfoAbout = ", d.chUrlInfoAbout},
+        {L"  chUrlUpdateInfo = ", d.chUrlUpdateInfo}, {L"  chLnkDesctopIcon = ", d.chLnkDesctopIcon},
+        {L"  chLauncherName = ", d.chLauncherName},   {L"  chTemp = ", d.chTemp},
+    };
+    for (const auto& f : kFields) LogLine(f.label + Wide(f.value));
+    LogLine(std::wstring(L"  bIconPrograms = ") + (d.bIconPrograms ? L"true" : L"false"));
+    LogLine(std::wstring(L"  bIconProgramsFolder = ") + (d.bIconProgramsFolder ? L"true" : L"false"));
+    LogLine(std::wstring(L"  bIconStartMenu = ") + (d.bIconStartMenu ? L"true" : L"false"));
+
+    assistantData_.command = assistantCommand_;
+    assistantData_.iconCount = uint32_t(assistantIcons_.size());
+    const uint32_t command = assistantCommand_;
+    assistantPipe_.Write(&command, sizeof command);
+    const std::vector<uint8_t> record = EncodeAssistantData(assistantData_);
+    assistantPipe_.Write(record.data(), record.size());
+    LogLine(L"");
+    LogLine(L"  Icons:");
+    for (const LauncherAssistantIcon& icon : assistantIcons_) {
+        const std::vector<uint8_t> bytes = EncodeAssistantIcon(icon);
+        assistantPipe_.Write(bytes.data(), bytes.size());
+        LogLine(L"  ------");
+        LogLine(L"  Name = " + Wide(icon.name));
+        LogLine(L"  Exec = " + Wide(icon.exec));
+        LogLine(std::wstring(L"  Action = ") + (icon.action == 1 ? L"Add" : L"Del"));
+    }
+    LogLine(L"");
+    LogLine(L"---------------------------");
+    LogLine(L"");
+}
+
+// Gives up on the running command: the pipe closes, so an assistant still
+// waiting for its data ends at once, and its late answer is not acted on.
+void CLogic::AbandonAssistant() {
+    assistantCommand_ = 0;
+    assistantPipe_.Close();
+}
+
+void CLogic::OnAssistantInitResult(WPARAM w, LPARAM l) {
+    LogLine(L"OnUserMessage: eWindowsMessage_LauncherAssistantInitResult");
+    if (l != 0) {
+        // wParam is a system error code here, not a process id.
+        LogLine(L"::eLauncherCmd_Init" + AnsiToWide(AssistantResultText(int32_t(l), uint32_t(w))));
+        AbandonAssistant();
+        ShowError(101);
+        return;
+    }
+    assistantProcess_.Reset(OpenProcess(SYNCHRONIZE, FALSE, DWORD(w)));
+    if (!assistantProcess_.IsValid()) {
+        AbandonAssistant();
+        ShowError(101);
+        return;
+    }
+    const uint32_t command = assistantCommand_;
+    if (!IsValidLauncherCmd(command) || command == eLauncherCmd_Progress || command == eLauncherCmd_Cancel) {
+        LogLine(L" .. error: unknown eLauncherCmd");
+        AbandonAssistant();
+        ShowError(101);
+        return;
+    }
+    LogLine(L"::" + AnsiToWide(LauncherCmdName(command)) + L" .. OK");
+    if (command == eLauncherCmd_InstallKB) {
+        assistantPipe_.Write(&command, sizeof command);
+        return;
+    }
+    if (!FillDataForAssistant()) {
+        AbandonAssistant();
+        ShowError(107);
+        return;
+    }
+    if (command == eLauncherCmd_SetLongName) {
+        assistantData_.bIconPrograms = true;
+        assistantData_.chTemp = U16(commandArgument_);
+    }
+    SendDataToAssistant();
+}
+
+void CLogic::OnAssistantWorkResult(WPARAM w, LPARAM l) {
+    LogLine(L"OnUserMessage: eWindowsMessage_LauncherAssistantWorkResult");
+    assistantPipe_.Close();
+    const uint32_t pending = assistantCommand_;
+    if (pending == 0) {
+        LogLine(L"  .. no assistant command pending, ignored");
+        return;
+    }
+    const int32_t result = int32_t(l);
+    const uint32_t command = uint32_t(w);
+    if (command == eLauncherCmd_Progress || !IsValidLauncherCmd(command) || command == eLauncherCmd_Cancel) {
+        LogLine(L"error: unknown eLauncherCmd");
+        ShowError(101);
+        return;
+    }
+    LogLine(L"::" + AnsiToWide(LauncherCmdName(command)) + AnsiToWide(AssistantResultText(result, 0)));
+    switch (command) {
+    case eLauncherCmd_Install:
+        if (result == 0) {
+            if (pending == eLauncherCmd_Install) AfterAssistantInstall();
+        } else if (result == eAssistantTooManyClients) {
+            // The table's "%s" is filled in directly: a translated text is
+            // never used as a format.
+            std::wstring text = GetString(109);
+            const size_t at = text.find(L"%s");
+            if (at != std::wstring::npos) text.replace(at, 2, Utf8ToWide(settings_.fullName));
+            wizard_.ShowMessage(kActionError, text, mbbOk, true);
+        } else {
+            ShowError(108);
+        }
+        break;
+    case eLauncherCmd_InstallKB:
+        if (result == 0) AfterRuntimeInstalled();
+        else ShowError(116);
+        break;
+    case eLauncherCmd_Uninstall:
+        if (pending == eLauncherCmd_Uninstall) {
+            if (result == eAssistantCntKillProcess) ShowError(108);
+            else FinishAssistantUninstall(result == 0);
+        }
+        break;
+    case eLauncherCmd_GetRights:
+        if (result == 0) StartWork();
+        else ShowError(70);
+        break;
+    case eLauncherCmd_IconUpdate:
+        if (result == 0) UpdateUserDesktopShortcuts();
+        ContinueDownloadAfterIcons();
+        break;
+    case eLauncherCmd_KillProcess:
+        Exit();
+        break;
+    case eLauncherCmd_SetLongName:
+        if (result == 0) {
+            FinishLongName();
+            Exit();
+        } else {
+            ShowError(108);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool CLogic::CancelAssistant() {
+    if (!assistantProcess_.IsValid()) return false;
+    LogLine(L"Sending cancel to launcher assistant");
+    const uint32_t cancel = eLauncherCmd_Cancel;
+    assistantPipe_.Write(&cancel, sizeof cancel);
+    const bool ended = WaitForSingleObject(assistantProcess_.Get(), 5000) == WAIT_OBJECT_0;
+    assistantProcess_.Reset();
+    return ended;
+}
+
+void CLogic::DeleteAssistantCopy() {
+    if (assistantPath_.empty()) return;
+    LogLine(L"Deleting launcher assistant from temp");
+    assistantPipe_.Close();
+    // An assistant that has just answered may still be closing; its file
+    // cannot go before it has.
+    if (assistantProcess_.IsValid()) WaitForSingleObject(assistantProcess_.Get(), 5000);
+    assistantProcess_.Reset();
+    DeleteFileW(assistantPath_.c_str());
+    DeleteFileW((assistantPath_ + L".log").c_str());
+    const size_t dot = assistantPath_.rfind(L'.');
+    const std::wstring base = dot == std::wstring::npos ? assistantPath_ : assistantPath_.substr(0, dot);
+    for (const wchar_t* ext : {L".tmp", L".exe", L".log"}) DeleteFileW((base + ext).c_str());
+    assistantPath_.clear();
+}
