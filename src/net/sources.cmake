@@ -3,6 +3,7 @@ target_sources(launcher_portable PRIVATE net/pico_http_parser.cpp)
 if(WIN32)
   target_sources(launcher_core PRIVATE
     net/context_httx.cpp
+    net/downloader.cpp
     net/httx_503_answer.cpp
     net/httx_trace_log.cpp
     net/net_client.cpp

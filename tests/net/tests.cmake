@@ -17,6 +17,7 @@ if(WIN32)
 
   add_executable(net_tests
     common/temp_folder.cpp
+    net/downloader_test.cpp
     net/httx_503_answer_test.cpp
     net/request_httx_test.cpp
     net/transport_test.cpp
