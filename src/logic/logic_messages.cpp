@@ -19,8 +19,6 @@ const wchar_t* MessageName(UINT message) {
     case eWindowsMessage_UninstallFinished: return L"eWindowsMessage_UninstallFinished";
     case eWindowsMessage_UnpackProgress: return L"eWindowsMessage_UnpackProgress";
     case eWindowsMessage_UninstallProgress: return L"eWindowsMessage_UninstallProgress";
-    case eWindowsMessage_DownloadProgress: return L"eWindowsMessage_DownloadProgress";
-    case eWindowsMessage_DownloadComplete: return L"eWindowsMessage_DownloadComplete";
     case eWindowsMessage_IconTrayCallbackMessage: return L"eWindowsMessage_IconTrayCallbackMessage";
     case eWindowsMessage_SilentDownloadOff: return L"eWindowsMessage_SilentDownloadOff";
     case eWindowsMessage_SilentDownloadQuery: return L"eWindowsMessage_SilentDownloadQuery";
@@ -65,6 +63,10 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case eWindowsMessage_UninstallProgress:
         ShowWorkProgress(int(l));
+        return 0;
+    case eWindowsMessage_DownloadProgress:
+    case eWindowsMessage_DownloadComplete:
+        downloader_.HandleMessage(message, w, l);
         return 0;
     case eWindowsMessage_Activate:
         ShowWindow(wizard_.Window(), SW_SHOW);

@@ -16,9 +16,11 @@ if(WIN32)
   set_tests_properties(NetServerStop PROPERTIES FIXTURES_CLEANUP net_server)
 
   add_executable(net_tests
+    common/process.cpp
     common/temp_folder.cpp
     net/downloader_test.cpp
     net/httx_503_answer_test.cpp
+    net/logic_network_test.cpp
     net/request_httx_test.cpp
     net/transport_test.cpp
     net/net_test_support.cpp
@@ -27,6 +29,8 @@ if(WIN32)
   target_link_libraries(net_tests PRIVATE GTest::gtest_main GTest::gmock launcher_core)
   target_include_directories(net_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(net_tests PRIVATE NET_SERVER_STATE="Z:${_net_state}")
+  # The logic tests read the configuration of the real built Launcher.exe.
+  add_dependencies(net_tests Launcher)
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     gtest_discover_tests(net_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED net_server)
