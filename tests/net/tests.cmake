@@ -20,6 +20,7 @@ if(WIN32)
     common/temp_folder.cpp
     net/downloader_test.cpp
     net/httx_503_answer_test.cpp
+    net/httx_trace_log_test.cpp
     net/logic_network_test.cpp
     net/request_httx_test.cpp
     net/transport_test.cpp

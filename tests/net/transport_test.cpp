@@ -190,6 +190,18 @@ TEST_F(TransportTest, ClosingTheSessionDropsRequestsInFlightSilently) {
     EXPECT_FALSE(client_.NewRequest(r));
 }
 
+TEST_F(TransportTest, CancelledRequestIsDroppedWithoutAnswer) {
+    ASSERT_EQ(NetEvent::Created, CreateContext(0, ServerBase())->kind);
+    ASSERT_TRUE(client_.Send(MakeRequest(0, 5, "/stall/1000/10/3", NetEx::verbGet, 0)));
+    Sleep(300);
+    Post(NetEx::tmCancelRequest, reinterpret_cast<WPARAM>(&client_), new NetEx::CancelRecord{0, 5});
+    EXPECT_EQ(nullptr, client_.Next(4000));
+    // The context goes on serving.
+    auto done = Exchange(MakeRequest(0, 1, "/data/3"));
+    ASSERT_NE(nullptr, done);
+    EXPECT_EQ(200u, done->status());
+}
+
 TEST_F(TransportTest, RemoveAllContextsWaitsForTheTransport) {
     ASSERT_EQ(NetEvent::Created, CreateContext(0, ServerBase())->kind);
     ASSERT_EQ(NetEvent::Created, CreateContext(1, ServerBase())->kind);
