@@ -25,6 +25,7 @@ public:
     uint64_t got = 0;
     uint32_t part = 0;
     int parts = 0;
+    int progress = 0;  // read passes that waited for the network
     bool done = false;
     bool failed = false;
 
@@ -52,7 +53,7 @@ public:
     void OnLicenseData(CBuffer&) override {}
     void OnUpdateXmlData(CBuffer&) override {}
     void OnUpdateFileDone() override {}
-    void OnUpdateProgress(uint32_t, bool) override {}
+    void OnUpdateProgress(uint32_t, bool) override { ++progress; }
     void OnKind6Complete() override {}
 };
 
@@ -113,7 +114,8 @@ int main(int argc, char** argv) {
     DestroyWindow(window);
 
     const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-    printf("CDownloader: %llu bytes in %d part(s), %.3f s, %.1f MiB/s\n", (unsigned long long)notify.got, notify.parts,
-           seconds, double(notify.got) / (1024.0 * 1024.0) / seconds);
+    printf("CDownloader: %llu bytes in %d part(s), %d waiting read passes, %.3f s, %.1f MiB/s\n",
+           (unsigned long long)notify.got, notify.parts, notify.progress, seconds,
+           double(notify.got) / (1024.0 * 1024.0) / seconds);
     return notify.failed || notify.got != notify.size ? 1 : 0;
 }

@@ -11,8 +11,10 @@
 
 namespace {
 
+// Packages can be gigabytes: WinINet must not copy them into its cache.
 constexpr uint32_t kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES |
-                                   INTERNET_FLAG_IGNORE_CERT_DATE_INVALID | INTERNET_FLAG_IGNORE_CERT_CN_INVALID;
+                                   INTERNET_FLAG_IGNORE_CERT_DATE_INVALID | INTERNET_FLAG_IGNORE_CERT_CN_INVALID |
+                                   INTERNET_FLAG_NO_CACHE_WRITE;
 constexpr uint32_t kSecurityFlags = SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_FLAG_IGNORE_UNKNOWN_CA;
 constexpr uint32_t kKbReadSize = 102400;
 constexpr uint32_t kMaxRedirects = 2;

@@ -144,6 +144,7 @@ private:
     void QueryHeaders();
     bool BodyCutShort();
     void AdaptReadSize(uint32_t growth);
+    bool GrowBody(uint32_t want);
     void Fail(uint32_t code);
     void CloseHandle();
 

@@ -125,6 +125,16 @@ bool CRequestHttx::BodyCutShort() {
     return end != reinterpret_cast<const char*>(text.data()) && body_.length() < announced;
 }
 
+bool CRequestHttx::GrowBody(uint32_t want) {
+    if (body_.free_space() >= want) return true;
+    // Each growth copies the body: growing by a quarter of what is held
+    // (in whole grow steps) keeps large answers from being copied over
+    // and over, at most a quarter of memory beyond the body.
+    const uint64_t quarter = body_.length() / 4;
+    if (quarter > want && body_.ensure_free(uint32_t(quarter))) return true;
+    return body_.ensure_free(want);
+}
+
 void CRequestHttx::AdaptReadSize(uint32_t growth) {
     if (!adaptive_ || !passBytes_ || !readStart_) return;
     const int64_t elapsed = CurrentTimeMs() - readStart_;
@@ -168,7 +178,7 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             break;
         }
         const uint32_t want = available_ > readSize_ ? available_ : readSize_;
-        if (!body_.ensure_free(want)) {
+        if (!GrowBody(want)) {
             QueryHeaders();
             state_ = stDone;
             Fail(ERROR_INSUFFICIENT_BUFFER);
