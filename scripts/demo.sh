@@ -23,7 +23,7 @@ echo "== running Launcher.exe in $demo"
 launcher=$!
 windows_path="Z:${demo//\//\\}\\screen.bmp"   # Wine maps / to drive Z:
 # The wizard's window is titled by the configuration's taskbarCaption.
-"$WINE_BIN" "$build/x86_64/bin/window_probe.exe" "Launcher" 30000 "$windows_path" "Unable init net transport" |
+"$WINE_BIN" "$build/x86_64/bin/window_probe.exe" "Launcher" 30000 "$windows_path" "Getting Server Info" |
   tr -d '\r'
 wait $launcher
 code=$?

@@ -13,6 +13,8 @@
 
 #include "gui/gdiplus_session.h"
 #include "logic/stand_in_wizard.h"
+#include "net/downloader.h"
+#include "net/net_transport.h"
 #include "startup/command_line.h"
 #include "startup/languages.h"
 #include "startup/launcher_config.h"
@@ -55,7 +57,7 @@ enum eWindowsMessage : UINT {
 
 enum ESilentDownloadMode { sdmRun = 0, sdmFull = 1, sdmExit = 2 };
 
-class CLogic : public IWizardOwner {
+class CLogic : public IWizardOwner, public IDownloaderNotify {
 public:
     CLogic();
     ~CLogic() override;
@@ -77,6 +79,18 @@ public:
     LRESULT OnUserMessage(UINT message, WPARAM w, LPARAM l) override;
     void OnTimer(UINT_PTR id) override;
     void OnControl(int id) override;
+
+    // The downloader's results (logic_pending.cpp until the update cycle exists).
+    void OnCudData(CBuffer& body) override;
+    void OnKbProgress(uint32_t received, int32_t size) override;
+    void OnKbData(CBuffer& body) override;
+    void OnLicenseData(CBuffer& body) override;
+    void OnUpdateXmlData(CBuffer& body) override;
+    void OnUpdateData(CBuffer& body, bool partial) override;
+    void OnUpdateFileDone() override;
+    void OnUpdateProgress(uint32_t bytes, bool add) override;
+    void OnKind6Complete() override;
+    void OnNetError(int errorKind, uint32_t errorCode, uint32_t httpStatus, const std::string& text) override;
 
     void setLog(CLogImplW* log) { log_ = log; }
     void setQuotedPath(const std::wstring& path) { quotedPath_ = path; }
@@ -195,7 +209,9 @@ private:
     bool RecordsWritable();
     bool StartUninstallerCopy();
     void SendLongNameToAssistant();
+    // Transport and downloader (logic_network.cpp).
     bool StartNetwork();
+    void StopNetwork();
     void HandleLaterMessage(const wchar_t* name, WPARAM w, LPARAM l);
 
     LauncherConfig config_;
@@ -206,6 +222,9 @@ private:
     CGdiPlusSession gdiplus_;
     CStandInWizard wizard_;
     CLogImplW* log_ = nullptr;
+    // The transport outlives the downloader, its client.
+    std::unique_ptr<NetEx::CNetTransport> transport_;
+    CDownloader downloader_;
 
     ERunCode runCode_ = rcNone;
     std::wstring argument_;

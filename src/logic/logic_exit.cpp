@@ -27,13 +27,7 @@ void CLogic::uninit() {
     // The worker threads are created by the update and uninstall flows;
     // until those exist there is nothing to stop beyond the log lines.
     LogLine(portable_ && runMode_ == rmUninstaller ? L"Stop uninstaller thread" : L"Stop checker & unpaker threads");
-    if (networkReady_) {
-        LogPart(L"Downloader uninit .. ");
-        LogLine(L"OK");
-        LogPart(L"Net transport shutdown .. ");
-        LogLine(L"OK");
-        networkReady_ = false;
-    }
+    if (networkReady_) StopNetwork();
     empty();
     LogLine(L"--- Uninit finished ---");
     empty();

@@ -16,8 +16,6 @@ const wchar_t* MessageName(UINT message) {
     case eWindowsMessage_UninstallFinished: return L"eWindowsMessage_UninstallFinished";
     case eWindowsMessage_UnpackProgress: return L"eWindowsMessage_UnpackProgress";
     case eWindowsMessage_UninstallProgress: return L"eWindowsMessage_UninstallProgress";
-    case eWindowsMessage_DownloadProgress: return L"eWindowsMessage_DownloadProgress";
-    case eWindowsMessage_DownloadComplete: return L"eWindowsMessage_DownloadComplete";
     default: return nullptr;
     }
 }
@@ -62,6 +60,10 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case eWindowsMessage_UninstallProgress:
         ShowWorkProgress(int(l));
+        return 0;
+    case eWindowsMessage_DownloadProgress:
+    case eWindowsMessage_DownloadComplete:
+        downloader_.HandleMessage(message, w, l);
         return 0;
     case eWindowsMessage_Activate:
         ShowTrayIcon(false);

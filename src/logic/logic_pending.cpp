@@ -24,9 +24,20 @@ bool CLogic::RecordsWritable() { return true; }
 bool CLogic::StartUninstallerCopy() { return false; }
 void CLogic::SendLongNameToAssistant() {}
 
-// Network: the transport does not exist yet, so it cannot start and the
-// user sees string 71.
-bool CLogic::StartNetwork() { return false; }
+// The downloader's results feed the update cycle, which is not built yet:
+// each is logged and left alone.
+void CLogic::OnCudData(CBuffer&) { LogLine(L"OnCudData (not handled yet)"); }
+void CLogic::OnKbProgress(uint32_t, int32_t) {}
+void CLogic::OnKbData(CBuffer&) { LogLine(L"OnKbData (not handled yet)"); }
+void CLogic::OnLicenseData(CBuffer&) { LogLine(L"OnLicenseData (not handled yet)"); }
+void CLogic::OnUpdateXmlData(CBuffer&) { LogLine(L"OnUpdateXmlData (not handled yet)"); }
+void CLogic::OnUpdateData(CBuffer&, bool) { LogLine(L"OnUpdateData (not handled yet)"); }
+void CLogic::OnUpdateFileDone() {}
+void CLogic::OnUpdateProgress(uint32_t, bool) {}
+void CLogic::OnKind6Complete() {}
+void CLogic::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpStatus, const std::string&) {
+    LogFormat(L"OnNetError %d %u %u (not handled yet)", errorKind, errorCode, httpStatus);
+}
 
 void CLogic::HandleLaterMessage(const wchar_t* name, WPARAM, LPARAM) { LogLine(std::wstring(name) + L" (not handled yet)"); }
 

@@ -47,6 +47,7 @@ public:
 
     uint32_t capacity() const { return capacity_; }
     void set_grow_step(uint32_t step) { growStep_ = step; }
+    uint32_t grow_step() const { return growStep_; }
 
 protected:
     uint32_t capacity_ = 0;

@@ -40,10 +40,9 @@ protected:
         EXPECT_EQ(0, p.Wait(20000));
         return w;
     }
-    // The wizard as far as it gets today: the network message.
-    void RunWizard(const std::wstring& arguments = L"") {
-        RunAndClose(arguments, L"Unable init net transport", true);
-    }
+    // The wizard as far as it gets today: the network is up and the
+    // progress page asks for the server's information.
+    void RunWizard(const std::wstring& arguments = L"") { RunAndClose(arguments, L"Getting Server Info", true); }
     static bool Shows(const FoundWindow& w, const std::wstring& text) {
         return std::find(w.texts.begin(), w.texts.end(), text) != w.texts.end();
     }
@@ -51,12 +50,12 @@ protected:
 };
 
 // A plain folder runs as an installation: the wizard shows, the network
-// cannot start yet (string 71), and closing the window ends the run.
+// starts, and closing the window ends the run.
 TEST_F(LauncherEntry, PlainFolderRunsTheInstallationWizard) {
     CChildProcess p;
     ASSERT_TRUE(p.Start(exe_, L"/skiptest", dir()));
-    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Unable init net transport", 20000);
-    ASSERT_NE(nullptr, window.hwnd) << "the wizard did not show the network error";
+    const FoundWindow window = WaitForProcessWindowText(p.id(), L"Getting Server Info", 20000);
+    ASSERT_NE(nullptr, window.hwnd) << "the wizard did not reach the server information stage";
     EXPECT_EQ(L"Launcher", window.title);
     EXPECT_EQ(-1, p.Wait(300));
     PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
@@ -70,6 +69,7 @@ TEST_F(LauncherEntry, PlainFolderRunsTheInstallationWizard) {
     EXPECT_NE(std::string::npos, log.find("Launcher run mode: rmInstall\r\n"));
     EXPECT_NE(std::string::npos, log.find("pLogic->init() succeed\r\n"));
     EXPECT_NE(std::string::npos, log.find("Set dialog title: Launcher\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Net transport successfully initialized\r\nDownloader successfully initialized\r\n"));
     EXPECT_NE(std::string::npos, log.find("Msg cycle - start\r\nPostQuitMessage(0)\r\nMsg cycle - finish\r\n"));
     EXPECT_NE(std::string::npos, log.find("\r\n--- Start Uninit ---\r\n"));
     const std::string last = "pLogic->uninit() succeed\r\nLauncher finished\r\n";
