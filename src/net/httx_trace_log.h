@@ -18,7 +18,10 @@ public:
     // Opens "<directory><pid>.<name>.log" (name sanitised). 0 on success,
     // else the system error code.
     uint32_t Open(TraceConfig& config, const std::string& contextName, const ClockReference& clock);
-    void SetClock(const ClockReference& clock) { clock_ = clock; }
+    void SetClock(const ClockReference& clock) {
+        clock_ = clock;
+        timeTextMs_ = -1;
+    }
     bool IsOpen() const { return log_.IsOpen(); }
     void Close() { log_.Close(); }
 

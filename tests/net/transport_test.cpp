@@ -221,6 +221,8 @@ TEST_F(TransportTrace, OneLogPerContextWithSanitisedName) {
     config->enabled = 1;
     config->directory = WideToAnsi(dir()) + "\\";
     ASSERT_TRUE(transport.SetTraceConfig(config));
+    // Contexts opened later take the clock reference (bias of UTC+3).
+    PostMessageW(transport.window(), NetEx::tmSetClockReference, 0, LPARAM(-10800));
     CRecordingClient client;
     client.SetTransport(&transport);
     NetEx::CContextHttx* context = nullptr;
@@ -256,6 +258,7 @@ TEST_F(TransportTrace, OneLogPerContextWithSanitisedName) {
     EXPECT_NE(std::string::npos, log.find("\r\nHttx: 200\r\nHeader:\r\nHTTP/1.1 200"));
     EXPECT_NE(std::string::npos, log.find("\r\nSize: 20\r\nData:\r\n" + Pattern(0, 20) + "\r\n"));
     EXPECT_NE(std::string::npos, log.find("Destroying context ="));
+    EXPECT_NE(std::string::npos, log.find("=[GMT+3 "));
     // Every heading is 90 columns wide before its line end (titles are short).
     size_t at = log.find("Request completed =");
     const size_t end = log.find("\r\n", at);
