@@ -57,4 +57,5 @@ private:
     std::string error_;
     std::vector<Central> central_;
     std::vector<EntryInfo> entries_;
+    std::string chunk_;  // read buffer, reused across entries
 };

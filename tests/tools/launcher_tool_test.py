@@ -250,6 +250,7 @@ def sample_client(root, megabytes, seed=1):
         os.path.join(CYRILLIC_DIR, CYRILLIC_FILE): "\u043f\u0440\u0438\u0432\u0456\u0442".encode() * 100,
         os.path.join("voice", "setup.exe"): rng.randbytes(5000),
         os.path.join("bin", "client.pdb"): b"debug symbols",
+        os.path.join("data", "logs", "template.txt"): b"in a folder named like a kept one",
     }
     per = max(1, megabytes // 8)
     for i in range(8):
@@ -340,7 +341,8 @@ class UpdateSets(ToolTest):
         self.assertEqual(0, code, stdout + err)
         # The launcher's own files, logs and ignored names are no differences.
         for name in ["guest.dat", "CUD.dat", "update.xml", os.path.join("logs", "a.txt"),
-                     os.path.join("tmp", "0000.12"), "client.log", os.path.join("bin", "user.cfg"), "Launcher.exe"]:
+                     os.path.join("tmp", "0000.12"), "client.log", os.path.join("bin", "user.cfg"), "Launcher.exe",
+                     os.path.join("data", "logs", "today.txt")]:
             write(os.path.join(inst, name), b"state")
         self.assertEqual(0, run("verify", inst, out)[0])
 
@@ -353,8 +355,10 @@ class UpdateSets(ToolTest):
         os.remove(os.path.join(inst, CYRILLIC_DIR, CYRILLIC_FILE))
         write(os.path.join(inst, "bin", "stray.dll"), b"old")
         write(os.path.join(inst, "empty.dat"), b"x")
+        os.remove(os.path.join(inst, "data", "logs", "template.txt"))  # listed files in kept folders still count
         code, stdout, err = run("verify", inst, out)
-        self.assertOneLineFailure((code, stdout, err), "4 difference(s)")
+        self.assertOneLineFailure((code, stdout, err), "5 difference(s)")
+        self.assertIn("missing data\\logs\\template.txt", stdout)
         self.assertIn("crc data\\level1\\deep\\pack4.pak: manifest", stdout)
         self.assertIn("missing " + CYRILLIC_DIR + "\\" + CYRILLIC_FILE, stdout)  # only A-Z are lowered
         self.assertIn("extra bin\\stray.dll", stdout)
