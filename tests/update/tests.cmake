@@ -6,3 +6,10 @@ target_sources(portable_tests PRIVATE
   update/pe_version_test.cpp
   update/zip_writer_test.cpp
 )
+if(WIN32)
+  # The version reader is checked against Windows on the real launcher.
+  add_dependencies(portable_tests Launcher)
+  target_link_libraries(portable_tests PRIVATE version)
+  target_compile_definitions(portable_tests PRIVATE
+    LAUNCHER_EXE_PATH="Z:$<TARGET_FILE:Launcher>" LAUNCHER_EXE_PATH_W=L"Z:$<TARGET_FILE:Launcher>")
+endif()
