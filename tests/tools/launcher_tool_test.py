@@ -90,6 +90,12 @@ class Usage(ToolTest):
         self.assertEqual(0, code)
         self.assertIn("usage: launcher-tool slot-patch", out)
         self.assertEqual(2, run("checksum")[0])
+        for command in ["make-update-set", "make-increment", "verify", "brand", "cud-encrypt", "cud-decrypt"]:
+            code, out, _ = run(command, "--help")
+            self.assertEqual(0, code, command)
+            self.assertIn("usage: launcher-tool " + command, out)
+            self.assertEqual(2, run(command)[0], command)
+        self.assertOneLineFailure(run("verify", "a", "b", "--platform"), "--platform needs a value")
 
 
 class Slots(ToolTest):
@@ -489,6 +495,10 @@ class UpdateSets(ToolTest):
             self.assertOneLineFailure(self.make_set(client, out), "GameClient.exe")
             os.chmod(os.path.join(client, "GameClient.exe"), 0o644)
         self.assertOneLineFailure(self.make_set(client, os.path.join(client, "out")), "inside the client folder")
+        precious = self.path("documents")
+        write(os.path.join(precious, "letter.txt"), b"keep me")
+        self.assertOneLineFailure(self.make_set(client, precious), "holds files but no update set")
+        self.assertEqual(b"keep me", read_bytes(os.path.join(precious, "letter.txt")))
         bad = self.path("bad.xml")
         for text, reason in [("<updateSet clientVersion='1'><pack file='a.zip'/></updateSet>", "must be a plain name ending in .pkg"),
                              ("<updateSet clientVersion='1'><pack file='a.pkg'><include path='nothing'/></pack></updateSet>", "belongs to no pack"),
