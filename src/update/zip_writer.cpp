@@ -140,7 +140,6 @@ bool CZipWriter::AddEntry(const std::string& name, uint16_t method, uint32_t crc
     header += name;
     if (!Put(header) || !Put(packed)) return false;
     central_.push_back(c);
-    entries_.push_back({name, crc, uint32_t(size)});
     return true;
 }
 
