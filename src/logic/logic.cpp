@@ -1,5 +1,7 @@
 #include "logic.h"
 
+#include "logic/client_launch_thread.h"
+
 #include "startup/launcher_error.h"
 #include "startup/folders.h"
 #include "startup/module.h"

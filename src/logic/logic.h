@@ -6,7 +6,7 @@
 // which forwards them to OnUserMessage.
 //
 // Steps whose subject belongs to parts of the system not built yet (network,
-// client update data, client coordination, self-replacement, installation,
+// client coordination, self-replacement, installation,
 // shortcuts, the assistant, the skinned pages) go through the entry points
 // in logic_pending.cpp, which log what they skip and report a neutral
 // result.
@@ -18,8 +18,13 @@
 #include "startup/launcher_config.h"
 #include "startup/log_impl.h"
 #include "system/os_version.h"
+#include "update/url_selector.h"
+
+#include <shellapi.h>
 
 #include <memory>
+
+class CClientLaunchThread;
 #include <string>
 
 // Private window messages of the main window.
@@ -91,6 +96,7 @@ private:
     void MainLoop();
     void CheckRequiredControls() const;
     void ShowError(int stringId);
+    void ShowError(const std::wstring& text);
     // Percent of the assistant's or the uninstaller's work.
     void ShowWorkProgress(int percent);
     std::wstring OwnFolder() const;
@@ -98,17 +104,59 @@ private:
     void ChooseInstallFolder();
     void CheckRuntime();
 
+    // Client update data (logic_cud.cpp).
+    bool PrepareClientUpdateData();
+    void CheckConfigStamp(const std::wstring& folder);
+    void SaveClientUpdateData();
+
+public:
+    // What the client's command line is made of.
+    struct ClientCommandParts {
+        std::wstring installFolder;
+        std::string clientCommand, serverUrl;
+        std::wstring appIdArgument;
+        std::string affiliateId, referrerId, promoCode, updatePath;
+    };
+    static std::wstring ClientCommandLine(const ClientCommandParts& parts);
+
+private:
+    // The game client (logic_client.cpp).
+    HWND FindClientWindow();
+    void FocusClientWindow(HWND window);
+    bool FindAndFocusClientWindow();
+    bool IsClientProcessRunning();
+    void RunClient();
+    void OnClientStartFailed();
+    void OnExitRequest(WPARAM reason);
+    void NotifyOtherInstances(int mode);
+    void SetSilentDownload(bool on);
+    // Other launcher instances (logic_instances.cpp).
+    ESilentDownloadMode DecideSilentMode();
+    void AnswerSilentDownload();
+    void ShowSilentDownloadBalloon();
+
+    // Tray icon, window visibility and error reports (logic_tray.cpp).
+    NOTIFYICONDATAW TrayRecord(UINT flags) const;
+    void ShowTrayIcon(bool show);
+    void SetTrayIconTooltip();
+    void ShowTrayBalloon(bool show);
+    void ShowMainWindow(bool show);
+    void OnTrayCallback(LPARAM event);
+    void ShowTrayMenu();
+    void OnTrayCommand(UINT command);
+    void ShowFileErrorReport(const std::wstring& path, DWORD code);
+    void ShowSystemErrorReport(const std::wstring& prefix, DWORD code);
+
+    // Self-replacement (logic_restart.cpp).
+    bool ReplaceLoader();
+    bool RestartLauncher(const std::wstring& fileName);
+
     // Entry points of later parts (logic_pending.cpp).
     bool RunPendingLongNameAction();
-    bool PrepareClientUpdateData();
-    bool ClientsStillRunning();
-    ESilentDownloadMode DecideSilentMode();
-    bool FindAndFocusClientWindow();
     void InitTextControls();
     void SetApplicationIdentity();
-    void SwitchToSilentDownload();
+    void ResumeFullUnpacking();
     bool RecordsWritable();
-    bool ReplaceLoader();
     bool StartUninstallerCopy();
     void SendLongNameToAssistant();
     bool StartNetwork();
@@ -145,8 +193,28 @@ private:
     HWND clientWindow_ = nullptr;
     std::string updatePath_;
     std::wstring cudPath_;
+    CUrlSelector urlSelector_;
+    std::string userAgent_;
     int termsButton_ = 0;
     int termsCheckbox_ = 0;
+
+    std::unique_ptr<CClientLaunchThread> launchThread_;
+    HWND foundClientWindow_ = nullptr;
+    std::wstring appIdArgument_;
+    bool clientFound_ = false;
+    bool silentDownloadActive_ = false;
+    bool silentDownloadPossible_ = true;
+    bool runThreadStarted_ = false;
+    bool clientStartFailed_ = false;
+    bool silentDownloadDone_ = false;
+    bool silentDownloadFinished_ = false;
+    bool otherInstancesEnded_ = false;
+    DWORD otherInstance_ = 0;
+    bool otherInstanceBusy_ = false;
+
+    bool trayIconShown_ = false;
+    bool windowVisible_ = false;
+    std::wstring progressText_;
 
     bool closing_ = false;
     bool stopLoop_ = false;

@@ -8,6 +8,7 @@ void CLogic::Exit() {
     LogLine(L"PostQuitMessage(0)");
     PostQuitMessage(0);
     stopLoop_ = true;
+    ShowTrayIcon(false);
 }
 
 void CLogic::uninit() {
@@ -17,6 +18,7 @@ void CLogic::uninit() {
     empty();
     LogLine(L"--- Start Uninit ---");
     empty();
+    SaveClientUpdateData();
     if (runCode_ == rcDownload) {
         LogLine(L"Send finish to client");
         if (clientWindow_) PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, 0, 2);

@@ -3,8 +3,8 @@
 #include "logic.h"
 
 #include "gui/control_ids.h"
+#include "startup/format_text.h"
 
-#include <cwchar>
 
 namespace {
 
@@ -12,7 +12,6 @@ const wchar_t* MessageName(UINT message) {
     switch (message) {
     case eWindowsMessage_LauncherAssistantInitResult: return L"eWindowsMessage_LauncherAssistantInitResult";
     case eWindowsMessage_LauncherAssistantWorkResult: return L"eWindowsMessage_LauncherAssistantWorkResult";
-    case eWindowsMessage_ClientStartFailed: return L"eWindowsMessage_ClientStartFailed";
     case eWindowsMessage_ClientTask: return L"eWindowsMessage_ClientTask";
     case eWindowsMessage_UnpackFinished: return L"eWindowsMessage_UnpackFinished";
     case eWindowsMessage_CheckFinished: return L"eWindowsMessage_CheckFinished";
@@ -21,9 +20,6 @@ const wchar_t* MessageName(UINT message) {
     case eWindowsMessage_UninstallProgress: return L"eWindowsMessage_UninstallProgress";
     case eWindowsMessage_DownloadProgress: return L"eWindowsMessage_DownloadProgress";
     case eWindowsMessage_DownloadComplete: return L"eWindowsMessage_DownloadComplete";
-    case eWindowsMessage_IconTrayCallbackMessage: return L"eWindowsMessage_IconTrayCallbackMessage";
-    case eWindowsMessage_SilentDownloadOff: return L"eWindowsMessage_SilentDownloadOff";
-    case eWindowsMessage_SilentDownloadQuery: return L"eWindowsMessage_SilentDownloadQuery";
     default: return nullptr;
     }
 }
@@ -40,9 +36,7 @@ void CLogic::ShowWorkProgress(int percent) {
     const char* bar = theme_.singlePageMode ? "single_install_progress" : "progress_progress";
     const char* label = theme_.singlePageMode ? "single_install_text_progress_info" : "progress_info";
     wizard_.SetProgress(ControlIdForFunc(bar), percent);
-    wchar_t text[256];
-    swprintf(text, 256, GetString(17).c_str(), percent, L"%");
-    wizard_.SetText(ControlIdForFunc(label), text);
+    wizard_.SetText(ControlIdForFunc(label), FormatText(GetString(17).c_str(), percent, L"%"));
 }
 
 LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
@@ -53,8 +47,10 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         wizard_.ShowMessage(9, GetString(106), mbbRetry | mbbCancel, true);
         return 0;
     case eWindowsMessage_Exit:
-        LogLine(L"eWindowsMessage_Exit");
-        Exit();
+        OnExitRequest(w);
+        return 0;
+    case eWindowsMessage_ClientStartFailed:
+        OnClientStartFailed();
         return 0;
     case eWindowsMessage_LauncherAssistantWorkResult:
         if (w == kAssistantProgress) {
@@ -67,8 +63,17 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         ShowWorkProgress(int(l));
         return 0;
     case eWindowsMessage_Activate:
-        ShowWindow(wizard_.Window(), SW_SHOW);
-        SetForegroundWindow(wizard_.Window());
+        ShowTrayIcon(false);
+        ShowMainWindow(true);
+        return 0;
+    case eWindowsMessage_IconTrayCallbackMessage:
+        OnTrayCallback(l);
+        return 0;
+    case eWindowsMessage_SilentDownloadQuery:
+        AnswerSilentDownload();
+        return 0;
+    case eWindowsMessage_SilentDownloadOff:
+        SetSilentDownload(false);
         return 0;
     default:
         if (const wchar_t* name = MessageName(message)) HandleLaterMessage(name, w, l);

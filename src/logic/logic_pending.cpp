@@ -10,19 +10,9 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CLogic::RunPendingLongNameAction() { return false; }
 
-// Client update data: the CUD.dat path and the SERVER_URL slot list are
-// prepared; the server URL selector itself is not built yet.
-bool CLogic::PrepareClientUpdateData() {
-    cudPath_ = installFolder_.empty() ? OwnFolder() + L"\\CUD.dat" : installFolder_ + L"\\CUD.dat";
-    ReadServerUrlSlot();
-    return true;
-}
-
-// Client coordination: no client process is looked for yet.
-bool CLogic::ClientsStillRunning() { return false; }
-ESilentDownloadMode CLogic::DecideSilentMode() { return sdmFull; }
-bool CLogic::FindAndFocusClientWindow() { return false; }
-void CLogic::SwitchToSilentDownload() {}
+// The unpacker's full work after a background download is handed back
+// arrives with the update cycle.
+void CLogic::ResumeFullUnpacking() {}
 
 // Wizard texts and the taskbar identity arrive with the skinned pages and shortcuts.
 void CLogic::InitTextControls() {}
@@ -30,9 +20,6 @@ void CLogic::SetApplicationIdentity() {}
 
 // Installation records: treated as writable until the rights check exists.
 bool CLogic::RecordsWritable() { return true; }
-
-// Self-replacement: this file is the launcher to run, so the flow goes on.
-bool CLogic::ReplaceLoader() { return true; }
 
 // Uninstallation and the assistant: nothing can be started yet.
 bool CLogic::StartUninstallerCopy() { return false; }

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr UINT kTrayExit = 0x8005, kTrayPause = 0x8006, kTrayShowHide = 0x8007;
 constexpr int kActionError = 3;
 
 int Id(const char* func) { return ControlIdForFunc(func); }
@@ -26,10 +25,10 @@ bool CLogic::run() {
         LogLine(L"Run by client:");
         LogLine(L"  .. waiting for clients closing...");
         installFolder_ = OwnFolder();
-        bool running = ClientsStillRunning();
+        bool running = IsClientProcessRunning();
         for (int i = 0; running && i < 20; ++i) {
             Sleep(1000);
-            running = ClientsStillRunning();
+            running = IsClientProcessRunning();
         }
         LogLine(running ? L"    .. not all clients closed, exit" : L"    .. all clients closed, continue run launcher");
         if (log_) log_->WriteNewLines(1);
@@ -43,7 +42,6 @@ bool CLogic::run() {
     }
     if (!debugMode_ && !config_.multiRun && runMode_ != rmDownload &&
         (runMode_ == rmInstall || silentMode_ == sdmRun)) {
-        LogLine(L"Searching for client windows...");
         if (FindAndFocusClientWindow()) return true;
     }
 
@@ -73,10 +71,12 @@ bool CLogic::run() {
     SetProgressStage(runMode_ == rmSetLongName ? 7 : 2);
     if (runMode_ != rmInstall) SetApplicationIdentity();
 
-    if (runByClient_ && !runByClientCritical_)
-        SwitchToSilentDownload();
-    else
+    if (runByClient_ && !runByClientCritical_) {
+        SetSilentDownload(true);
+    } else {
         ShowWindow(wizard_.Window(), SW_SHOWDEFAULT);
+        windowVisible_ = true;
+    }
 
     if (!runtimePresent_) {
         wizard_.ShowMessage(kActionError, GetString(114), mbbOk, true);
@@ -124,13 +124,7 @@ void CLogic::MainLoop() {
     LogLine(L"Msg cycle - start");
     MSG msg;
     while (!stopLoop_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_COMMAND && msg.hwnd == wizard_.Window()) {
-            const UINT command = LOWORD(msg.wParam);
-            if (command == kTrayExit) PostMessageW(wizard_.Window(), eWindowsMessage_Exit, 1, 0);
-            else if (command == kTrayPause) paused_ = !paused_;
-            else if (command == kTrayShowHide)
-                ShowWindow(wizard_.Window(), IsWindowVisible(wizard_.Window()) ? SW_HIDE : SW_SHOW);
-        }
+        if (msg.message == WM_COMMAND && msg.hwnd == wizard_.Window()) OnTrayCommand(LOWORD(msg.wParam));
         if (theme_.singlePageMode && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
             runMode_ != rmSetLongName) {
             Exit();
@@ -170,7 +164,9 @@ bool CLogic::StartWork() {
     }
 }
 
-void CLogic::ShowError(int stringId) { wizard_.ShowMessage(kActionError, GetString(stringId), mbbOk, true); }
+void CLogic::ShowError(int stringId) { ShowError(GetString(stringId)); }
+
+void CLogic::ShowError(const std::wstring& text) { wizard_.ShowMessage(kActionError, text, mbbOk, true); }
 
 void CLogic::SetProgressStage(int stage) {
     static const struct { int stage; int string; } kStages[] = {

@@ -1,11 +1,13 @@
 #include "common/process.h"
 
-std::wstring BuiltLauncherPath() {
+std::wstring BuiltProgramPath(const std::wstring& name) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path = self;
-    return path.substr(0, path.rfind(L'\\') + 1) + L"Launcher.exe";
+    return path.substr(0, path.rfind(L'\\') + 1) + name;
 }
+
+std::wstring BuiltLauncherPath() { return BuiltProgramPath(L"Launcher.exe"); }
 
 bool CChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir) {
     std::wstring cmd = L"\"" + exe + L"\"";

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-// Launcher.exe from the test executable's folder.
+// A program built beside the test executable, and Launcher.exe.
+std::wstring BuiltProgramPath(const std::wstring& name);
 std::wstring BuiltLauncherPath();
 
 class CChildProcess {

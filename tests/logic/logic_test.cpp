@@ -1,46 +1,9 @@
 // Drives the logic object in the test process through the wizard boundary,
 // with the configuration of the real built Launcher.exe.
 
-#include "common/process.h"
-#include "common/temp_folder.h"
-#include "gui/control_ids.h"
-#include "logic/logic.h"
-#include "startup/module.h"
-
-namespace {
-
-class LogicObject : public TempFolderTest {
-protected:
-    void SetUp() override {
-        TempFolderTest::SetUp();
-        module_ = LoadLibraryExW(BuiltLauncherPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(nullptr, module_);
-        SetModuleInstance(module_);
-        ASSERT_TRUE(log_.Open(path(L"logic.log")));
-        log_.SetUtf8(true);
-        g_pLog = &log_;
-        logic_.setLog(&log_);
-        ASSERT_TRUE(logic_.preinit());
-    }
-    void TearDown() override {
-        g_pLog = nullptr;
-        log_.Close();
-        SetModuleInstance(nullptr);
-        FreeLibrary(module_);
-        TempFolderTest::TearDown();
-    }
-    std::string Log() {
-        log_.Close();
-        return ReadFileBytes(path(L"logic.log"));
-    }
-    int Id(const char* func) { return ControlIdForFunc(func); }
-
-    HMODULE module_ = nullptr;
-    CLogImplW log_;
-    CLogic logic_;
-};
-
-}  // namespace
+#include "logic/error_reports.h"
+#include "logic/logic_fixture.h"
+#include "startup/format_text.h"
 
 TEST_F(LogicObject, InitChoosesTheModeAndCreatesTheWindow) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
@@ -123,12 +86,67 @@ TEST_F(LogicObject, UninitWritesItsLinesInOrderAndDestroysTheWindow) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(L"", GetString(1));  // the language table is gone
     const std::string log = Log();
+    const size_t start = log.find("\r\n--- Start Uninit ---\r\n\r\nSaving CUD file... need to merge RTD\r\n");
+    ASSERT_NE(std::string::npos, start) << log;
     EXPECT_NE(std::string::npos,
-              log.find("\r\n--- Start Uninit ---\r\n\r\nStop checker & unpaker threads\r\n\r\n--- Uninit finished ---\r\n\r\n"));
+              log.find("\r\nStop checker & unpaker threads\r\n\r\n--- Uninit finished ---\r\n\r\n", start));
 }
 
 TEST_F(LogicObject, UninitAfterAFailedInitIsHarmless) {
     EXPECT_FALSE(logic_.init(rcDownload, L"123 x"));
     logic_.uninit();
     EXPECT_NE(std::string::npos, Log().find("--- Uninit finished ---"));
+}
+
+TEST_F(LogicObject, TrayClicksToggleTheWindowAndTheBalloonEndsTheRun) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const HWND window = logic_.wizard().Window();
+    EXPECT_FALSE(IsWindowVisible(window));
+    SendMessageW(window, eWindowsMessage_IconTrayCallbackMessage, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(window));
+    SendMessageW(window, eWindowsMessage_IconTrayCallbackMessage, 0, WM_LBUTTONDOWN);
+    EXPECT_FALSE(IsWindowVisible(window));
+    SendMessageW(window, eWindowsMessage_IconTrayCallbackMessage, 0, WM_MOUSEMOVE);  // ignored
+    EXPECT_FALSE(IsWindowVisible(window));
+    SendMessageW(window, eWindowsMessage_Activate, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(logic_.closing());
+    SendMessageW(window, eWindowsMessage_IconTrayCallbackMessage, 0, NIN_BALLOONTIMEOUT);
+    EXPECT_TRUE(logic_.closing());
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("eWindowsMessage_IconTrayCallbackMessage: WM_BALLOONCLICK or WM_BALLOONCLOSE - exit\r\n"
+                                          "ShowTrayBalloon(false);\r\nPostQuitMessage(0)\r\n"));
+    EXPECT_EQ(std::string::npos, log.find("ShowTrayIcon("));  // never shown, so never removed
+}
+
+TEST_F(LogicObject, FileErrorReportNamesTheFileAndTheSystemError) {
+    ASSERT_TRUE(logic_.languages().Select(1));  // English
+    EXPECT_EQ(L"Unable to unpack updates\nCannot create file: x.dll", FileErrorReportText(L"C:\\Games\\TL\\x.dll", 0));
+    EXPECT_EQ(L"Unable to unpack updates\nCannot create file: plain", FileErrorReportText(L"plain", 0));
+    EXPECT_EQ(L"Unable to unpack updates\nCannot create file: \\lead", FileErrorReportText(L"\\lead", 0));
+    const std::wstring report = FileErrorReportText(L"C:\\TL\\x.dll", ERROR_ACCESS_DENIED);
+    const std::wstring head = L"Unable to unpack updates\nCannot create file: x.dll\nSystem error code: 5\n\n"
+                              L"System error description:\n";
+    ASSERT_EQ(head, report.substr(0, head.size()));
+    EXPECT_GT(report.size(), head.size());  // the system's own text follows
+    EXPECT_NE(L'\n', report.back());
+}
+
+TEST(FormatText, WideAndNarrowStringsCountsAndPercent) {
+    EXPECT_EQ(L"Cannot create file: x.dll", FormatText(L"Cannot create file: %s", L"x.dll"));
+    EXPECT_EQ(L"8bit and wide", FormatText(L"%hs and %s", "8bit", L"wide"));
+    EXPECT_EQ(L"45% 3.5", FormatText(L"%d%s %.1f", 45, L"%", 3.5));
+    EXPECT_EQ(std::wstring(5000, L'a'), FormatText(L"%s", std::wstring(5000, L'a').c_str()));
+}
+
+TEST_F(LogicObject, SystemErrorReportIsOneLineAndTrayTextsAreCut) {
+    const std::wstring text = SystemErrorReportText(L"Copy launcher", ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(0u, text.find(L"Copy launcher: "));
+    EXPECT_GT(text.size(), 15u);
+    EXPECT_EQ(std::wstring::npos, text.find_first_of(L"\r\n"));
+    EXPECT_EQ(SystemErrorReportText(L"", ERROR_FILE_NOT_FOUND), text.substr(15));
+    const std::wstring longName(200, L'n');
+    EXPECT_EQ(127u, CutToField(longName, 127).size());
+    EXPECT_EQ(63u, CutToField(longName, 63).size());
+    EXPECT_EQ(L"short", CutToField(L"short", 63));
 }

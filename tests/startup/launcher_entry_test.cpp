@@ -5,6 +5,9 @@
 #include "startup/module_resources.h"
 #include "startup/package_store.h"
 #include "startup/resource_slots.h"
+#include "system/process_list.h"
+#include "startup/crc32.h"
+#include "update/cud_cipher.h"
 #include "update/rar29_writer.h"
 
 #include <algorithm>
@@ -139,6 +142,54 @@ void EditPackageEntry(const std::wstring& exe, const std::string& entry, const s
     }
     ASSERT_TRUE(edited) << entry << " holds no " << from;
     ASSERT_TRUE(ReplacePackage(exe, WriteRar29(entries)));
+}
+
+namespace {
+std::string PackageEntry(const std::wstring& exe, const std::string& entry) {
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC res = module ? FindResourceW(module, MAKEINTRESOURCEW(130), L"ZIP") : nullptr;
+    CArchiveHelperRar shipped;
+    std::string bytes;
+    if (res && shipped.OpenPackage(LockResource(LoadResource(module, res)), SizeofResource(module, res)))
+        shipped.ExtractFile(entry, bytes);
+    if (module) FreeLibrary(module);
+    return bytes;
+}
+
+std::string SavedClientUpdateData(const std::wstring& file) {
+    const std::string bytes = ReadFileBytes(file);
+    std::string plain;
+    CudDecipher(kLauncherCudKey, bytes, plain);
+    return plain;
+}
+}  // namespace
+
+// CUD.dat is kept while CIF.dat carries the stamp of the embedded
+// configuration; a build with another configuration starts from its own.
+TEST_F(LauncherEntry, ClientUpdateDataSurvivesOnlyAnUnchangedConfiguration) {
+    RunWizard();
+    const std::string config = PackageEntry(exe_, "config.xml");
+    ASSERT_FALSE(config.empty());
+    const uint32_t crc = Crc32(config.data(), config.size());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&crc), 4), ReadFileBytes(path(L"CIF.dat")));
+    std::string cud = SavedClientUpdateData(path(L"CUD.dat"));
+    EXPECT_NE(std::string::npos, cud.find("<Face id=\"velomar\">")) << cud;
+    EXPECT_NE(std::string::npos, cud.find("<SelectedURL>http://127.0.0.1:8080/</SelectedURL>")) << cud;
+    const std::string log = ReadFileBytes(OnlyLogFile());
+    EXPECT_NE(std::string::npos, log.find("\r\nInitializing CUD... OK\r\nLoading CUD file... cannot open CUD file\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Saving CUD file... need to merge RTD\r\n"));
+
+    WriteFileBytes(path(L"CUD.dat"), "<ClientUpdateData><Face id=\"velomar\"><LoginURLs><URL>http://mirror.test/</URL>"
+                                     "</LoginURLs></Face></ClientUpdateData>");
+    RunWizard();
+    EXPECT_NE(std::string::npos, SavedClientUpdateData(path(L"CUD.dat")).find("<SelectedURL>http://mirror.test/"));
+
+    WriteFileBytes(path(L"CIF.dat"), "stale");
+    RunWizard();
+    cud = SavedClientUpdateData(path(L"CUD.dat"));
+    EXPECT_EQ(std::string::npos, cud.find("mirror.test")) << cud;
+    EXPECT_NE(std::string::npos, cud.find("<SelectedURL>http://127.0.0.1:8080/</SelectedURL>"));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&crc), 4), ReadFileBytes(path(L"CIF.dat")));
 }
 
 // The shipped package with config.xml switching the launcher log off.
@@ -294,4 +345,115 @@ TEST_F(LauncherEntry, AssistantAnswersTheLauncherWindowByItsRights) {
     answer.Pump(300);
     EXPECT_EQ(!TokenIsAdministrator(), AnswerWindow::received);
     EXPECT_TRUE(ProcessWindows(p.id()).empty());
+}
+
+namespace {
+std::string LogContaining(const std::wstring& folder, const std::string& text) {
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW((folder + L"\\*.log").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::string found;
+    do {
+        const std::string log = ReadFileBytes(folder + L"\\" + d.cFileName);
+        if (log.find(text) != std::string::npos) found = log;
+    } while (found.empty() && FindNextFileW(h, &d));
+    FindClose(h);
+    return found;
+}
+}  // namespace
+
+// The temporary copy overwrites Launcher.exe, starts it with " /fast" only,
+// and the new Launcher.exe removes the temporary copy (once that has ended).
+TEST_F(LauncherEntry, TemporaryCopyReplacesTheLauncherAndIsRemovedByIt) {
+    WriteFileBytes(path(L"guest.dat"), "");  // a portable folder keeps fast mode
+    const std::wstring temporary = path(L"Launcher.tmp.exe");
+    ASSERT_TRUE(MoveFileW(exe_.c_str(), temporary.c_str()));
+    WriteFileBytes(exe_, "the old launcher");
+    CChildProcess copy;
+    ASSERT_TRUE(copy.Start(temporary, L"/fast /restart /auto", dir()));
+    EXPECT_EQ(0, copy.Wait(20000));
+    EXPECT_EQ(ReadFileBytes(temporary), ReadFileBytes(exe_));
+
+    const std::string copyLog = LogContaining(dir(), "Runned temp copy of launcher");
+    EXPECT_NE(std::string::npos, copyLog.find("replaceLoader()\r\nInstall Folder  "));
+    EXPECT_NE(std::string::npos, copyLog.find("Runned temp copy of launcher\r\nCopy Launcher.tmp.exe to Launcher.exe\r\n"
+                                              "Create process Launcher.exe from Launcher.tmp.exe\r\n"
+                                              "Process started succesful\r\n"));
+
+    std::vector<DWORD> started;
+    for (int i = 0; i < 100 && started.empty(); ++i, Sleep(100)) started = ProcessesWithModulePath(exe_);
+    ASSERT_EQ(1u, started.size());
+    const FoundWindow w = WaitForProcessWindowTitle(started[0], L"Launcher", 20000);
+    ASSERT_NE(nullptr, w.hwnd);
+    PostMessageW(w.hwnd, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && !ProcessesWithModulePath(exe_).empty(); ++i) Sleep(100);
+    const std::string newLog = LogContaining(dir(), "Command line:\r\n/fast\r\n");
+    EXPECT_NE(std::string::npos, newLog.find("replaceLoader()\r\nInstall Folder  " + std::string(dir().begin(), dir().end()) +
+                                             "\r\ndelete Launcher.tmp.exe\r\n"))
+        << newLog;
+    if (PathExists(temporary)) RunWizard();  // it may still have been running then
+    EXPECT_FALSE(PathExists(temporary));
+}
+
+TEST_F(LauncherEntry, RegularStartWithoutATemporaryCopyDeletesNothing) {
+    RunWizard();
+    const std::string log = ReadFileBytes(OnlyLogFile());
+    EXPECT_NE(std::string::npos, log.find("replaceLoader()\r\n"));
+    EXPECT_EQ(std::string::npos, log.find("delete "));
+}
+
+// A second launcher asks the first over the silent pipe; the first shows its
+// wizard (no background download), answers 0, and the second leaves at once.
+TEST_F(LauncherEntry, SecondInstanceLeavesWhileTheFirstShowsItsWizard) {
+    CChildProcess first;
+    ASSERT_TRUE(first.Start(exe_, L"", dir()));
+    const FoundWindow w = WaitForProcessWindowTitle(first.id(), L"Launcher", 20000);
+    ASSERT_NE(nullptr, w.hwnd);
+
+    CChildProcess second;
+    ASSERT_TRUE(second.Start(exe_, L"", dir()));
+    EXPECT_EQ(0, second.Wait(20000));
+    EXPECT_TRUE(ProcessWindows(second.id()).empty());
+    const std::string secondLog = LogContaining(dir(), "run(): SilentDownloadMode == sdmExit");
+    EXPECT_NE(std::string::npos, secondLog.find("Searching for launcher windows...\r\nSilentDownloadMode == sdmExit\r\n"))
+        << secondLog;
+
+    // "/restart" runs in full whatever else runs.
+    CChildProcess third;
+    ASSERT_TRUE(third.Start(exe_, L"/restart", dir()));
+    const FoundWindow w3 = WaitForProcessWindowTitle(third.id(), L"Launcher", 20000);
+    EXPECT_NE(nullptr, w3.hwnd);
+    if (w3.hwnd) PostMessageW(w3.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, third.Wait(20000));
+
+    PostMessageW(w.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, first.Wait(20000));
+    EXPECT_NE(std::string::npos, LogContaining(dir(), "AnswerSilentDownload()\r\n").find("Msg cycle - start"));
+    EXPECT_NE(std::string::npos, LogContaining(dir(), "/restart\r\n").find("SilentDownloadMode == sdmFull\r\n"));
+}
+
+// A launcher started by the client downloads in the background: no window,
+// a tray icon, and it answers 1 to a second launcher, which then runs.
+TEST_F(LauncherEntry, BackgroundLauncherAnswersOneAndTheSecondRuns) {
+    CChildProcess first;
+    ASSERT_TRUE(first.Start(exe_, L"/runByClient", dir()));
+    std::vector<HWND> windows;
+    for (int i = 0; i < 200 && LogContaining(dir(), "Msg cycle - start").empty(); ++i) Sleep(100);
+    windows = ProcessTopLevelWindows(first.id());
+    ASSERT_FALSE(windows.empty());
+    for (HWND w : windows) EXPECT_FALSE(IsWindowVisible(w));
+    const std::string firstLog = LogContaining(dir(), "SetSilentDownload(true);");
+    EXPECT_NE(std::string::npos, firstLog.find("SetSilentDownload(true);\r\nShowTrayIcon(true);\r\n")) << firstLog;
+
+    CChildProcess second;
+    ASSERT_TRUE(second.Start(exe_, L"", dir()));
+    const FoundWindow w = WaitForProcessWindowTitle(second.id(), L"Launcher", 20000);
+    ASSERT_NE(nullptr, w.hwnd);
+    EXPECT_NE(std::string::npos, LogContaining(dir(), "SilentDownloadMode == sdmRun\r\n").find("Searching for launcher windows..."));
+    PostMessageW(w.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, second.Wait(20000));
+
+    for (HWND window : windows) PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, first.Wait(20000));
+    EXPECT_NE(std::string::npos, LogContaining(dir(), "AnswerSilentDownload()\r\n").find("ShowTrayIcon(false);\r\n"));
 }

@@ -7,6 +7,8 @@ target_sources(portable_tests PRIVATE
   update/zip_writer_test.cpp
 )
 if(WIN32)
+  launcher_test(cud_tests common/temp_folder.cpp update/url_selector_test.cpp)
+  target_link_libraries(cud_tests PRIVATE launcher_core)
   # The version reader is checked against Windows on the real launcher.
   add_dependencies(portable_tests Launcher)
   target_link_libraries(portable_tests PRIVATE version)

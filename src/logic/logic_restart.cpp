@@ -1,0 +1,74 @@
+// The launcher replacing itself: the temporary copy "Launcher.tmp.exe"
+// overwrites "Launcher.exe" and starts it; the regular file removes the
+// temporary copy; any run can restart the launcher of the installation.
+
+#include "logic.h"
+
+#include "startup/module.h"
+#include "system/copy_whole_file.h"
+#include "system/process_list.h"
+
+namespace {
+
+constexpr int kActionQuit = 10;
+constexpr int kCopyAttempts = 101;
+
+}  // namespace
+
+bool CLogic::RestartLauncher(const std::wstring& fileName) {
+    std::wstring commandLine = installFolder_ + L"\\" + fileName;
+    if (fast_) commandLine += L" /fast";
+    commandLine += L" /restart";
+    if (automatic_) commandLine += L" /auto";
+    LogLine(L"Create process " + fileName + L" from Launcher.exe");
+    if (!StartProcess(commandLine)) {
+        wizard_.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+        return false;
+    }
+    LogLine(L"Process started succesful");
+    Exit();
+    return true;
+}
+
+bool CLogic::ReplaceLoader() {
+    LogLine(L"replaceLoader()");
+    const std::wstring exe = ModulePath(nullptr);
+    const size_t slash = exe.rfind(L'\\');
+    const std::wstring ownFolder = slash == std::wstring::npos || slash == 0 ? std::wstring() : exe.substr(0, slash);
+    const std::wstring exeName = slash == std::wstring::npos ? exe : exe.substr(slash + 1);
+    LogLine(L"Install Folder  " + installFolder_);
+
+    if (_wcsicmp(exeName.c_str(), L"Launcher.tmp.exe") == 0) {
+        LogLine(L"Runned temp copy of launcher");
+        SetProgressStage(1);
+        const std::wstring destination = ownFolder + L"\\Launcher.exe";
+        LogLine(L"Copy Launcher.tmp.exe to Launcher.exe");
+        for (int attempt = 1;; ++attempt) {
+            if (CopyWholeFile(exe, destination)) break;
+            LogLine(L" .. copy failed, waiting 0.25 second and try again");
+            if (attempt == kCopyAttempts) {
+                LogLine(L"Copy failed, exit");
+                wizard_.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+                return false;
+            }
+            Sleep(250);
+        }
+        LogLine(L"Create process Launcher.exe from Launcher.tmp.exe");
+        if (StartProcess(destination + (fast_ ? L" /fast" : L""))) {
+            LogLine(L"Process started succesful");
+            Exit();
+        } else {
+            wizard_.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+        }
+        return false;
+    }
+
+    const std::wstring temporary = ownFolder + L"\\Launcher.tmp.exe";
+    CFile probe(CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (probe.IsValid()) {
+        probe.Reset();
+        LogLine(L"delete Launcher.tmp.exe");
+        DeleteFileW(temporary.c_str());
+    }
+    return true;
+}

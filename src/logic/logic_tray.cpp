@@ -1,0 +1,133 @@
+// The notification-area icon that stands in for the hidden window while the
+// launcher downloads in the background, its menu and balloon, showing and
+// hiding the main window, and the error reports.
+
+#include "logic.h"
+
+#include "logic/error_reports.h"
+#include "startup/text.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+namespace {
+
+constexpr UINT kTrayExit = 0x8005, kTrayPause = 0x8006, kTrayShowHide = 0x8007;
+constexpr int kActionQuit = 10;
+constexpr int kActionError = 3;
+constexpr UINT kIconId = 1;
+
+void CopyField(wchar_t* field, size_t capacity, const std::wstring& text) {
+    const std::wstring cut = CutToField(text, capacity - 1);
+    wcsncpy(field, cut.c_str(), capacity - 1);
+    field[capacity - 1] = L'\0';
+}
+
+}  // namespace
+
+NOTIFYICONDATAW CLogic::TrayRecord(UINT flags) const {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = wizard_.Window();
+    data.uID = kIconId;
+    data.uFlags = flags;
+    if (flags & NIF_MESSAGE) data.uCallbackMessage = eWindowsMessage_IconTrayCallbackMessage;
+    if (flags & NIF_ICON) data.hIcon = LoadIconA(GetModuleHandleW(nullptr), MAKEINTRESOURCEA(101));
+    return data;
+}
+
+void CLogic::ShowTrayIcon(bool show) {
+    if (show == trayIconShown_) return;
+    LogLine(show ? L"ShowTrayIcon(true);" : L"ShowTrayIcon(false);");
+    trayIconShown_ = show;
+    NOTIFYICONDATAW data = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    CopyField(data.szTip, std::size(data.szTip), Utf8ToWide(settings_.fullName));
+    Shell_NotifyIconW(show ? NIM_ADD : NIM_DELETE, &data);
+}
+
+void CLogic::SetTrayIconTooltip() {
+    if (!trayIconShown_) return;
+    LogLine(L"SetTrayIconTooltip();");
+    NOTIFYICONDATAW data = TrayRecord(NIF_TIP);
+    CopyField(data.szTip, std::size(data.szTip), Utf8ToWide(settings_.fullName) + L": " + progressText_);
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void CLogic::ShowTrayBalloon(bool show) {
+    LogLine(show ? L"ShowTrayBalloon(true);" : L"ShowTrayBalloon(false);");
+    NOTIFYICONDATAW data = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_INFO);
+    data.dwInfoFlags = NIIF_INFO;
+    data.uTimeout = 0;
+    CopyField(data.szInfo, std::size(data.szInfo), GetString(15));
+    CopyField(data.szInfoTitle, std::size(data.szInfoTitle), Utf8ToWide(settings_.fullName));
+    Shell_NotifyIconW(show ? NIM_MODIFY : NIM_DELETE, &data);
+}
+
+void CLogic::ShowMainWindow(bool show) {
+    const HWND window = wizard_.Window();
+    ShowWindow(window, show ? SW_SHOW : SW_HIDE);
+    if (show) {
+        const DWORD own = GetCurrentThreadId();
+        const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        const bool attach = foreground && foreground != own && AttachThreadInput(own, foreground, TRUE);
+        BringWindowToTop(window);
+        SetForegroundWindow(window);
+        if (attach) AttachThreadInput(own, foreground, FALSE);
+    }
+    windowVisible_ = show;
+}
+
+void CLogic::OnTrayCallback(LPARAM event) {
+    switch (event) {
+    case WM_LBUTTONDOWN:
+        ShowMainWindow(!windowVisible_);
+        break;
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu();
+        break;
+    case NIN_BALLOONTIMEOUT:
+    case NIN_BALLOONUSERCLICK:
+        LogLine(L"eWindowsMessage_IconTrayCallbackMessage: WM_BALLOONCLICK or WM_BALLOONCLOSE - exit");
+        ShowTrayBalloon(false);
+        Exit();
+        break;
+    default:
+        break;
+    }
+}
+
+// The pause item is never offered: nothing in the launcher enters the
+// paused state, so a menu without it is what users see.
+void CLogic::ShowTrayMenu() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendMenuW(menu, MF_STRING, kTrayShowHide, GetString(windowVisible_ ? 11 : 10).c_str());
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kTrayExit, GetString(12).c_str());
+    SetForegroundWindow(wizard_.Window());
+    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, wizard_.Window(), nullptr);
+    PostMessageW(wizard_.Window(), WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void CLogic::OnTrayCommand(UINT command) {
+    if (command == kTrayExit)
+        PostMessageW(wizard_.Window(), eWindowsMessage_Exit, 1, 0);
+    else if (command == kTrayPause)
+        paused_ = !paused_;
+    else if (command == kTrayShowHide)
+        ShowMainWindow(!windowVisible_);
+}
+
+void CLogic::ShowFileErrorReport(const std::wstring& path, DWORD code) {
+    wizard_.ShowMessage(kActionQuit, FileErrorReportText(path, code), mbbOk, false);
+}
+
+void CLogic::ShowSystemErrorReport(const std::wstring& prefix, DWORD code) {
+    wizard_.ShowMessage(kActionError, SystemErrorReportText(prefix, code), mbbOk, true);
+}
+
+void CLogic::ShowSilentDownloadBalloon() { ShowTrayBalloon(true); }

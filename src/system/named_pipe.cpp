@@ -1,0 +1,62 @@
+#include "system/named_pipe.h"
+
+bool CNamedPipe::Create(const std::wstring& name) {
+    if (handle_.IsValid() && name_ == name) return true;
+    Close();
+    HANDLE h = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1,
+                                1024, 1024, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_.Reset(h);
+    name_ = name;
+    return true;
+}
+
+bool CNamedPipe::Open(const std::wstring& name) {
+    Close();
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        HANDLE h = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            handle_.Reset(h);
+            name_ = name;
+            return true;
+        }
+        if (GetLastError() != ERROR_PIPE_BUSY) return false;
+        if (!WaitNamedPipeW(name.c_str(), 10000)) return false;
+    }
+    return false;
+}
+
+bool CNamedPipe::Write(const void* buffer, size_t n) {
+    if (!handle_.IsValid()) return false;
+    DWORD written = 0;
+    return WriteFile(handle_.Get(), buffer, DWORD(n), &written, nullptr) != 0;
+}
+
+bool CNamedPipe::Read(void* buffer, size_t n) {
+    if (!handle_.IsValid()) return false;
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    size_t got = 0;
+    while (got < n) {
+        DWORD read = 0;
+        const BOOL ok = ReadFile(handle_.Get(), bytes + got, DWORD(n - got), &read, nullptr);
+        got += read;
+        if (!ok && GetLastError() != ERROR_MORE_DATA) break;
+        // A successful read of nothing means the writer closed its end.
+        if (ok && read == 0) break;
+    }
+    return got == n;
+}
+
+bool CNamedPipe::Close() {
+    name_.clear();
+    if (handle_.IsValid()) {
+        FlushFileBuffers(handle_.Get());
+        DisconnectNamedPipe(handle_.Get());
+        handle_.Reset();
+    }
+    return true;
+}
+
+std::wstring AssistantPipeName(const std::wstring& assistantPath) {
+    return L"\\\\.\\pipe\\launcher_" + assistantPath.substr(assistantPath.rfind(L'\\') + 1);
+}
