@@ -98,7 +98,8 @@ bool CZipWriter::AddFile(const std::string& name, const Source& source) {
     std::string packed;
     uint32_t crc = 0;
     uint64_t size = 0;
-    std::string chunk(1 << 20, '\0');
+    std::string& chunk = chunk_;
+    chunk.resize(1 << 20);
     for (;;) {
         const int64_t n = source(&chunk[0], chunk.size());
         if (n < 0) return Fail("cannot read " + name);
@@ -139,7 +140,6 @@ bool CZipWriter::AddEntry(const std::string& name, uint16_t method, uint32_t crc
     header += name;
     if (!Put(header) || !Put(packed)) return false;
     central_.push_back(c);
-    entries_.push_back({name, crc, uint32_t(size)});
     return true;
 }
 

@@ -31,14 +31,6 @@ public:
     bool Finish();
 
     const std::string& Error() const { return error_; }
-    uint64_t BytesWritten() const { return offset_; }
-
-    struct EntryInfo {
-        std::string name;
-        uint32_t crc = 0;
-        uint32_t size = 0;  // uncompressed
-    };
-    const std::vector<EntryInfo>& Entries() const { return entries_; }
 
 private:
     struct Central {
@@ -56,5 +48,5 @@ private:
     bool finished_ = false;
     std::string error_;
     std::vector<Central> central_;
-    std::vector<EntryInfo> entries_;
+    std::string chunk_;  // read buffer, reused across entries
 };

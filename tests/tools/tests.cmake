@@ -1,1 +1,9 @@
 # Tests of tools beyond the ones listed in tests/CMakeLists.txt.
+if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
+  # The Windows tool (wmain, UTF-16 paths) through the same publisher tests.
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME LauncherToolWindows
+           COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tools/launcher_tool_test.py
+                   $<TARGET_FILE:launcher-tool> ${PROJECT_SOURCE_DIR}/assets ${CMAKE_CROSSCOMPILING_EMULATOR})
+  set_tests_properties(LauncherToolWindows PROPERTIES TIMEOUT 1200 ENVIRONMENT LAUNCHER_TOOL_SAMPLE_MB=64)
+endif()

@@ -109,7 +109,7 @@ bool HashFile(const fs::path& path, uint32_t& crc, uint64_t& size, std::string& 
     std::ifstream in(path, std::ios::binary);
     if (!in) return error = "cannot open " + U8(path) + ": " + std::strerror(errno), false;
     CContentCrc sum;
-    std::string buffer(1 << 20, '\0');
+    static thread_local std::string buffer(1 << 20, '\0');
     while (in) {
         in.read(&buffer[0], std::streamsize(buffer.size()));
         sum.Add(buffer.data(), size_t(in.gcount()));

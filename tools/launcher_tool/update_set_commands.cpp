@@ -144,6 +144,10 @@ int MakeUpdateSet(const Args& args) {
     if (o.Has("--launcher-url")) d.launcherUrl = o.Value("--launcher-url");
     if (!d.launcherUrl.empty() && !o.Has("--launcher")) return Fail("a launcher URL needs --launcher");
     if (Inside(output, client)) return Fail("the output folder must not lie inside the client folder");
+    // The output is replaced whole: only an earlier set or an empty folder.
+    std::error_code ec;
+    if (fs::is_directory(output, ec) && !fs::is_empty(output, ec) && !fs::exists(output / "update.rxml", ec))
+        return Fail(o.positional[2] + " holds files but no update set; not replacing it");
 
     std::vector<ClientFile> files;
     if (!ScanClientFolder(client, files, error)) return Fail(error);

@@ -115,14 +115,22 @@ int Verify(const Args& args) {
     std::map<std::wstring, fs::path> disk;  // folded relative path -> file
     std::vector<std::string> extra;
     const std::wstring launcher = Key(o.Value("--launcher-name", "Launcher.exe"));
+    // The cleanup does not enter kept folders; the files the manifest lists
+    // in them are still checked.
+    std::vector<std::wstring> keptFolders;
+    auto inKeptFolder = [&keptFolders](const std::wstring& key) {
+        for (const std::wstring& k : keptFolders)
+            if (key.compare(0, k.size(), k) == 0) return true;
+        return false;
+    };
     for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string rel = fs::relative(it->path(), folder, ec).generic_u8string();
         const std::wstring key = Key(rel), name = Key(it->path().filename().u8string());
         const bool isFile = !it->is_directory();
         if (isFile) disk[key] = it->path();
-        if (m.files.count(key) || key == launcher) continue;
+        if (m.files.count(key) || key == launcher || inKeptFolder(key)) continue;
         if (Kept(m, key, name, isFile)) {
-            if (!isFile) it.disable_recursion_pending();
+            if (!isFile) keptFolders.push_back(key + L"\\");
         } else if (isFile) {
             extra.push_back(BackslashPath(rel));
         }
