@@ -2,6 +2,7 @@
 
 # Archive formats and path rules shared with tests and benchmarks.
 target_sources(launcher_portable PRIVATE
+  update/download_choice.cpp
   update/entry_target.cpp
   update/zip_file.cpp
   update/zip_writer.cpp
@@ -23,6 +24,9 @@ target_link_libraries(launcher_archive PUBLIC launcher_portable)
 if(WIN32)
   target_sources(launcher_core PRIVATE
     update/add_pkg.cpp
+    update/app_list.cpp
+    update/checker_thread.cpp
+    update/file_crc.cpp
     update/png_image.cpp
     update/unpacker_thread.cpp
   )

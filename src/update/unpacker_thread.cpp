@@ -96,12 +96,9 @@ bool IsFullPath(const std::wstring& path) {
 
 }  // namespace
 
-CUnpackerThread::CUnpackerThread() { InitializeCriticalSection(&lock_); }
+CUnpackerThread::CUnpackerThread() = default;
 
-CUnpackerThread::~CUnpackerThread() {
-    Stop(INFINITE);
-    DeleteCriticalSection(&lock_);
-}
+CUnpackerThread::~CUnpackerThread() { Stop(INFINITE); }
 
 void CUnpackerThread::Configure(const std::wstring& installFolder, HWND window, bool startOnFirstTask,
                                 bool ignoreWriteErrors) {

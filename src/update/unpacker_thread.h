@@ -17,6 +17,7 @@
 #include "startup/buffer.h"
 #include "startup/handle.h"
 #include "startup/thread.h"
+#include "update/critical_section.h"
 
 #include <windows.h>
 
@@ -77,17 +78,7 @@ private:
         std::wstring target;
         bool package = true;
     };
-    // A CRITICAL_SECTION held for one scope.
-    class CLock {
-    public:
-        explicit CLock(CRITICAL_SECTION& cs) : cs_(cs) { EnterCriticalSection(&cs_); }
-        ~CLock() { LeaveCriticalSection(&cs_); }
-        CLock(const CLock&) = delete;
-        CLock& operator=(const CLock&) = delete;
-
-    private:
-        CRITICAL_SECTION& cs_;
-    };
+    using CLock = CCriticalSection::Scope;
 
     void Run() override;
     void AddTask(Task task);
@@ -105,7 +96,7 @@ private:
     void Fail(const std::wstring& text, DWORD value, LPARAM result);
     void Post(UINT message, WPARAM w, LPARAM l) const;
 
-    mutable CRITICAL_SECTION lock_;
+    mutable CCriticalSection lock_;
     CHandle workEvent_;
     std::wstring installFolder_;
     HWND window_ = nullptr;

@@ -33,6 +33,7 @@ target_compile_definitions(portable_tests PRIVATE
   LAUNCHER_TEST_MANIFEST_RAR5="${_fixture_prefix}${_update_fixtures}/manifest5.rar"
   LAUNCHER_TEST_ZIP_TOOL="${_fixture_prefix}${_update_fixtures}/tool.zip")
 target_sources(portable_tests PRIVATE
+  update/download_choice_test.cpp
   update/entry_target_test.cpp
   update/manifest_archive_test.cpp
   update/zip_file_test.cpp
