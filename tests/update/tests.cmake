@@ -43,12 +43,15 @@ if(WIN32)
   launcher_test(update_tests
     common/temp_folder.cpp
     update/add_pkg_test.cpp
+    update/app_list_test.cpp
+    update/checker_thread_test.cpp
     update/message_sink.cpp
     update/png_image_test.cpp
     update/unpacker_thread_test.cpp
   )
   target_link_libraries(update_tests PRIVATE launcher_core)
-  add_dependencies(update_tests update_fixtures)
+  # The launcher test reads the real Launcher.exe next to the test exe.
+  add_dependencies(update_tests update_fixtures Launcher)
   target_compile_definitions(update_tests PRIVATE
     LAUNCHER_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}"
     LAUNCHER_TEST_PACKAGE_RAR5="Z:${_update_fixtures}/package5.rar"
