@@ -59,6 +59,7 @@ CCheckerThread::CCheckerThread() : CThread(std::string()) {}
 CCheckerThread::~CCheckerThread() { Stop(INFINITE); }
 
 void CCheckerThread::Configure(const CheckerSettings& settings) {
+    Stop(INFINITE);  // a check still waiting for Continue ends here
     settings_ = settings;
     while (!settings_.installFolder.empty() && settings_.installFolder.back() == L'\\')
         settings_.installFolder.pop_back();
@@ -268,7 +269,7 @@ void CCheckerThread::BuildQueue() {
         item.size = pack.size;
         item.outstanding = pack.size;
         settings_.queue->items.push_back(item);
-        settings_.queue->bytesToDownload += pack.size;
+        settings_.queue->bytesToDownload = AddBytes(settings_.queue->bytesToDownload, pack.size);
     }
 }
 

@@ -21,7 +21,7 @@ std::vector<std::wstring> ChooseDownloads(const std::vector<NeededFile>& needed,
         uint64_t sum = 0;
         for (const std::wstring& pack : chosen) {
             const auto it = packs.find(pack);
-            if (it != packs.end()) sum += it->second.size;
+            if (it != packs.end()) sum = AddBytes(sum, it->second.size);
         }
         if (sum >= best->size) chosen = {best->pack};
     }

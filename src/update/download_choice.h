@@ -5,8 +5,13 @@
 
 #include "update/manifest.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+// Byte sums stop at the largest value instead of wrapping: a manifest may
+// claim absurd sizes, and a wrapped sum would pass a disk-space check.
+inline uint64_t AddBytes(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
 
 struct NeededFile {
     std::wstring path;

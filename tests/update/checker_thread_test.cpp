@@ -127,6 +127,11 @@ TEST_F(CheckerTest, QueueSumsBeyond4GiBDoNotWrap) {
                                                 PackXml("full", "b.pkg", 3ull << 30, FileXml("b", "b")));
     ASSERT_EQ(crDone, Check());
     EXPECT_EQ(6ull << 30, queue_.bytesToDownload);
+    settings_.newManifest = ManifestXml(
+        "", "<PACK type=\"full\" file=\"a.pkg\" size=\"99999999999999999999999\">" + FileXml("a", "a") + "</PACK>" +
+                PackXml("full", "b.pkg", 3ull << 30, FileXml("b", "b")));
+    ASSERT_EQ(crDone, Check());
+    EXPECT_EQ(UINT64_MAX, queue_.bytesToDownload) << "absurd sizes saturate";
 }
 
 TEST_F(CheckerTest, CanRunFollowsTheVersionRuleAndTheFilesOnDisk) {

@@ -81,3 +81,15 @@ TEST(DownloadChoice, SizesBeyond4GiBAreSummedWithoutWrapping) {
     f.Increment(L"delta.pkg", 5ull << 30, {L"1", L"2"});
     EXPECT_EQ(std::vector<std::wstring>{L"delta.pkg"}, ChooseDownloads(f.needed, f.packs, f.increments));
 }
+
+TEST(DownloadChoice, AbsurdSizesSaturateInsteadOfWrapping) {
+    Fixture f;
+    f.Pack(L"a.pkg", UINT64_MAX - 5);
+    f.Pack(L"b.pkg", 10);
+    f.needed = {{L"1", L"a.pkg"}, {L"2", L"b.pkg"}};
+    // A wrapped sum (4) would be smaller than the increment and keep the packs.
+    f.Increment(L"delta.pkg", 1000, {L"1", L"2"});
+    EXPECT_EQ(std::vector<std::wstring>{L"delta.pkg"}, ChooseDownloads(f.needed, f.packs, f.increments));
+    EXPECT_EQ(UINT64_MAX, AddBytes(UINT64_MAX - 5, 10));
+    EXPECT_EQ(15u, AddBytes(5, 10));
+}
