@@ -8,12 +8,13 @@
 #include <chrono>
 #include <cstdint>
 
-// Peak private bytes of this process so far, in MiB.
+// Peak working set of this process so far, in MiB (under Wine: the peak
+// resident set, comparable with GNU time's maximum resident size).
 inline double PeakMemoryMiB() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return -1;
-    return double(counters.PeakPagefileUsage) / (1024.0 * 1024.0);
+    return double(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
 inline double Seconds(std::chrono::steady_clock::time_point start) {

@@ -46,6 +46,7 @@ int wmain(int argc, wchar_t** argv) {
         size += got;
     }
     const double readSeconds = Seconds(start);
+    unpacker.MarkComplete(package);
     unpacker.AddPackageTask(package);
     unpacker.Finish();
     const LPARAM result = window.Wait(eWindowsMessage_UnpackFinished);

@@ -212,12 +212,16 @@ void CUnpackerThread::Finish() {
     if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
 }
 
-void CUnpackerThread::FlushParts() {
+void CUnpackerThread::Flush(bool completeToo) {
     CLock lock(lock_);
     if (!partsNeedFlushing_) return;
     partsNeedFlushing_ = false;
     for (auto& [path, record] : packages_) {
         if (record.unpacked || record.parts.empty()) continue;
+        if (record.complete && !completeToo) {
+            partsNeedFlushing_ = true;
+            continue;
+        }
         CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
         LARGE_INTEGER zero{};
@@ -279,7 +283,8 @@ void CUnpackerThread::Progress(uint64_t packageSize, size_t done, size_t total, 
 void CUnpackerThread::Run() {
     for (;;) {
         if (WaitForSingleObject(workEvent_.Get(), INFINITE) != WAIT_OBJECT_0) return;
-        FlushParts();
+        // Parts of downloads still running go to disk; memory stays bounded.
+        Flush(false);
         for (;;) {
             Task task;
             {

@@ -59,7 +59,7 @@ public:
     // Posts UnpackFinished(0) once every queued task is done.
     void Finish();
     // Writes the pending parts of every package not unpacked yet.
-    void FlushParts();
+    void FlushParts() { Flush(true); }
 
     std::wstring ErrorText() const;
     DWORD ErrorValue() const;
@@ -81,6 +81,9 @@ private:
     using CLock = CCriticalSection::Scope;
 
     void Run() override;
+    // completeToo = false leaves complete packages in memory: they are
+    // about to be unpacked from there.
+    void Flush(bool completeToo);
     void AddTask(Task task);
     bool Stopped() const;
     bool ProcessTask(const Task& task);
