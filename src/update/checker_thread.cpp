@@ -7,6 +7,7 @@
 #include "update/crc_list.h"
 #include "update/file_crc.h"
 
+#include <cstdarg>
 #include <cwchar>
 
 namespace {
