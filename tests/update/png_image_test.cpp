@@ -9,7 +9,7 @@
 
 namespace {
 
-struct PngSpec {
+struct PngPlan {
     int width = 2, height = 2, colorType = PNG_COLOR_TYPE_RGB, depth = 8;
     std::vector<std::vector<uint8_t>> rows;  // packed as PNG stores them
     std::vector<png_color> palette;
@@ -21,7 +21,7 @@ void WriteCallback(png_structp png, png_bytep data, png_size_t n) {
 }
 
 // Encodes with libpng's writer, so fixtures come from the real tool.
-std::string Encode(PngSpec spec) {
+std::string Encode(PngPlan picture) {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -30,13 +30,13 @@ std::string Encode(PngSpec spec) {
         return {};
     }
     png_set_write_fn(png, &out, WriteCallback, nullptr);
-    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.depth, spec.colorType,
+    png_set_IHDR(png, info, png_uint_32(picture.width), png_uint_32(picture.height), picture.depth, picture.colorType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-    if (!spec.transparency.empty())
-        png_set_tRNS(png, info, spec.transparency.data(), int(spec.transparency.size()), nullptr);
+    if (!picture.palette.empty()) png_set_PLTE(png, info, picture.palette.data(), int(picture.palette.size()));
+    if (!picture.transparency.empty())
+        png_set_tRNS(png, info, picture.transparency.data(), int(picture.transparency.size()), nullptr);
     std::vector<png_bytep> rows;
-    for (auto& r : spec.rows) rows.push_back(r.data());
+    for (auto& r : picture.rows) rows.push_back(r.data());
     png_set_rows(png, info, rows.data());
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -51,7 +51,7 @@ std::vector<uint8_t> Decode(const std::string& bytes, PngImage& image) {
 }  // namespace
 
 TEST(PngImage, PaletteWithTransparencyGivesAlphaFromTheChunk) {
-    PngSpec s;
+    PngPlan s;
     s.width = 4;
     s.height = 1;
     s.colorType = PNG_COLOR_TYPE_PALETTE;
@@ -68,7 +68,7 @@ TEST(PngImage, PaletteWithTransparencyGivesAlphaFromTheChunk) {
 
 TEST(PngImage, EveryColourTypeBecomesBgra) {
     PngImage image;
-    PngSpec gray;
+    PngPlan gray;
     gray.width = 8;
     gray.height = 1;
     gray.colorType = PNG_COLOR_TYPE_GRAY;
@@ -78,27 +78,27 @@ TEST(PngImage, EveryColourTypeBecomesBgra) {
     ASSERT_EQ(32u, px.size());
     EXPECT_EQ((std::vector<uint8_t>{255, 255, 255, 255, 0, 0, 0, 255}), std::vector<uint8_t>(px.begin(), px.begin() + 8));
 
-    PngSpec rgb;
+    PngPlan rgb;
     rgb.width = 1;
     rgb.height = 2;
     rgb.rows = {{1, 2, 3}, {4, 5, 6}};
     EXPECT_EQ((std::vector<uint8_t>{3, 2, 1, 255, 6, 5, 4, 255}), Decode(Encode(rgb), image));
 
-    PngSpec ga;
+    PngPlan ga;
     ga.width = 1;
     ga.height = 1;
     ga.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
     ga.rows = {{77, 9}};
     EXPECT_EQ((std::vector<uint8_t>{77, 77, 77, 9}), Decode(Encode(ga), image));
 
-    PngSpec rgba;
+    PngPlan rgba;
     rgba.width = 2;
     rgba.height = 1;
     rgba.colorType = PNG_COLOR_TYPE_RGBA;
     rgba.rows = {{1, 2, 3, 4, 5, 6, 7, 8}};
     EXPECT_EQ((std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8}), Decode(Encode(rgba), image));
 
-    PngSpec deep;  // 16-bit samples keep their high bytes
+    PngPlan deep;  // 16-bit samples keep their high bytes
     deep.width = 1;
     deep.height = 1;
     deep.depth = 16;
@@ -107,7 +107,7 @@ TEST(PngImage, EveryColourTypeBecomesBgra) {
 }
 
 TEST(PngImage, BadDataFailsAndLeavesNoPicture) {
-    PngSpec rgb;
+    PngPlan rgb;
     rgb.width = 2;
     rgb.height = 2;
     rgb.rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}};
