@@ -207,3 +207,10 @@ bool ReadLauncherInfo(const std::string& text, LauncherInfo& info) {
     info.url = url ? url : "";
     return true;
 }
+
+std::string ManifestRootAttribute(const std::string& text, const char* name) {
+    tinyxml2::XMLDocument doc;
+    if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS || !doc.RootElement()) return {};
+    const char* value = doc.RootElement()->Attribute(name);
+    return value ? value : "";
+}

@@ -90,3 +90,7 @@ bool ReadLauncherInfo(const std::string& text, LauncherInfo& info);
 
 // UTF-8 to wide text, lowered A-Z.
 std::wstring ManifestPath(const std::string& utf8);
+
+// A root attribute such as "clientVersion" or "modification"; empty when
+// it is missing or the text does not parse.
+std::string ManifestRootAttribute(const std::string& text, const char* name);

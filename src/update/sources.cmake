@@ -19,6 +19,31 @@ else()
   target_link_libraries(launcher_portable PUBLIC ZLIB::ZLIB OpenSSL::Crypto)
   target_link_libraries(launcher_manifest PUBLIC OpenSSL::Crypto)
 endif()
+
+# Archive formats and path rules shared with tests and benchmarks.
+target_sources(launcher_portable PRIVATE
+  update/download_choice.cpp
+  update/entry_target.cpp
+  update/raw_zip_writer.cpp
+  update/zip_file.cpp
+)
+
+# Package and manifest archives read through libarchive or our ZIP reader.
+target_sources(launcher_archive PRIVATE
+  update/manifest_archive.cpp
+  update/rar_archive.cpp
+)
+target_link_libraries(launcher_archive PUBLIC launcher_portable)
+
 if(WIN32)
-  target_sources(launcher_core PRIVATE update/url_selector.cpp)
+  target_sources(launcher_core PRIVATE
+    update/add_pkg.cpp
+    update/app_list.cpp
+    update/checker_thread.cpp
+    update/file_crc.cpp
+    update/png_image.cpp
+    update/unpacker_thread.cpp
+    update/url_selector.cpp
+  )
+  target_link_libraries(launcher_core PUBLIC launcher_manifest dep_png)
 endif()

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Benchmarks of the update pipeline (run on demand, never by CTest):
+#  1. the integrity checker over ~1 GiB in ~2,000 files against a plain zlib
+#     crc32 pass in the same process (checker_bench.exe);
+#  2. unpacking a ~512 MiB ZIP and a ~512 MiB RAR5 with the launcher's
+#     unpacker (unpack_bench.exe, under Wine) against unzip and bsdtar on the
+#     same archives, with each one's time and peak memory.
+# Needs the x86_64 build, zip, rar, unzip, bsdtar (libarchive-tools) and
+# GNU time. Work files go to build/bench (about 3 GiB).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build/x86_64
+work=$root/build/bench
+for tool in zip rar unzip bsdtar /usr/bin/time python3; do
+  command -v "$tool" >/dev/null || { echo "pipeline_bench: $tool is missing" >&2; exit 2; }
+done
+mkdir -p "$work"
+
+. "$root/scripts/wine-session.sh"
+wine_session_start "$build/wineprefix"
+trap wine_session_stop EXIT
+wine() { "$root/scripts/wine-run.sh" "$@"; }
+
+echo "== integrity checker =="
+wine "$build/bin/checker_bench.exe" "Z:$work/install"
+
+echo
+echo "== package unpacking =="
+if [ ! -f "$work/package.zip" ] || [ ! -f "$work/package.rar" ]; then
+  rm -rf "$work/tree" && mkdir -p "$work/tree"
+  # Mixed content: mostly incompressible bytes, some text-like files, so
+  # that each archive comes out at about 512 MiB.
+  python3 - "$work/tree" <<'PY'
+import os, random, sys
+random.seed(7)
+root = sys.argv[1]
+words = [b"launcher", b"client", b"texture", b"sound", b"map", b"level", b"\n", b" "]
+total, i = 0, 0
+while total < 700 << 20:
+    d = os.path.join(root, "d%02d" % (i % 30))
+    os.makedirs(d, exist_ok=True)
+    size = random.choice([random.randint(4 << 10, 256 << 10), random.randint(1 << 20, 24 << 20)])
+    if i % 3 == 0:
+        data = b"".join(random.choice(words) for _ in range(size // 6))[:size]
+    else:
+        data = os.urandom(size)
+    with open(os.path.join(d, "f%04d.bin" % i), "wb") as f:
+        f.write(data)
+    total += size
+    i += 1
+print("tree: %d files, %.1f MiB" % (i, total / 1048576))
+PY
+  rm -f "$work/package.zip" "$work/package.rar"
+  (cd "$work/tree" && zip -q -r -6 "$work/package.zip" . && rar a -idq -m3 -ma5 -r "$work/package.rar" .)
+fi
+ls -l "$work/package.zip" "$work/package.rar" | awk '{printf "%s: %.1f MiB\n", $NF, $5/1048576}'
+
+for kind in zip rar; do
+  archive=$work/package.$kind
+  echo "-- $kind --"
+  rm -rf "$work/out-launcher"
+  wine "$build/bin/unpack_bench.exe" "Z:$archive" "Z:$work/out-launcher"
+  rm -rf "$work/out-tool" && mkdir -p "$work/out-tool"
+  if [ $kind = zip ]; then
+    /usr/bin/time -f "unzip:  %e s, peak memory %M KiB" unzip -q -o "$archive" -d "$work/out-tool"
+  fi
+  rm -rf "$work/out-tool" && mkdir -p "$work/out-tool"
+  /usr/bin/time -f "bsdtar: %e s, peak memory %M KiB" bsdtar -xf "$archive" -C "$work/out-tool"
+  diff -r -q "$work/out-launcher" "$work/out-tool" >/dev/null && echo "same files as bsdtar" || echo "FILES DIFFER"
+done
+rm -rf "$work/out-launcher" "$work/out-tool"

@@ -1,0 +1,120 @@
+#include "app_list.h"
+
+#include "startup/handle.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const wchar_t kFileName[] = L"\\applist.dat";
+
+void SetField(wchar_t* field, size_t capacity, const std::wstring& text) {
+    std::memset(field, 0, capacity * sizeof(wchar_t));
+    text.copy(field, std::min(text.size(), capacity - 1));
+}
+
+void DeleteFileAnyway(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    DeleteFileW(path.c_str());
+}
+
+}  // namespace
+
+std::wstring RecordText(const wchar_t* field, size_t capacity) {
+    size_t n = 0;
+    while (n < capacity && field[n]) ++n;
+    return std::wstring(field, n);
+}
+
+bool CAppList::Read(const std::wstring& folder, std::vector<AppListRecord>& list) {
+    const std::wstring path = folder + kFileName;
+    LARGE_INTEGER size{};
+    {
+        CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file.IsValid()) {
+            list.clear();
+            return true;
+        }
+        if (GetFileSizeEx(file.Get(), &size) && size.QuadPart % sizeof(AppListRecord) == 0 &&
+            size.QuadPart / sizeof(AppListRecord) < 100000) {
+            std::vector<AppListRecord> read(size_t(size.QuadPart / sizeof(AppListRecord)));
+            DWORD got = 0;
+            const DWORD want = DWORD(read.size() * sizeof(AppListRecord));
+            if (!want || (ReadFile(file.Get(), read.data(), want, &got, nullptr) && got == want)) {
+                list.swap(read);
+                return true;
+            }
+        }
+    }
+    DeleteFileAnyway(path);
+    return false;
+}
+
+void CAppList::Delete(const std::wstring& folder) { DeleteFileAnyway(folder + kFileName); }
+
+bool CAppList::FindOrAdd(const std::wstring& name, const std::wstring& exec, bool queryOnly) {
+    if (exec.size() > kMaxExec) return false;
+    for (const AppListRecord& r : records)
+        if (RecordText(r.exec, 261) == exec) return false;
+    if (!queryOnly) {
+        AppListRecord r;
+        SetField(r.name, 65, name.substr(0, kMaxName));
+        SetField(r.exec, 261, exec);
+        records.push_back(r);
+    }
+    return true;
+}
+
+bool CAppList::Write(const std::wstring& folder, bool internalOnly, const std::vector<ExtAddOn>& ext,
+                     const std::vector<IntAddOn>& internal) {
+    if (folder.size() < 4) return false;
+    size_t keep = 0;
+    while (keep < records.size() && !records[keep].name[0]) ++keep;
+    records.resize(keep);
+    if (!internalOnly)
+        for (const ExtAddOn& e : ext) FindOrAdd(L"", e.exec, false);
+    for (const IntAddOn& i : internal) FindOrAdd(i.name, i.exec, false);
+    const std::wstring path = folder + kFileName;
+    if (records.empty()) {
+        DeleteFileAnyway(path);
+        return true;
+    }
+    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
+    const DWORD length = DWORD(records.size() * sizeof(AppListRecord));
+    DWORD written = 0;
+    return WriteFile(file.Get(), records.data(), length, &written, nullptr) && written == length;
+}
+
+bool CAppList::ShortcutChanges(const std::wstring& folder, const std::vector<IntAddOn>& internal,
+                               std::vector<LauncherAssistantIcon>& out) {
+    out.clear();
+    Read(folder, records);
+    auto icon = [](const std::wstring& name, const std::wstring& exec, uint8_t action) {
+        const std::wstring n = name.substr(0, kMaxName), e = exec.substr(0, kMaxExec);
+        LauncherAssistantIcon i;
+        i.name.assign(n.begin(), n.end());
+        i.exec.assign(e.begin(), e.end());
+        i.action = action;
+        return i;
+    };
+    for (const AppListRecord& r : records) {
+        if (!r.name[0]) continue;
+        const std::wstring exec = RecordText(r.exec, 261);
+        bool described = false;
+        for (const IntAddOn& i : internal) described = described || i.exec == exec;
+        if (!described) out.push_back(icon(RecordText(r.name, 65), exec, 0));
+    }
+    for (const IntAddOn& i : internal)
+        if (FindOrAdd(i.name, i.exec, true)) out.push_back(icon(i.name, i.exec, 1));
+    return true;
+}
+
+void CAppList::NewAddOns(const std::vector<ExtAddOn>& ext, std::vector<ExtAddOn>& out) {
+    out.clear();
+    for (const ExtAddOn& e : ext)
+        if (FindOrAdd(e.name, e.exec, true)) out.push_back(e);
+}

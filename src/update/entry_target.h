@@ -1,0 +1,18 @@
+#pragma once
+// Where an archive entry goes below the installation folder. Portable.
+//
+// The entry name loses its double quotes, '/' becomes '\' and runs of '\'
+// collapse to one. A name ending in '\' is a folder. Names that could
+// reach outside the folder are refused: rooted names ("\x", "\\server"),
+// anything with ':' (drives, alternate streams) and any ".." level
+// (including Windows' equivalents such as "..." or ". .").
+
+#include <string>
+
+struct EntryTarget {
+    std::string relative;  // no leading or trailing '\'
+    bool folder = false;
+};
+
+// False when the name is empty or unsafe; `target` is then unchanged.
+bool MakeEntryTarget(const std::string& entryName, EntryTarget& target);

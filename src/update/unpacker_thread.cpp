@@ -1,0 +1,460 @@
+#include "unpacker_thread.h"
+
+#include "logic/logic.h"
+#include "startup/crc32.h"
+#include "startup/folders.h"
+#include "startup/text.h"
+#include "update/entry_target.h"
+#include "update/rar_archive.h"
+#include "update/zip_file.h"
+
+#include <new>
+
+namespace {
+
+const wchar_t kErrAssemble[] = L"pkg/bin file can not be open";
+const wchar_t kErrRarOpen[] = L"pkg(rar) file error or empty : ";
+const wchar_t kErrRarUnpack[] = L"pkg(rar) unpack error : ";
+const wchar_t kErrZipOpen[] = L"pkg file error or empty : ";
+const wchar_t kErrZipUnpack[] = L"pkg unpack error : ";
+const wchar_t kErrCreate[] = L"unpacker: file can't be create : ";
+const wchar_t kErrWrite[] = L"unpacker: file can't be write : ";
+
+constexpr LPARAM kResultDone = 0;
+constexpr LPARAM kResultPackage = 1;
+constexpr LPARAM kResultFile = 2;
+constexpr ULONGLONG kProgressInterval = 55;
+constexpr DWORD kIoChunk = 1u << 24;
+
+bool WriteAll(HANDLE file, const char* data, uint64_t length) {
+    while (length) {
+        const DWORD chunk = DWORD(length < kIoChunk ? length : kIoChunk);
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written != chunk) return false;
+        data += chunk;
+        length -= chunk;
+    }
+    return true;
+}
+
+// Appends `length` bytes of the open file to `out`.
+bool ReadAll(HANDLE file, uint64_t length, std::string& out) {
+    const size_t start = out.size();
+    out.resize(start + size_t(length));
+    char* at = &out[0] + start;
+    while (length) {
+        const DWORD chunk = DWORD(length < kIoChunk ? length : kIoChunk);
+        DWORD got = 0;
+        if (!ReadFile(file, at, chunk, &got, nullptr) || got != chunk) return false;
+        at += chunk;
+        length -= chunk;
+    }
+    return true;
+}
+
+// Whether the file at `path` holds exactly `bytes`; it may be open for
+// writing elsewhere (a locked target).
+bool HoldsSameBytes(const std::wstring& path, const std::string& bytes) {
+    CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size;
+    if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || uint64_t(size.QuadPart) != bytes.size()) return false;
+    std::string chunk;
+    for (uint64_t at = 0; at < bytes.size(); at += chunk.size()) {
+        chunk.clear();
+        if (!ReadAll(file.Get(), std::min<uint64_t>(kIoChunk, bytes.size() - at), chunk) ||
+            bytes.compare(size_t(at), chunk.size(), chunk) != 0)
+            return false;
+    }
+    return true;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (!n) return {};
+    std::wstring out(n, L'\0');
+    const DWORD got = GetFullPathNameW(path.c_str(), n, &out[0], nullptr);
+    if (!got || got >= n) return {};
+    out.resize(got);
+    return out;
+}
+
+// A second line of defence after the entry name rules: the resolved path
+// must lie below the resolved installation folder.
+bool Inside(const std::wstring& path, const std::wstring& folder) {
+    const std::wstring full = FullPath(path);
+    std::wstring root = FullPath(folder);
+    if (full.empty() || root.empty()) return false;
+    if (root.back() != L'\\') root += L'\\';
+    return full.size() > root.size() &&
+           CompareStringOrdinal(full.c_str(), int(root.size()), root.c_str(), int(root.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool IsFullPath(const std::wstring& path) {
+    return (path.size() > 1 && path[1] == L':') || (!path.empty() && path[0] == L'\\');
+}
+
+}  // namespace
+
+CUnpackerThread::CUnpackerThread() = default;
+
+CUnpackerThread::~CUnpackerThread() { Stop(INFINITE); }
+
+void CUnpackerThread::Configure(const std::wstring& installFolder, HWND window, bool startOnFirstTask,
+                                bool ignoreWriteErrors) {
+    CLock lock(lock_);
+    installFolder_ = installFolder;
+    while (!installFolder_.empty() && installFolder_.back() == L'\\') installFolder_.pop_back();
+    window_ = window;
+    startOnFirstTask_ = startOnFirstTask;
+    ignoreWriteErrors_ = ignoreWriteErrors;
+}
+
+bool CUnpackerThread::Start() {
+    if (HasThread()) return false;
+    workEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!workEvent_.IsValid()) return false;
+    {
+        CLock lock(lock_);
+        stopped_ = false;
+    }
+    return CThread::Start();
+}
+
+bool CUnpackerThread::Stop(DWORD limit) {
+    {
+        CLock lock(lock_);
+        stopped_ = true;
+    }
+    FlushParts();
+    if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
+    return CThread::Stop(limit);
+}
+
+bool CUnpackerThread::Stopped() const {
+    CLock lock(lock_);
+    return stopped_;
+}
+
+bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length) {
+    if (length > part.length()) return false;
+    CLock lock(lock_);
+    auto found = packages_.find(package);
+    if (found == packages_.end()) {
+        PackageRecord record;
+        // A download resumed by an earlier run continues the file on disk.
+        CFile file(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (file.IsValid()) {
+            std::string chunk;
+            for (;;) {
+                chunk.clear();
+                chunk.resize(kIoChunk);
+                DWORD got = 0;
+                if (!ReadFile(file.Get(), &chunk[0], kIoChunk, &got, nullptr) || !got) break;
+                record.crc = Crc32Continue(chunk.data(), got, record.crc);
+                record.bytes += got;
+            }
+        }
+        found = packages_.emplace(package, std::move(record)).first;
+    }
+    if (length) {
+        auto stored = std::make_unique<CBuffer>();
+        stored->take(part);
+        if (stored->length() > length) stored->reserve(length);
+        found->second.crc = Crc32Continue(stored->data(), length, found->second.crc);
+        found->second.bytes += length;
+        found->second.parts.push_back(std::move(stored));
+    }
+    partsNeedFlushing_ = true;
+    return true;
+}
+
+bool CUnpackerThread::GetPackageInfo(const std::wstring& package, uint32_t& crc, uint64_t& bytes) const {
+    CLock lock(lock_);
+    const auto found = packages_.find(package);
+    if (found == packages_.end()) return false;
+    crc = found->second.crc;
+    bytes = found->second.bytes;
+    return true;
+}
+
+void CUnpackerThread::MarkComplete(const std::wstring& package) {
+    CLock lock(lock_);
+    const auto found = packages_.find(package);
+    if (found != packages_.end()) found->second.complete = true;
+}
+
+void CUnpackerThread::ForgetParts(const std::wstring& package) {
+    CLock lock(lock_);
+    const auto found = packages_.find(package);
+    if (found == packages_.end()) return;
+    // The count and CRC restart with the parts, or a new download would be
+    // checked against the bytes of the forgotten one.
+    found->second = PackageRecord();
+}
+
+void CUnpackerThread::AddTask(Task task) {
+    CLock lock(lock_);
+    if (stopped_) return;
+    tasks_.push_back(std::move(task));
+    if (startOnFirstTask_ && workEvent_.IsValid()) SetEvent(workEvent_.Get());
+}
+
+void CUnpackerThread::AddPackageTask(const std::wstring& package) { AddTask({package, {}, true}); }
+
+void CUnpackerThread::AddFileTask(const std::wstring& source, const std::wstring& target) {
+    AddTask({source, target, false});
+}
+
+void CUnpackerThread::Finish() {
+    CLock lock(lock_);
+    finishWhenEmpty_ = true;
+    if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
+}
+
+void CUnpackerThread::Flush(bool completeToo) {
+    CLock lock(lock_);
+    if (!partsNeedFlushing_) return;
+    partsNeedFlushing_ = false;
+    for (auto& [path, record] : packages_) {
+        if (record.unpacked || record.parts.empty()) continue;
+        if (record.complete && !completeToo) {
+            partsNeedFlushing_ = true;
+            continue;
+        }
+        CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER zero{};
+        if (!file.IsValid() || !SetFilePointerEx(file.Get(), zero, nullptr, FILE_END)) {
+            partsNeedFlushing_ = true;  // kept in memory for the next try
+            continue;
+        }
+        size_t written = 0;
+        for (; written < record.parts.size(); ++written) {
+            CBuffer& part = *record.parts[written];
+            if (!WriteAll(file.Get(), reinterpret_cast<const char*>(part.data()), part.length())) break;
+        }
+        // A part cut short stays on disk and in memory; assembling then
+        // finds the size mismatch instead of losing bytes silently.
+        record.parts.erase(record.parts.begin(), record.parts.begin() + ptrdiff_t(written));
+        if (!record.parts.empty()) partsNeedFlushing_ = true;
+    }
+}
+
+std::wstring CUnpackerThread::ErrorText() const {
+    CLock lock(lock_);
+    return errorText_;
+}
+
+DWORD CUnpackerThread::ErrorValue() const {
+    CLock lock(lock_);
+    return errorValue_;
+}
+
+uint64_t CUnpackerThread::UnpackedBytes() const {
+    CLock lock(lock_);
+    return unpackedBytes_;
+}
+
+void CUnpackerThread::Post(UINT message, WPARAM w, LPARAM l) const {
+    if (window_) PostMessageW(window_, message, w, l);
+}
+
+void CUnpackerThread::Fail(const std::wstring& text, DWORD value, LPARAM result) {
+    {
+        CLock lock(lock_);
+        errorText_ = text;
+        errorValue_ = value;
+        stopped_ = true;
+    }
+    FlushParts();
+    Post(eWindowsMessage_UnpackFinished, 0, result);
+}
+
+void CUnpackerThread::Progress(uint64_t packageSize, size_t done, size_t total, bool force) {
+    const ULONGLONG now = GetTickCount64();
+    if (!force && now - lastProgress_ <= kProgressInterval) return;
+    lastProgress_ = now;
+    uint64_t bytes = UnpackedBytes();
+    if (total) bytes += uint64_t(double(packageSize) * double(done) / double(total));
+    Post(eWindowsMessage_UnpackProgress, WPARAM(uint32_t(bytes >> 32)), LPARAM(bytes));
+}
+
+void CUnpackerThread::Run() {
+    for (;;) {
+        if (WaitForSingleObject(workEvent_.Get(), INFINITE) != WAIT_OBJECT_0) return;
+        // Parts of downloads still running go to disk; memory stays bounded.
+        Flush(false);
+        for (;;) {
+            Task task;
+            {
+                CLock lock(lock_);
+                if (stopped_) return;
+                if (tasks_.empty()) break;
+                task = tasks_.front();
+            }
+            if (!ProcessTask(task)) return;
+            CLock lock(lock_);
+            if (!tasks_.empty()) tasks_.pop_front();
+        }
+        CLock lock(lock_);
+        if (!stopped_ && finishWhenEmpty_) {
+            errorText_.clear();
+            finishWhenEmpty_ = false;
+            Post(eWindowsMessage_UnpackFinished, 0, kResultDone);
+        } else {
+            ResetEvent(workEvent_.Get());
+        }
+    }
+}
+
+bool CUnpackerThread::AssemblePackage(const std::wstring& package, std::string& data) {
+    CLock lock(lock_);
+    const auto found = packages_.find(package);
+    if (found == packages_.end()) return false;
+    const PackageRecord& record = found->second;
+    try {
+        if (record.bytes > SIZE_MAX / 2) return false;
+        data.reserve(size_t(record.bytes));
+        CFile file(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (file.IsValid()) {
+            LARGE_INTEGER size;
+            if (!GetFileSizeEx(file.Get(), &size) || uint64_t(size.QuadPart) > record.bytes ||
+                !ReadAll(file.Get(), uint64_t(size.QuadPart), data))
+                return false;
+        }
+        for (const auto& part : record.parts) data.append(reinterpret_cast<const char*>(part->data()), part->length());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return data.size() == record.bytes;
+}
+
+bool CUnpackerThread::ProcessTask(const Task& task) {
+    if (Stopped()) return false;
+    std::string data;
+    if (!AssemblePackage(task.source, data)) {
+        data.clear();
+        data.shrink_to_fit();
+        Fail(std::wstring(kErrAssemble) + L" : " + task.source, ERROR_READ_FAULT, kResultPackage);
+        return false;
+    }
+    const uint64_t packageSize = data.size();
+    bool ok;
+    if (!task.package) {
+        const std::wstring target = IsFullPath(task.target) ? task.target : installFolder_ + L"\\" + task.target;
+        const size_t slash = target.rfind(L'\\');
+        if (slash != std::wstring::npos) CreateFolderTree(target.substr(0, slash));
+        ok = WriteTarget(target, data);
+    } else if (data.size() > 3 && data.compare(0, 4, "Rar!") == 0) {
+        ok = UnpackRar(task, data);
+    } else {
+        ok = UnpackZip(task, data);
+    }
+    if (!ok) return false;
+    {
+        CLock lock(lock_);
+        const auto found = packages_.find(task.source);
+        if (found != packages_.end()) {
+            found->second.unpacked = true;
+            found->second.parts.clear();
+        }
+        unpackedBytes_ += packageSize;
+    }
+    Progress(0, 0, 0, true);
+    return true;
+}
+
+bool CUnpackerThread::PlaceEntry(const std::wstring& relative, bool folder, const std::string& bytes) {
+    const std::wstring path = installFolder_ + L"\\" + relative;
+    if (folder) {
+        CreateFolderTree(path);
+        return true;
+    }
+    const size_t slash = path.rfind(L'\\');
+    CreateFolderTree(path.substr(0, slash));
+    return WriteTarget(path, bytes);
+}
+
+bool CUnpackerThread::WriteTarget(const std::wstring& path, const std::string& bytes) {
+    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
+        const DWORD error = GetLastError();
+        if (ignoreWriteErrors_ || HoldsSameBytes(path, bytes)) return true;
+        Fail(kErrCreate + path, error, kResultFile);
+        return false;
+    }
+    if (!WriteAll(file.Get(), bytes.data(), bytes.size())) {
+        const DWORD error = GetLastError();
+        if (ignoreWriteErrors_) return true;
+        Fail(kErrWrite + path, error, kResultFile);
+        return false;
+    }
+    return true;
+}
+
+bool CUnpackerThread::UnpackRar(const Task& task, const std::string& data) {
+    CRarArchive rar;
+    if (!rar.Open(data.data(), data.size())) {
+        Fail(kErrRarOpen + task.source, ERROR_BAD_FORMAT, kResultPackage);
+        return false;
+    }
+    // Every name is checked before anything is written.
+    std::vector<EntryTarget> targets(rar.Items().size());
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (!MakeEntryTarget(rar.Items()[i].name, targets[i]) ||
+            !Inside(installFolder_ + L"\\" + Utf8ToWide(targets[i].relative), installFolder_)) {
+            Fail(kErrRarUnpack + task.source, ERROR_BAD_PATHNAME, kResultPackage);
+            return false;
+        }
+    }
+    RarItem item;
+    std::string bytes;
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (Stopped()) return false;
+        if (rar.Next(item) != 1 || item.name != rar.Items()[i].name || (!item.folder && !rar.ReadData(bytes))) {
+            Fail(kErrRarUnpack + task.source, ERROR_BAD_FORMAT, kResultPackage);
+            return false;
+        }
+        if (!PlaceEntry(Utf8ToWide(targets[i].relative), targets[i].folder, item.folder ? std::string() : bytes))
+            return false;
+        Progress(data.size(), i + 1, targets.size(), false);
+    }
+    return true;
+}
+
+bool CUnpackerThread::UnpackZip(const Task& task, std::string& data) {
+    // The stream takes the bytes over instead of copying a large package.
+    const uint64_t packageSize = data.size();
+    CSimpleMemReadStream stream(std::move(data));
+    CZipFile zip;
+    const uint32_t opened = zip.Open(stream);
+    if (opened != kZipOk) {
+        Fail(kErrZipOpen + task.source, opened, kResultPackage);
+        return false;
+    }
+    const auto& entries = zip.Entries();
+    std::vector<EntryTarget> targets(entries.size());
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (!MakeEntryTarget(entries[i].name, targets[i]) ||
+            !Inside(installFolder_ + L"\\" + Utf8ToWide(targets[i].relative), installFolder_)) {
+            Fail(kErrZipUnpack + task.source, ERROR_BAD_PATHNAME, kResultPackage);
+            return false;
+        }
+    }
+    std::string bytes;
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (Stopped()) return false;
+        if (!targets[i].folder) {
+            const uint32_t extracted = zip.Extract(i, bytes);
+            if (extracted != kZipOk) {
+                Fail(kErrZipUnpack + task.source, extracted, kResultPackage);
+                return false;
+            }
+        }
+        if (!PlaceEntry(Utf8ToWide(targets[i].relative), targets[i].folder, targets[i].folder ? std::string() : bytes))
+            return false;
+        Progress(packageSize, i + 1, targets.size(), false);
+    }
+    return true;
+}

@@ -1,0 +1,118 @@
+#pragma once
+// The package unpacker: keeps the downloaded parts of every package (with a
+// running CRC-32 and byte count), writes pending parts to the package files
+// and, on its own thread, unpacks queued packages (RAR or ZIP) or writes
+// queued downloads as single files into the installation folder.
+//
+// The logic thread configures it, starts it once and then calls the part,
+// task, Finish and Stop operations; the unpacker thread only processes
+// tasks and reports through messages to the logic's window:
+// eWindowsMessage_UnpackProgress (bytes unpacked so far: lParam, and on
+// 32-bit builds the high half in wParam; see UnpackProgressBytes) and
+// eWindowsMessage_UnpackFinished (0 all done, 1 a package failed, 2 a file
+// could not be written). The task list, the package map, the flags and the
+// error text are guarded by lock_; extraction and file writes happen
+// outside it.
+
+#include "startup/buffer.h"
+#include "startup/handle.h"
+#include "startup/thread.h"
+#include "update/critical_section.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The byte count a progress message carries.
+inline uint64_t UnpackProgressBytes(WPARAM w, LPARAM l) { return uint64_t(uint32_t(l)) | uint64_t(uint32_t(w)) << 32; }
+
+class CUnpackerThread : public CThread {
+public:
+    CUnpackerThread();
+    ~CUnpackerThread() override;
+
+    // Before Start. `installFolder` without trailing backslash.
+    void Configure(const std::wstring& installFolder, HWND window, bool startOnFirstTask, bool ignoreWriteErrors);
+    bool Start() override;
+    // Sets the stop flag, writes pending parts to disk, wakes the thread and
+    // waits up to `limit` ms for it.
+    bool Stop(DWORD limit) override;
+
+    // Takes over the storage of `part` (its first `length` bytes). The first
+    // call for a package starts from the package file already on disk.
+    bool AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length);
+    // False when the package is unknown.
+    bool GetPackageInfo(const std::wstring& package, uint32_t& crc, uint64_t& bytes) const;
+    // Marks the package complete (the logic's "file done").
+    void MarkComplete(const std::wstring& package);
+    // Clears the complete flag, frees pending parts and restarts the count
+    // (the logic deletes the package file before downloading it again).
+    void ForgetParts(const std::wstring& package);
+    void AddPackageTask(const std::wstring& package);
+    // `target`: relative to the installation folder, or a full path.
+    void AddFileTask(const std::wstring& source, const std::wstring& target);
+    // Posts UnpackFinished(0) once every queued task is done.
+    void Finish();
+    // Writes the pending parts of every package not unpacked yet.
+    void FlushParts() { Flush(true); }
+
+    std::wstring ErrorText() const;
+    DWORD ErrorValue() const;
+    uint64_t UnpackedBytes() const;
+
+private:
+    struct PackageRecord {
+        uint32_t crc = 0;
+        uint64_t bytes = 0;
+        std::vector<std::unique_ptr<CBuffer>> parts;
+        bool unpacked = false;
+        bool complete = false;
+    };
+    struct Task {
+        std::wstring source;
+        std::wstring target;
+        bool package = true;
+    };
+    using CLock = CCriticalSection::Scope;
+
+    void Run() override;
+    // completeToo = false leaves complete packages in memory: they are
+    // about to be unpacked from there.
+    void Flush(bool completeToo);
+    void AddTask(Task task);
+    bool Stopped() const;
+    bool ProcessTask(const Task& task);
+    bool AssemblePackage(const std::wstring& package, std::string& data);
+    bool UnpackRar(const Task& task, const std::string& data);
+    bool UnpackZip(const Task& task, std::string& data);
+    // Creates the folder or writes the file of one entry below the
+    // installation folder; false after reporting a failure.
+    bool PlaceEntry(const std::wstring& relative, bool folder, const std::string& bytes);
+    bool WriteTarget(const std::wstring& path, const std::string& bytes);
+    void Progress(uint64_t packageSize, size_t done, size_t total, bool force);
+    // Records the error, stops, flushes and posts UnpackFinished(result).
+    void Fail(const std::wstring& text, DWORD value, LPARAM result);
+    void Post(UINT message, WPARAM w, LPARAM l) const;
+
+    mutable CCriticalSection lock_;
+    CHandle workEvent_;
+    std::wstring installFolder_;
+    HWND window_ = nullptr;
+    bool startOnFirstTask_ = true;
+    bool ignoreWriteErrors_ = false;
+    bool stopped_ = false;
+    bool finishWhenEmpty_ = false;
+    bool partsNeedFlushing_ = false;
+    std::wstring errorText_;
+    DWORD errorValue_ = 0;
+    uint64_t unpackedBytes_ = 0;
+    std::deque<Task> tasks_;
+    std::map<std::wstring, PackageRecord> packages_;
+    // Unpacker thread only.
+    ULONGLONG lastProgress_ = 0;
+};

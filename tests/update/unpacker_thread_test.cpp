@@ -1,0 +1,353 @@
+#include "common/temp_folder.h"
+#include "logic/logic.h"
+#include "startup/crc32.h"
+#include "update/message_sink.h"
+#include "update/rar29_writer.h"
+#include "update/unpacker_thread.h"
+#include "update/raw_zip_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr DWORD kWait = 20000;
+
+std::string Pattern(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = char((i * seed + (i >> 9)) % 253);
+    return s;
+}
+
+std::string ReadFixture(const char* path) {
+    std::string bytes;
+    if (FILE* f = fopen(path, "rb")) {
+        char buf[65536];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+        fclose(f);
+    }
+    return bytes;
+}
+
+class UnpackerTest : public TempFolderTest {
+protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        install_ = path(L"game");
+        downloads_ = path(L"tmp");
+        CreateDirectoryW(install_.c_str(), nullptr);
+        CreateDirectoryW(downloads_.c_str(), nullptr);
+    }
+
+    void StartUnpacker(bool ignoreWriteErrors = false) {
+        unpacker_.Configure(install_, sink_.window(), true, ignoreWriteErrors);
+        ASSERT_TRUE(unpacker_.Start());
+    }
+
+    // Hands the package over in parts of at most `part` bytes.
+    std::wstring Feed(const std::wstring& name, const std::string& bytes, size_t part = 7000) {
+        const std::wstring package = downloads_ + L"\\" + name;
+        for (size_t at = 0; at < bytes.size(); at += part) {
+            CBuffer buffer;
+            const uint32_t n = uint32_t(std::min(part, bytes.size() - at));
+            buffer.append(bytes.data() + at, n);
+            EXPECT_TRUE(unpacker_.AddFilePart(package, buffer, n));
+            EXPECT_EQ(0u, buffer.length()) << "the part's storage is taken over";
+        }
+        return package;
+    }
+
+    // Unpacks one package and returns the finish result (-1: none came).
+    LPARAM Unpack(const std::wstring& name, const std::string& bytes) {
+        const std::wstring package = Feed(name, bytes);
+        unpacker_.AddPackageTask(package);
+        unpacker_.Finish();
+        PostedMessage m{};
+        return sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m) ? m.l : -1;
+    }
+
+    std::string Installed(const std::wstring& relative) { return ReadFileBytes(install_ + L"\\" + relative); }
+
+    std::wstring install_, downloads_;
+    CMessageSink sink_;
+    CUnpackerThread unpacker_;
+};
+
+}  // namespace
+
+TEST_F(UnpackerTest, PartsKeepARunningCrcAndCount) {
+    StartUnpacker();
+    const std::string bytes = Pattern(50000, 3);
+    const std::wstring package = Feed(L"a.pkg", bytes, 4096);
+    uint32_t crc = 0;
+    uint64_t count = 0;
+    ASSERT_TRUE(unpacker_.GetPackageInfo(package, crc, count));
+    EXPECT_EQ(Crc32(bytes.data(), bytes.size()), crc);
+    EXPECT_EQ(bytes.size(), count);
+    EXPECT_FALSE(unpacker_.GetPackageInfo(downloads_ + L"\\other.pkg", crc, count));
+    // Forgotten parts restart the count and the CRC.
+    unpacker_.ForgetParts(package);
+    const std::wstring again = Feed(L"a.pkg", "xyz");
+    ASSERT_TRUE(unpacker_.GetPackageInfo(again, crc, count));
+    EXPECT_EQ(Crc32("xyz", 3), crc);
+    EXPECT_EQ(3u, count);
+}
+
+TEST_F(UnpackerTest, ADownloadResumedFromDiskContinuesItsCrcAndIsAssembledWithTheParts) {
+    const std::string bytes = WriteZip({{"data/a.bin", Pattern(90000, 5), true}, {"b.txt", "bbb", false}});
+    const size_t half = bytes.size() / 2;
+    WriteFileBytes(downloads_ + L"\\p.pkg", bytes.substr(0, half));
+    StartUnpacker();
+    const std::wstring package = downloads_ + L"\\p.pkg";
+    CBuffer rest;
+    rest.append(bytes.data() + half, uint32_t(bytes.size() - half));
+    ASSERT_TRUE(unpacker_.AddFilePart(package, rest, uint32_t(bytes.size() - half)));
+    uint32_t crc = 0;
+    uint64_t count = 0;
+    ASSERT_TRUE(unpacker_.GetPackageInfo(package, crc, count));
+    EXPECT_EQ(Crc32(bytes.data(), bytes.size()), crc);
+    EXPECT_EQ(bytes.size(), count);
+    unpacker_.AddPackageTask(package);
+    unpacker_.Finish();
+    PostedMessage m{};
+    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+    EXPECT_EQ(0, m.l) << std::string(unpacker_.ErrorText().begin(), unpacker_.ErrorText().end());
+    EXPECT_EQ(Pattern(90000, 5), Installed(L"data\\a.bin"));
+    EXPECT_EQ("bbb", Installed(L"b.txt"));
+}
+
+TEST_F(UnpackerTest, StopWritesPendingPartsToThePackageFile) {
+    StartUnpacker();
+    const std::string bytes = Pattern(30000, 7);
+    const std::wstring package = Feed(L"big.pkg", bytes, 1000);
+    unpacker_.Stop(5000);
+    EXPECT_EQ(bytes, ReadFileBytes(package));
+    unpacker_.AddPackageTask(package);  // ignored after Stop
+    unpacker_.Finish();
+    sink_.Pump(300);
+    EXPECT_EQ(0u, sink_.Count(eWindowsMessage_UnpackFinished));
+}
+
+TEST_F(UnpackerTest, AWakeWritesRunningDownloadsToDiskButKeepsCompletePackagesInMemory) {
+    StartUnpacker();
+    const std::wstring running = Feed(L"running.pkg", "first bytes");
+    const std::wstring complete = Feed(L"complete.pkg", "all bytes");
+    unpacker_.MarkComplete(complete);
+    unpacker_.Finish();
+    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait));
+    EXPECT_EQ("first bytes", ReadFileBytes(running));
+    EXPECT_FALSE(PathExists(complete));
+    unpacker_.Stop(5000);  // shutdown keeps every downloaded byte
+    EXPECT_EQ("all bytes", ReadFileBytes(complete));
+}
+
+TEST_F(UnpackerTest, ZipEntriesLandWithCleanedNamesAndProgressReachesThePackageSize) {
+    StartUnpacker();
+    const std::string big = Pattern(300000, 11);
+    const std::string zip = WriteZip({{"dir//sub\\file.txt", "doubled", false},
+                                      {"\"quoted\".txt", "quotes", true},
+                                      {"maps/", "", false},
+                                      {"bin/client.dll", big, true},
+                                      {"empty.cfg", "", false}});
+    ASSERT_EQ(0, Unpack(L"client.pkg", zip));
+    EXPECT_EQ("doubled", Installed(L"dir\\sub\\file.txt"));
+    EXPECT_EQ("quotes", Installed(L"quoted.txt"));
+    EXPECT_TRUE(PathExists(install_ + L"\\maps"));
+    EXPECT_EQ(big, Installed(L"bin\\client.dll"));
+    EXPECT_TRUE(PathExists(install_ + L"\\empty.cfg"));
+    PostedMessage last{};
+    for (const auto& m : sink_.received())
+        if (m.message == eWindowsMessage_UnpackProgress) last = m;
+    EXPECT_EQ(zip.size(), UnpackProgressBytes(last.w, last.l));
+    EXPECT_EQ(zip.size(), unpacker_.UnpackedBytes());
+}
+
+TEST_F(UnpackerTest, RarIsChosenByItsMarkerWhateverTheName) {
+    StartUnpacker();
+    const std::string rar = WriteRar29({{"data", "", true}, {"data\\x.txt", "from rar", false}});
+    ASSERT_EQ(0, Unpack(L"patch.bin", rar));
+    EXPECT_EQ("from rar", Installed(L"data\\x.txt"));
+}
+
+TEST_F(UnpackerTest, CompressedRar5PackagesUnpack) {
+    StartUnpacker();
+    const std::string rar5 = ReadFixture(LAUNCHER_TEST_PACKAGE_RAR5);
+    ASSERT_EQ("Rar!", rar5.substr(0, 4));
+    ASSERT_EQ(0, Unpack(L"tree.pkg", rar5));
+    EXPECT_EQ(ReadFixture(LAUNCHER_TEST_UPDATE_XML), Installed(L"tree\\sub\\update.xml"));
+    EXPECT_EQ(ReadFixture(LAUNCHER_SOURCE_DIR "/assets/package/config.xml"), Installed(L"tree\\config.xml"));
+}
+
+TEST_F(UnpackerTest, EntriesLeavingTheFolderWriteNothingAndFailThePackage) {
+    const std::wstring outside = path(L"evil.dll");
+    for (const char* evil : {"..\\..\\evil.dll", "C:\\evil.dll", "a\\..\\..\\evil.dll", "../evil.dll"}) {
+        for (bool rar : {false, true}) {
+            SCOPED_TRACE(std::string(evil) + (rar ? " in RAR" : " in ZIP"));
+            CMessageSink sink;
+            CUnpackerThread unpacker;
+            unpacker.Configure(install_, sink.window(), true, false);
+            ASSERT_TRUE(unpacker.Start());
+            const std::string bytes = rar ? WriteRar29({{"first.txt", "1", false}, {evil, "MZ", false}})
+                                          : WriteZip({{"first.txt", "1", false}, {evil, "MZ", false}});
+            const std::wstring package = downloads_ + L"\\evil.pkg";
+            DeleteFileW(package.c_str());
+            CBuffer buffer;
+            buffer.append(bytes.data(), uint32_t(bytes.size()));
+            ASSERT_TRUE(unpacker.AddFilePart(package, buffer, uint32_t(bytes.size())));
+            unpacker.AddPackageTask(package);
+            unpacker.Finish();
+            PostedMessage m{};
+            ASSERT_TRUE(sink.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+            EXPECT_EQ(1, m.l);
+            EXPECT_EQ((rar ? L"pkg(rar) unpack error : " : L"pkg unpack error : ") + package, unpacker.ErrorText());
+            EXPECT_FALSE(PathExists(install_ + L"\\first.txt"));
+            EXPECT_FALSE(PathExists(outside));
+            EXPECT_FALSE(PathExists(L"C:\\evil.dll"));
+            EXPECT_FALSE(PathExists(install_ + L"\\evil.dll"));
+            unpacker.Stop(5000);
+            DeleteFileW(package.c_str());
+        }
+    }
+}
+
+TEST_F(UnpackerTest, ALockedTargetWithTheSameBytesCountsAsWritten) {
+    CreateDirectoryW((install_ + L"\\bin").c_str(), nullptr);
+    const std::wstring target = install_ + L"\\bin\\client.exe";
+    WriteFileBytes(target, "same bytes");
+    HANDLE lock = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    StartUnpacker();
+    EXPECT_EQ(0, Unpack(L"a.pkg", WriteZip({{"bin/client.exe", "same bytes", false}, {"after.txt", "x", false}})));
+    EXPECT_EQ("x", Installed(L"after.txt"));
+    CloseHandle(lock);
+}
+
+TEST_F(UnpackerTest, ALockedTargetWithOtherBytesFailsWithTheCreateError) {
+    const std::wstring target = install_ + L"\\client.exe";
+    WriteFileBytes(target, "old bytes");
+    HANDLE lock = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    StartUnpacker();
+    EXPECT_EQ(2, Unpack(L"a.pkg", WriteZip({{"client.exe", "new bytes", false}, {"after.txt", "x", false}})));
+    EXPECT_EQ(L"unpacker: file can't be create : " + target, unpacker_.ErrorText());
+    EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), unpacker_.ErrorValue());
+    EXPECT_FALSE(PathExists(install_ + L"\\after.txt"));
+    CloseHandle(lock);
+    EXPECT_EQ("old bytes", ReadFileBytes(target));
+}
+
+TEST_F(UnpackerTest, IgnoredWriteErrorsLetTheUnpackingGoOn) {
+    const std::wstring target = install_ + L"\\client.exe";
+    WriteFileBytes(target, "old bytes");
+    HANDLE lock = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    StartUnpacker(true);
+    EXPECT_EQ(0, Unpack(L"a.pkg", WriteZip({{"client.exe", "new bytes", false}, {"after.txt", "x", false}})));
+    EXPECT_EQ("x", Installed(L"after.txt"));
+    CloseHandle(lock);
+}
+
+TEST_F(UnpackerTest, UnreadablePackagesFailWithTheirTexts) {
+    const struct {
+        const wchar_t* name;
+        std::string bytes;
+        const wchar_t* text;
+    } cases[] = {
+        {L"garbage.pkg", std::string(5000, 'g'), L"pkg file error or empty : "},
+        {L"comment.pkg", WriteZip({{"a", "1", false}}, "comment"), L"pkg file error or empty : "},
+        {L"empty.pkg", WriteZip({}), L"pkg file error or empty : "},
+        {L"fake.rar", std::string("Rar!\x1a\x07\x00", 7) + std::string(300, 'r'), L"pkg(rar) file error or empty : "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name, c.name + wcslen(c.name)));
+        CMessageSink sink;
+        CUnpackerThread unpacker;
+        unpacker.Configure(install_, sink.window(), true, false);
+        ASSERT_TRUE(unpacker.Start());
+        const std::wstring package = downloads_ + L"\\" + c.name;
+        CBuffer buffer;
+        buffer.append(c.bytes.data(), uint32_t(c.bytes.size()));
+        ASSERT_TRUE(unpacker.AddFilePart(package, buffer, uint32_t(c.bytes.size())));
+        unpacker.AddPackageTask(package);
+        PostedMessage m{};
+        ASSERT_TRUE(sink.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+        EXPECT_EQ(1, m.l);
+        EXPECT_EQ(c.text + package, unpacker.ErrorText());
+        // The failure flushed the downloaded bytes for a later attempt.
+        EXPECT_EQ(c.bytes, ReadFileBytes(package));
+    }
+}
+
+TEST_F(UnpackerTest, AMissingOrShortPackageFailsAndLaterTasksAreNotRun) {
+    StartUnpacker();
+    const std::string good = WriteZip({{"good.txt", "g", false}});
+    const std::wstring package = Feed(L"short.pkg", good);
+    // Bytes vanished from disk: the file no longer matches the count.
+    unpacker_.FlushParts();
+    WriteFileBytes(package, good.substr(0, 10));
+    unpacker_.AddPackageTask(package);
+    unpacker_.AddPackageTask(Feed(L"good.pkg", good));
+    unpacker_.Finish();
+    PostedMessage m{};
+    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+    EXPECT_EQ(1, m.l);
+    EXPECT_EQ(L"pkg/bin file can not be open : " + package, unpacker_.ErrorText());
+    sink_.Pump(300);
+    EXPECT_EQ(1u, sink_.Count(eWindowsMessage_UnpackFinished));
+    EXPECT_FALSE(PathExists(install_ + L"\\good.txt"));
+}
+
+TEST_F(UnpackerTest, AFileTaskWritesTheDownloadAsOneFile) {
+    StartUnpacker();
+    const std::string exe = Pattern(70000, 17);
+    const std::wstring source = Feed(L"Launcher.exe", exe);
+    unpacker_.AddFileTask(source, L"Launcher.tmp.exe");
+    unpacker_.Finish();
+    PostedMessage m{};
+    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+    EXPECT_EQ(0, m.l);
+    EXPECT_EQ(exe, Installed(L"Launcher.tmp.exe"));
+}
+
+TEST_F(UnpackerTest, TasksWaitForFinishWhenNotStartedByTheFirstOne) {
+    unpacker_.Configure(install_, sink_.window(), false, false);
+    ASSERT_TRUE(unpacker_.Start());
+    unpacker_.AddPackageTask(Feed(L"a.pkg", WriteZip({{"a.txt", "a", false}})));
+    sink_.Pump(300);
+    EXPECT_FALSE(PathExists(install_ + L"\\a.txt"));
+    unpacker_.Finish();
+    PostedMessage m{};
+    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+    EXPECT_EQ(0, m.l);
+    EXPECT_EQ("a", Installed(L"a.txt"));
+}
+
+TEST_F(UnpackerTest, ProgressDuringExtractionIsMoreThan55MsApart) {
+    StartUnpacker();
+    std::vector<ZipWriterEntry> entries;
+    for (int i = 0; i < 300; ++i) entries.push_back({"f/" + std::to_string(i) + ".bin", Pattern(100000, unsigned(3 + i)), i % 2 == 1});
+    const std::string zip = WriteZip(entries);
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_EQ(0, Unpack(L"many.pkg", zip));
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    std::vector<uint64_t> progress;
+    for (const auto& m : sink_.received())
+        if (m.message == eWindowsMessage_UnpackProgress) progress.push_back(UnpackProgressBytes(m.w, m.l));
+    ASSERT_GE(progress.size(), 3u) << "the package unpacks too fast to see progress";
+    // Message time stamps are too coarse under Wine to compare one by one;
+    // the count bounds the rate: the first message, one per 55 ms after it,
+    // and the package's own final message.
+    EXPECT_LE(progress.size(), elapsed / 56 + 2) << elapsed << " ms";
+    for (size_t i = 1; i < progress.size(); ++i) {
+        EXPECT_GE(progress[i], progress[i - 1]);
+        EXPECT_LE(progress[i], zip.size());
+    }
+    EXPECT_EQ(zip.size(), progress.back());
+}
+
+TEST(UnpackProgress, CountsBeyond4GiBSurviveTheMessage) {
+    const uint64_t bytes = (uint64_t(5) << 30) + 12345;
+    EXPECT_EQ(bytes, UnpackProgressBytes(WPARAM(uint32_t(bytes >> 32)), LPARAM(bytes)));
+}
