@@ -29,8 +29,13 @@ ESilentDownloadMode CLogic::DecideSilentMode() {
             DWORD_PTR result = 0;
             SendMessageTimeoutW(window, eWindowsMessage_SilentDownloadQuery, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 5000,
                                 &result);
+            // The answer is written while the query is handled; a window that
+            // ignored it leaves the pipe unconnected, and reading would wait.
             unsigned char answer = 0;
-            if (pipe.Read(&answer, 1)) otherInstanceBusy_ = answer == 0;
+            DWORD waiting = 0;
+            if (PeekNamedPipe(pipe.Handle(), nullptr, 0, nullptr, &waiting, nullptr) && waiting &&
+                pipe.Read(&answer, 1))
+                otherInstanceBusy_ = answer == 0;
             pipe.Close();
         }
     }

@@ -348,14 +348,22 @@ TEST_F(LauncherEntry, AssistantAnswersTheLauncherWindowByItsRights) {
 }
 
 namespace {
+// The first log below `folder` (earlier runs' logs are moved into logs\)
+// that contains `text`.
 std::string LogContaining(const std::wstring& folder, const std::string& text) {
     WIN32_FIND_DATAW d;
-    HANDLE h = FindFirstFileW((folder + L"\\*.log").c_str(), &d);
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &d);
     if (h == INVALID_HANDLE_VALUE) return {};
     std::string found;
     do {
-        const std::string log = ReadFileBytes(folder + L"\\" + d.cFileName);
-        if (log.find(text) != std::string::npos) found = log;
+        const std::wstring name = d.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            found = LogContaining(folder + L"\\" + name, text);
+        } else if (name.size() > 4 && name.compare(name.size() - 4, 4, L".log") == 0) {
+            const std::string log = ReadFileBytes(folder + L"\\" + name);
+            if (log.find(text) != std::string::npos) found = log;
+        }
     } while (found.empty() && FindNextFileW(h, &d));
     FindClose(h);
     return found;
