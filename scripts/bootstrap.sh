@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine64 xvfb xauth cmake ninja-build make perl pkg-config
   libz-mingw-w64-dev googletest python3 nginx-light libarchive-dev libtinyxml2-dev
-  fonts-dejavu-core rar zlib1g-dev libssl-dev dpkg-dev file
+  fonts-dejavu-core rar zip zlib1g-dev libssl-dev dpkg-dev file
 )
 
 sources_file=/etc/apt/sources.list.d/launcher-build.sources

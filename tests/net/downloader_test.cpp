@@ -298,7 +298,7 @@ TEST_F(DownloaderTest, ResetInAPartDeliversWhatArrivedThenTheError) {
 }
 
 TEST_F(DownloaderTest, StallPastTheTimeOutEndsInAnError) {
-    ASSERT_TRUE(downloader_.DownloadUpdate(Path("stall/200000/1000/40"), 0, 0));
+    ASSERT_TRUE(downloader_.DownloadUpdate(Path("stall/200000/1000/20"), 0, 0));
     ASSERT_TRUE(Pump(60000));
     ASSERT_FALSE(notify_.events.empty());
     EXPECT_EQ(0u, notify_.events.back().find("error 5 ")) << Events();

@@ -19,6 +19,11 @@ protected:
         exe_ = path(L"Launcher.exe");
         ASSERT_TRUE(CopyFileW(BuiltLauncherPath().c_str(), exe_.c_str(), FALSE));
     }
+    void TearDown() override {
+        // A launcher a failed expectation left running must not outlive the test.
+        TerminateProcessesWithModulePath(exe_);
+        TempFolderTest::TearDown();
+    }
     std::wstring OnlyLogFile() const {
         WIN32_FIND_DATAW d;
         HANDLE h = FindFirstFileW((dir() + L"\\*.log").c_str(), &d);
