@@ -4,12 +4,10 @@
 
 #include "logic.h"
 
-#include "startup/crc32.h"
 #include "startup/launcher_error.h"
 #include "startup/log_files.h"
 #include "startup/module.h"
 #include "startup/module_resources.h"
-#include "startup/package_store.h"
 #include "startup/text.h"
 #include "update/cud_cipher.h"
 
@@ -27,9 +25,7 @@ void LogCudText(void*, const std::string& text, bool endLine) {
 // CIF.dat holds the CRC-32 of the embedded config.xml. CUD.dat written by a
 // build with another configuration no longer belongs to this one.
 void CLogic::CheckConfigStamp(const std::wstring& folder) {
-    std::string config;
-    PackageStore().ExtractFile("config.xml", config);
-    const uint32_t crc = Crc32(config.data(), config.size());
+    const uint32_t crc = config_.crc;
     const char stamp[4] = {char(crc), char(crc >> 8), char(crc >> 16), char(crc >> 24)};
     const std::wstring cifPath = folder + L"\\CIF.dat";
 

@@ -1,44 +1,8 @@
 // The logic object brings the network up in StartWork and down in uninit.
 
-#include "common/process.h"
-#include "common/temp_folder.h"
-#include "gui/control_ids.h"
-#include "logic/logic.h"
-#include "startup/module.h"
+#include "logic/logic_fixture.h"
 
-namespace {
-
-class LogicNetwork : public TempFolderTest {
-protected:
-    void SetUp() override {
-        TempFolderTest::SetUp();
-        module_ = LoadLibraryExW(BuiltLauncherPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(nullptr, module_);
-        SetModuleInstance(module_);
-        ASSERT_TRUE(log_.Open(path(L"logic.log")));
-        log_.SetUtf8(true);
-        g_pLog = &log_;
-        logic_.setLog(&log_);
-        ASSERT_TRUE(logic_.preinit());
-    }
-    void TearDown() override {
-        g_pLog = nullptr;
-        log_.Close();
-        SetModuleInstance(nullptr);
-        FreeLibrary(module_);
-        TempFolderTest::TearDown();
-    }
-    std::string Log() {
-        log_.Close();
-        return ReadFileBytes(path(L"logic.log"));
-    }
-
-    HMODULE module_ = nullptr;
-    CLogImplW log_;
-    CLogic logic_;
-};
-
-}  // namespace
+using LogicNetwork = LogicObject;
 
 TEST_F(LogicNetwork, StartWorkBringsTheNetworkUpAndUninitTakesItDown) {
     ASSERT_TRUE(logic_.init(rcNone, L""));

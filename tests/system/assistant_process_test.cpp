@@ -18,10 +18,7 @@
 
 namespace {
 
-std::wstring SleeperPath() {
-    const std::wstring launcher = BuiltLauncherPath();
-    return launcher.substr(0, launcher.rfind(L'\\') + 1) + L"assistant_test_sleeper.exe";
-}
+std::wstring SleeperPath() { return BuiltProgramPath(L"assistant_test_sleeper.exe"); }
 
 std::wstring Upper(std::wstring s) {
     for (wchar_t& c : s) c = wchar_t(towupper(c));

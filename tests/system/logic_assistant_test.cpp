@@ -4,19 +4,13 @@
 // answer; and its reactions to the assistant's messages.
 
 #include "assistant_link.h"
-#include "common/process.h"
-#include "common/temp_folder.h"
-#include "logic/logic.h"
-#include "startup/module.h"
+#include "logic/logic_fixture.h"
 
 #include <cwctype>
 
 namespace {
 
-std::wstring SleeperPath() {
-    const std::wstring launcher = BuiltLauncherPath();
-    return launcher.substr(0, launcher.rfind(L'\\') + 1) + L"assistant_test_sleeper.exe";
-}
+std::wstring SleeperPath() { return BuiltProgramPath(L"assistant_test_sleeper.exe"); }
 
 std::wstring FileName(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
 
@@ -27,30 +21,18 @@ std::wstring Upper(std::wstring s) {
 
 std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
-class LogicAssistant : public TempFolderTest {
+class LogicAssistant : public LogicObject {
 protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
         wchar_t temp[MAX_PATH];
         GetEnvironmentVariableW(L"TMP", temp, MAX_PATH);
         oldTmp_ = temp;
-        module_ = LoadLibraryExW(BuiltLauncherPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(nullptr, module_);
-        SetModuleInstance(module_);
-        ASSERT_TRUE(log_.Open(path(L"logic.log")));
-        log_.SetUtf8(true);
-        g_pLog = &log_;
-        logic_.setLog(&log_);
-        ASSERT_TRUE(logic_.preinit());
+        LogicObject::SetUp();
     }
     void TearDown() override {
         logic_.uninit();
-        g_pLog = nullptr;
-        log_.Close();
-        SetModuleInstance(nullptr);
-        FreeLibrary(module_);
         SetEnvironmentVariableW(L"TMP", oldTmp_.c_str());
-        TempFolderTest::TearDown();
+        LogicObject::TearDown();
     }
 
     // The temporary folder the launcher copies its assistant to. Test
@@ -70,9 +52,6 @@ protected:
     std::string Log() { return ReadFileBytes(path(L"logic.log")); }
     bool Contains(const std::string& text) { return Log().find(text) != std::string::npos; }
 
-    HMODULE module_ = nullptr;
-    CLogImplW log_;
-    CLogic logic_;
     std::wstring oldTmp_;
 };
 
