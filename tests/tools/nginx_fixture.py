@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+"""Plain static update server for tests and the demo: nginx on 127.0.0.1.
+
+  nginx_fixture.py start <state dir> <root dir> [port]
+      serves <root dir> on a free port (or the given one) and returns once
+      nginx answers; the port is written to <state dir>/port
+  nginx_fixture.py stop <state dir>
+      ends it
+
+nginx runs as a daemon of the calling user with its configuration, pid file,
+temporary folders and logs inside <state dir>. The access log
+(<state dir>/access.log) records each request line with its Range header and
+status, so tests can see where a resumed download started.
+"""
+import os
+import signal
+import socket
+import subprocess
+import sys
+import time
+
+NGINX = '/usr/sbin/nginx'
+
+CONFIG = """
+daemon on;
+worker_processes 1;
+pid {state}/nginx.pid;
+error_log {state}/error.log warn;
+events {{ worker_connections 64; }}
+http {{
+    types {{ application/octet-stream bin pkg rxml zip rar exe; text/xml xml; }}
+    default_type application/octet-stream;
+    log_format ranges '$request range="$http_range" status=$status bytes=$body_bytes_sent';
+    access_log {state}/access.log ranges;
+    client_body_temp_path {state}/tmp_body;
+    proxy_temp_path {state}/tmp_proxy;
+    fastcgi_temp_path {state}/tmp_fastcgi;
+    uwsgi_temp_path {state}/tmp_uwsgi;
+    scgi_temp_path {state}/tmp_scgi;
+    sendfile on;
+    server {{
+        listen 127.0.0.1:{port};
+        root {root};
+        location / {{ }}
+    }}
+}}
+"""
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+def answering(port):
+    try:
+        with socket.create_connection(('127.0.0.1', port), timeout=0.5):
+            return True
+    except OSError:
+        return False
+
+
+def start(state, root, port=None):
+    os.makedirs(state, exist_ok=True)
+    stop(state)
+    for attempt in range(5):
+        chosen = port or free_port()
+        with open(os.path.join(state, 'nginx.conf'), 'w') as f:
+            f.write(CONFIG.format(state=os.path.abspath(state), root=os.path.abspath(root), port=chosen))
+        result = subprocess.run([NGINX, '-p', state, '-c', os.path.join(os.path.abspath(state), 'nginx.conf')],
+                                stderr=subprocess.PIPE, text=True)
+        if result.returncode == 0:
+            for _ in range(100):
+                if answering(chosen):
+                    with open(os.path.join(state, 'port'), 'w') as f:
+                        f.write(str(chosen))
+                    return 0
+                time.sleep(0.05)
+        if port:
+            break
+    sys.stderr.write('nginx did not start: %s\n' % result.stderr.strip())
+    return 1
+
+
+def stop(state):
+    pid_file = os.path.join(state, 'nginx.pid')
+    try:
+        with open(pid_file) as f:
+            pid = int(f.read().strip())
+        os.kill(pid, signal.SIGQUIT)
+        for _ in range(100):
+            os.kill(pid, 0)
+            time.sleep(0.05)
+    except (OSError, ValueError):
+        pass
+    return 0
+
+
+if __name__ == '__main__':
+    if len(sys.argv) >= 4 and sys.argv[1] == 'start':
+        sys.exit(start(sys.argv[2], sys.argv[3], int(sys.argv[4]) if len(sys.argv) > 4 else None))
+    if len(sys.argv) == 3 and sys.argv[1] == 'stop':
+        sys.exit(stop(sys.argv[2]))
+    sys.stderr.write(__doc__)
+    sys.exit(2)
