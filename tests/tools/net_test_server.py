@@ -1,11 +1,19 @@
 #!/usr/bin/env python3
 """Fault-injecting HTTP update server for the network tests (stdlib only).
 
-  net_test_server.py start <state dir>   starts a daemon on 127.0.0.1 on a
+  net_test_server.py start <state dir> [<folder>]
+                                         starts a daemon on 127.0.0.1 on a
                                          free port; returns once
                                          <state dir>/port holds the port
   net_test_server.py stop <state dir>    ends it
-  net_test_server.py serve <state dir>   runs in the foreground
+  net_test_server.py serve <state dir> [<folder>]
+                                         runs in the foreground
+
+Without a folder it answers the test routes below. With a folder it serves
+that folder as a static update server instead (GET and HEAD, Range answered
+with 206 and Content-Range) with faults read from <state dir>/faults.json on
+every request, so a test can change them while the server runs; see
+FolderHandler.
 
 Every request head is appended to <state dir>/requests.log as the request
 line and header lines (CR LF), then an empty line, so tests can check what
@@ -33,7 +41,9 @@ ignored for routing). Routes:
   /echo                       the request head as body
 """
 import gzip
+import hashlib
 import http.server
+import json
 import os
 import signal
 import socket
@@ -191,9 +201,145 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_body(200, pattern(0, size), head)
 
 
-def serve(state_dir):
-    Handler.state_dir = state_dir
-    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+class FolderHandler(Handler):
+    """Serves a folder, with faults. <state dir>/faults.json holds a list of
+    rules; the first rule whose "path" equals the request path (query
+    dropped, repeated slashes merged) and that has uses left applies:
+
+      {"path": p, "status": 503, "body": text}   answer that status
+      {"path": p, "redirect": location, "code": 302}
+      {"path": p, "reset_after": k}   reset the connection after k body bytes
+      {"path": p, "close_after": k}   close it after k body bytes
+      {"path": p, "corrupt": [offsets]}  flip those file bytes in transit
+                                      (applies only to answers that carry one)
+      {"path": p, "rate": bytes per second}  send the body that slowly
+
+    "times" (default 1) is how many requests a rule applies to; 0 means
+    every request. Uses are counted afresh whenever the file changes.
+    Every request is appended to <state dir>/requests.jsonl as one JSON
+    object: method, path, range (the Range header or null), status, sent
+    (body bytes actually sent) and fault (the rule's kind or null)."""
+    root = '.'
+    plan_lock = threading.Lock()
+    plan_digest = None
+    plan = []
+    used = []
+
+    def handle_any(self, head):
+        self.record()
+        path = '/' + '/'.join(p for p in self.path.split('?', 1)[0].split('/') if p)
+        rng = self.headers.get('Range')
+        entry = {'method': self.command, 'path': path, 'range': rng, 'status': None, 'sent': 0, 'fault': None}
+        try:
+            self.serve_file(path, rng, head, entry)
+        except (ConnectionError, BrokenPipeError):
+            self.close_connection = True
+        finally:
+            with LOG_LOCK:
+                with open(os.path.join(self.state_dir, 'requests.jsonl'), 'a') as f:
+                    f.write(json.dumps(entry) + '\n')
+
+    @classmethod
+    def take_rule(cls, state_dir, path, covers):
+        """The rule for this request, with one use taken; covers(offsets)
+        tells whether the answer carries one of a corrupt rule's bytes."""
+        try:
+            with open(os.path.join(state_dir, 'faults.json'), 'rb') as f:
+                text = f.read()
+        except FileNotFoundError:
+            text = b'[]'
+        with cls.plan_lock:
+            digest = hashlib.sha256(text).digest()
+            if digest != cls.plan_digest:
+                cls.plan_digest, cls.plan = digest, json.loads(text or b'[]')
+                cls.used = [0] * len(cls.plan)
+            for i, rule in enumerate(cls.plan):
+                times = rule.get('times', 1)
+                if rule.get('path') != path or (times > 0 and cls.used[i] >= times):
+                    continue
+                if 'corrupt' in rule and not covers(rule['corrupt']):
+                    continue
+                cls.used[i] += 1
+                return rule
+        return {}
+
+    def serve_file(self, path, rng, head, entry):
+        file = os.path.join(self.root, *[p for p in path.split('/') if p not in ('', '.', '..')])
+        size = os.path.getsize(file) if os.path.isfile(file) else None
+        begin, end = 0, size
+        partial = False
+        if size is not None and rng and rng.startswith('bytes=') and ',' not in rng:
+            first, _, last = rng[6:].strip().partition('-')
+            try:
+                if first:
+                    begin = int(first)
+                    end = min(int(last) + 1, size) if last else size
+                else:
+                    begin = max(0, size - int(last))
+                partial = True
+            except ValueError:
+                begin, end = 0, size  # not a range this server knows: the whole file
+        rule = self.take_rule(self.state_dir, path,
+                              lambda offsets: not head and size is not None and any(begin <= o < end for o in offsets))
+        kind = next((k for k in ('status', 'redirect', 'reset_after', 'close_after', 'corrupt', 'rate') if k in rule),
+                    None)
+        entry['fault'] = kind
+
+        def answer(code, body=b'', extra=()):
+            entry['status'] = code
+            self.send_body(code, body, head, extra)
+            entry['sent'] = 0 if head else len(body)
+
+        if kind == 'status':
+            return answer(rule['status'], rule.get('body', 'status %d' % rule['status']).encode())
+        if kind == 'redirect':
+            return answer(rule.get('code', 302), extra=[('Location', rule['redirect'])])
+        if size is None:
+            return answer(404, b'not found')
+        if partial and (begin >= size or end <= begin):
+            return answer(416, extra=[('Content-Range', 'bytes */%d' % size)])
+        code = 206 if partial else 200
+        entry['status'] = code
+        self.send_response(code)
+        self.send_header('Content-Length', str(end - begin))
+        self.send_header('Accept-Ranges', 'bytes')
+        if partial:
+            self.send_header('Content-Range', 'bytes %d-%d/%d' % (begin, end - 1, size))
+        self.end_headers()
+        if head:
+            return
+        limit = end - begin
+        if kind in ('reset_after', 'close_after'):
+            limit = min(limit, rule[kind])
+        with open(file, 'rb') as f:
+            f.seek(begin)
+            at = begin
+            while at < begin + limit:
+                chunk = bytearray(f.read(min(65536, begin + limit - at)))
+                if kind == 'corrupt':
+                    for o in rule['corrupt']:
+                        if at <= o < at + len(chunk):
+                            chunk[o - at] ^= 0xFF
+                self.wfile.write(chunk)
+                at += len(chunk)
+                entry['sent'] = at - begin
+                if kind == 'rate':
+                    self.wfile.flush()
+                    time.sleep(len(chunk) / float(rule['rate']))
+        if kind == 'reset_after':
+            self.reset()
+        elif kind == 'close_after':
+            self.wfile.flush()
+            self.close_connection = True
+
+
+def serve(state_dir, folder=None):
+    handler = Handler
+    if folder:
+        handler = FolderHandler
+        FolderHandler.root = folder
+    handler.state_dir = state_dir
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
     server.daemon_threads = True
     with open(os.path.join(state_dir, 'pid'), 'w') as f:
         f.write(str(os.getpid()))
@@ -205,9 +351,9 @@ def serve(state_dir):
     server.serve_forever()
 
 
-def start(state_dir):
+def start(state_dir, folder=None):
     os.makedirs(state_dir, exist_ok=True)
-    for name in ('port', 'pid', 'requests.log'):
+    for name in ('port', 'pid', 'requests.log', 'requests.jsonl'):
         try:
             os.remove(os.path.join(state_dir, name))
         except FileNotFoundError:
@@ -219,7 +365,7 @@ def start(state_dir):
         for fd in (0, 1, 2):
             os.dup2(null, fd)
         try:
-            serve(state_dir)
+            serve(state_dir, folder)
         finally:
             os._exit(1)
     port_file = os.path.join(state_dir, 'port')
@@ -241,10 +387,12 @@ def stop(state_dir):
 
 
 if __name__ == '__main__':
-    if len(sys.argv) != 3 or sys.argv[1] not in ('start', 'stop', 'serve'):
+    if len(sys.argv) not in (3, 4) or sys.argv[1] not in ('start', 'stop', 'serve') or \
+            (sys.argv[1] == 'stop' and len(sys.argv) == 4):
         sys.exit(__doc__)
-    command, folder = sys.argv[1], os.path.abspath(sys.argv[2])
+    command, state = sys.argv[1], os.path.abspath(sys.argv[2])
+    served = os.path.abspath(sys.argv[3]) if len(sys.argv) == 4 else None
     if command == 'serve':
-        os.makedirs(folder, exist_ok=True)
-        serve(folder)
-    sys.exit(start(folder) if command == 'start' else stop(folder))
+        os.makedirs(state, exist_ok=True)
+        serve(state, served)
+    sys.exit(start(state, served) if command == 'start' else stop(state))

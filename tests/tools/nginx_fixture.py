@@ -7,12 +7,14 @@
   nginx_fixture.py stop <state dir>
       ends it
 
-nginx runs as a daemon of the calling user with its configuration, pid file,
+nginx runs as a daemon of the calling user (its workers too, so folders
+only that user can read are served) with its configuration, pid file,
 temporary folders and logs inside <state dir>. The access log
 (<state dir>/access.log) records each request line with its Range header and
 status, so tests can see where a resumed download started.
 """
 import os
+import pwd
 import signal
 import socket
 import subprocess
@@ -22,6 +24,7 @@ import time
 NGINX = '/usr/sbin/nginx'
 
 CONFIG = """
+{user}
 daemon on;
 worker_processes 1;
 pid {state}/nginx.pid;
@@ -62,14 +65,19 @@ def answering(port):
 
 
 def start(state, root, port=None):
+    state = os.path.abspath(state)
     os.makedirs(state, exist_ok=True)
     stop(state)
+    # A master started by root hands its workers to "nobody" unless told otherwise.
+    user = 'user %s;' % pwd.getpwuid(os.geteuid()).pw_name if os.geteuid() == 0 else ''
     for attempt in range(5):
         chosen = port or free_port()
         with open(os.path.join(state, 'nginx.conf'), 'w') as f:
-            f.write(CONFIG.format(state=os.path.abspath(state), root=os.path.abspath(root), port=chosen))
-        result = subprocess.run([NGINX, '-p', state, '-c', os.path.join(os.path.abspath(state), 'nginx.conf')],
-                                stderr=subprocess.PIPE, text=True)
+            f.write(CONFIG.format(user=user, state=state, root=os.path.abspath(root), port=chosen))
+        # -e: even the start-up messages stay in the state folder.
+        result = subprocess.run([NGINX, '-p', state, '-e', os.path.join(state, 'error.log'),
+                                 '-c', os.path.join(state, 'nginx.conf')],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         if result.returncode == 0:
             for _ in range(100):
                 if answering(chosen):
@@ -88,7 +96,8 @@ def stop(state):
     try:
         with open(pid_file) as f:
             pid = int(f.read().strip())
-        os.kill(pid, signal.SIGQUIT)
+        # A fast shutdown: a graceful one would wait for a download in progress.
+        os.kill(pid, signal.SIGTERM)
         for _ in range(100):
             os.kill(pid, 0)
             time.sleep(0.05)

@@ -7,3 +7,10 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
                    $<TARGET_FILE:launcher-tool> ${PROJECT_SOURCE_DIR}/assets ${CMAKE_CROSSCOMPILING_EMULATOR})
   set_tests_properties(LauncherToolWindows PROPERTIES TIMEOUT 1200 ENVIRONMENT LAUNCHER_TOOL_SAMPLE_MB=64)
 endif()
+
+if(NOT WIN32)
+  # The Linux servers of the end-to-end tests: nginx and the fault server.
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME TestServers COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tools/servers_test.py)
+  set_tests_properties(TestServers PROPERTIES TIMEOUT 120)
+endif()
