@@ -22,6 +22,10 @@
 #include "system/assistant_records.h"
 #include "system/named_pipe.h"
 #include "system/os_version.h"
+#include "update/checker_thread.h"
+#include "update/download_queue.h"
+#include "update/manifest.h"
+#include "update/unpacker_thread.h"
 #include "update/url_selector.h"
 
 #include <shellapi.h>
@@ -80,7 +84,8 @@ public:
     void OnTimer(UINT_PTR id) override;
     void OnControl(int id) override;
 
-    // The downloader's results (logic_pending.cpp until the update cycle exists).
+    // The downloader's results: the update cycle (logic_update.cpp,
+    // logic_download.cpp, logic_retry.cpp).
     void OnCudData(CBuffer& body) override;
     void OnKbProgress(uint32_t received, int32_t size) override;
     void OnKbData(CBuffer& body) override;
@@ -201,11 +206,57 @@ private:
     bool ReplaceLoader();
     bool RestartLauncher(const std::wstring& fileName);
 
+    // The update cycle (logic_update.cpp): manifest, check, the decision
+    // after it and the end step.
+    void RequestManifest();
+    void RequestLicence();
+    void StartCheck();
+    void OnCheckFinished(WPARAM w, LPARAM l);
+    void ContinueAfterCheck();
+    bool processStartDownload();
+    void processAfterDownload();
+    void OnUnpackFinished(LPARAM result);
+    void StartUnpacker();
+    void SaveUpdateXml();
+    void RemoveStateFolder(const wchar_t* name);
+    void ResumeFullUnpacking();
+    // Installation steps the wizard's buttons start (logic_buttons.cpp).
+    void StartInstallation();
+    void ContinueInstallation();
+    void PressLaunch();
+    void OnMessageButton(int id);
+
+    // Downloading (logic_download.cpp).
+    bool PrepareFileDownloads();
+    bool QueueLauncherDownload();
+    void StartNextDownload();
+    void RequestFrontItem();
+    void OnLauncherReceived(const DownloadQueueItem& item, const std::wstring& path);
+    void ClearQueue();
+    void RefreshProgress();
+    bool EnoughDiskSpace();
+    std::wstring ItemPath(const DownloadQueueItem& item) const;
+
+    // Network errors, retries and server switching (logic_retry.cpp).
+    void CountAttempt(uint32_t status, uint32_t code);
+    void ArmRetryTimer(UINT_PTR id);
+    void RetryDownload(UINT_PTR id);
+    void SelectNextDataUrl();
+    void SwitchServer(int failureKind);
+    void ShowServerFailure();
+    void RestartServerInfo();
+
+    // Download tasks of the client in "/download" mode (logic_tasks.cpp).
+    void OpenClientPipe();
+    void OnClientTask(WPARAM id, LPARAM bytes);
+    void FinishClientTasks();
+
     // Entry points of later parts (logic_pending.cpp).
     bool RunPendingLongNameAction();
     void InitTextControls();
     void SetApplicationIdentity();
-    void ResumeFullUnpacking();
+    void RunConfiguredActions(bool& exitRequested);
+    void RunExternalApplications();
     bool RecordsWritable();
     bool StartUninstallerCopy();
     void SendLongNameToAssistant();
@@ -270,6 +321,41 @@ private:
     bool trayIconShown_ = false;
     bool windowVisible_ = false;
     std::wstring progressText_;
+
+    // Update cycle state. The queue is shared with the checker under its lock.
+    CCheckerThread checker_;
+    CUnpackerThread unpacker_;
+    DownloadQueue queue_;
+    std::string manifestText_;
+    std::string oldManifestText_;
+    const CManifest* checkedManifest_ = nullptr;
+    int attempts_ = 0;
+    std::wstring lastErrorText_;
+    std::wstring termsText_;
+    LauncherInfo launcherInfo_;
+    bool newLauncherKnown_ = false;
+    bool launcherUpdatePending_ = false;
+    // Progress counters; 64-bit so that installations beyond 4 GiB count right.
+    uint64_t bytesToDownload_ = 0;
+    uint64_t bytesDone_ = 0;
+    uint64_t bytesDoneBefore_ = 0;
+    uint64_t totalSize_ = 0;
+    uint64_t unpackedKb_ = 0;
+    uint32_t partCount_ = 0;
+    int messageAction_ = 0;
+    int failureKind_ = 0;
+    bool unpackFinishRequested_ = false;
+    std::string lastRequest_;
+    int dataUrlCounter_ = 0;
+    struct ClientTask {
+        WPARAM id = 0;
+        std::wstring text;
+        std::vector<std::wstring> items;
+    };
+    std::vector<ClientTask> clientTasks_;
+    size_t checkedTasks_ = 0;  // tasks the running check covers
+    CAddPkg addPkg_;
+    CNamedPipe clientPipe_;
 
     bool closing_ = false;
     bool stopLoop_ = false;

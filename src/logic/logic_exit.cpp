@@ -2,6 +2,14 @@
 
 #include "logic.h"
 
+#include "logic/client_launch_thread.h"
+
+namespace {
+
+constexpr DWORD kThreadStopLimit = 5000;
+
+}  // namespace
+
 void CLogic::Exit() {
     closing_ = true;
     acceptingTasks_ = false;
@@ -24,9 +32,12 @@ void CLogic::uninit() {
         LogLine(L"Send finish to client");
         if (clientWindow_) PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, 0, 2);
     }
-    // The worker threads are created by the update and uninstall flows;
-    // until those exist there is nothing to stop beyond the log lines.
     LogLine(portable_ && runMode_ == rmUninstaller ? L"Stop uninstaller thread" : L"Stop checker & unpaker threads");
+    checker_.Stop(kThreadStopLimit);
+    // Stopping writes the parts still in memory, so the next run resumes them.
+    unpacker_.Stop(kThreadStopLimit);
+    if (launchThread_) launchThread_->Stop(kThreadStopLimit);
+    clientPipe_.Close();
     if (networkReady_) StopNetwork();
     empty();
     LogLine(L"--- Uninit finished ---");

@@ -10,11 +10,7 @@ namespace {
 
 const wchar_t* MessageName(UINT message) {
     switch (message) {
-    case eWindowsMessage_ClientTask: return L"eWindowsMessage_ClientTask";
-    case eWindowsMessage_UnpackFinished: return L"eWindowsMessage_UnpackFinished";
-    case eWindowsMessage_CheckFinished: return L"eWindowsMessage_CheckFinished";
     case eWindowsMessage_UninstallFinished: return L"eWindowsMessage_UninstallFinished";
-    case eWindowsMessage_UnpackProgress: return L"eWindowsMessage_UnpackProgress";
     case eWindowsMessage_UninstallProgress: return L"eWindowsMessage_UninstallProgress";
     default: return nullptr;
     }
@@ -78,17 +74,23 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
     case eWindowsMessage_SilentDownloadOff:
         SetSilentDownload(false);
         return 0;
+    case eWindowsMessage_CheckFinished:
+        OnCheckFinished(w, l);
+        return 0;
+    case eWindowsMessage_UnpackFinished:
+        OnUnpackFinished(l);
+        return 0;
+    case eWindowsMessage_UnpackProgress: {
+        const uint64_t bytes = UnpackProgressBytes(w, l);
+        if (bytes > 0) unpackedKb_ = bytes / 1024;
+        RefreshProgress();
+        return 0;
+    }
+    case eWindowsMessage_ClientTask:
+        if (acceptingTasks_) OnClientTask(w, l);
+        return 0;
     default:
         if (const wchar_t* name = MessageName(message)) HandleLaterMessage(name, w, l);
         return 0;
     }
-}
-
-void CLogic::OnTimer(UINT_PTR) {}
-
-void CLogic::OnControl(int id) {
-    // Closing asks no confirmation until the wizard pages exist.
-    if (id == ControlIdForFunc("close") || id == ControlIdForFunc("close_uninstall") ||
-        id == ControlIdForFunc("mbox_ok") || id == ControlIdForFunc("mbox_cancel"))
-        Exit();
 }

@@ -9,10 +9,6 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CLogic::RunPendingLongNameAction() { return false; }
 
-// The unpacker's full work after a background download is handed back
-// arrives with the update cycle.
-void CLogic::ResumeFullUnpacking() {}
-
 // Wizard texts and the taskbar identity arrive with the skinned pages and shortcuts.
 void CLogic::InitTextControls() {}
 void CLogic::SetApplicationIdentity() {}
@@ -24,20 +20,16 @@ bool CLogic::RecordsWritable() { return true; }
 bool CLogic::StartUninstallerCopy() { return false; }
 void CLogic::SendLongNameToAssistant() {}
 
-// The downloader's results feed the update cycle, which is not built yet:
-// each is logged and left alone.
-void CLogic::OnCudData(CBuffer&) { LogLine(L"OnCudData (not handled yet)"); }
+// The runtime update's download (KB) and the affiliate request belong to
+// the operating-system checks; nothing asks for them yet.
 void CLogic::OnKbProgress(uint32_t, int32_t) {}
 void CLogic::OnKbData(CBuffer&) { LogLine(L"OnKbData (not handled yet)"); }
-void CLogic::OnLicenseData(CBuffer&) { LogLine(L"OnLicenseData (not handled yet)"); }
-void CLogic::OnUpdateXmlData(CBuffer&) { LogLine(L"OnUpdateXmlData (not handled yet)"); }
-void CLogic::OnUpdateData(CBuffer&, bool) { LogLine(L"OnUpdateData (not handled yet)"); }
-void CLogic::OnUpdateFileDone() {}
-void CLogic::OnUpdateProgress(uint32_t, bool) {}
 void CLogic::OnKind6Complete() {}
-void CLogic::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpStatus, const std::string&) {
-    LogFormat(L"OnNetError %d %u %u (not handled yet)", errorKind, errorCode, httpStatus);
-}
+
+// Configured actions and the external add-on programs: none are run yet,
+// so the update cycle goes on as if none were configured.
+void CLogic::RunConfiguredActions(bool& exitRequested) { exitRequested = false; }
+void CLogic::RunExternalApplications() {}
 
 void CLogic::HandleLaterMessage(const wchar_t* name, WPARAM, LPARAM) { LogLine(std::wstring(name) + L" (not handled yet)"); }
 
@@ -50,5 +42,5 @@ void CLogic::FinishAssistantUninstall(bool success) {
     LogLine(success ? L"Uninstall finished: OK" : L"Uninstall finished: with errors");
 }
 void CLogic::UpdateUserDesktopShortcuts() { LogLine(L"Desktop shortcuts: not available yet"); }
-void CLogic::ContinueDownloadAfterIcons() { LogLine(L"Download after shortcuts: not available yet"); }
+void CLogic::ContinueDownloadAfterIcons() { processStartDownload(); }
 void CLogic::FinishLongName() { LogLine(L"Renaming follow-up: not available yet"); }

@@ -159,6 +159,10 @@ bool CLogic::StartWork() {
             ShowError(71);
             return true;
         }
+        if (runMode_ == rmInstall && !theme_.singlePageMode)
+            RequestLicence();
+        else
+            RequestManifest();
         return true;
     } catch (...) {
         return false;

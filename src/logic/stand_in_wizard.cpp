@@ -1,6 +1,7 @@
 #include "stand_in_wizard.h"
 
 #include "gui/control_ids.h"
+#include "startup/log_impl.h"
 
 namespace {
 
@@ -160,6 +161,16 @@ void CStandInWizard::ShowMessage(int action, const std::wstring& text, unsigned 
         {mbbOk, "mbox_ok"}, {mbbYes, "mbox_yes"}, {mbbNo, "mbox_no"}, {mbbRetry, "mbox_retry"},
         {mbbCancel, "mbox_cancel"}};
     for (const auto& b : kButtons) ShowControl(ControlIdForFunc(b.func), (buttons & b.flag) != 0);
+    // A message must be seen even when the window was hidden (silent runs).
+    if (hwnd_) {
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
+    }
+    LogLine(L" --------------------------------------");
+    LogLine(L"|              MessageBox              |");
+    LogLine(L"|--------------------------------------|");
+    LogLine(text);
+    LogLine(L" --------------------------------------");
 }
 
 void CStandInWizard::SetTitle(const std::wstring& title) { SetWindowTextW(hwnd_, title.c_str()); }

@@ -45,6 +45,7 @@ public:
     void SetChecked(int id, bool checked) override;
     bool IsChecked(int id) const override;
     void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) override;
+    int MessageAction() const override { return messages_.empty() ? 0 : messages_.back().action; }
     void SetTitle(const std::wstring& title) override;
 
     // What was asked, for tests and diagnostics.

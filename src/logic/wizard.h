@@ -43,6 +43,8 @@ public:
     // The message page: `action` decides what its buttons do; `buttons`
     // says which of the mbox_* buttons show; `showIcon` the error picture.
     virtual void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) = 0;
+    // The action of the message shown last.
+    virtual int MessageAction() const = 0;
     virtual void SetTitle(const std::wstring& title) = 0;
 };
 

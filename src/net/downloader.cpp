@@ -19,10 +19,6 @@ constexpr uint32_t kSecurityFlags = SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_F
 constexpr uint32_t kKbReadSize = 102400;
 constexpr uint32_t kMaxRedirects = 2;
 
-std::string BufferString(CBuffer& b) {
-    return b.length() ? std::string(reinterpret_cast<const char*>(b.data()), b.length()) : std::string();
-}
-
 }  // namespace
 
 CDownloader::CDownloader() = default;

@@ -61,3 +61,8 @@ public:
     CBuffer() = default;
     explicit CBuffer(uint32_t growStep) { growStep_ = growStep; }
 };
+
+// The buffer's bytes as a string (empty for an empty buffer).
+inline std::string BufferString(CBuffer& b) {
+    return b.length() ? std::string(reinterpret_cast<const char*>(b.data()), b.length()) : std::string();
+}

@@ -26,6 +26,8 @@ public:
     virtual bool Stop(DWORD limit);
 
     bool HasThread() const { return handle_.IsValid(); }
+    // A thread exists and its body has not ended yet.
+    bool IsRunning() const { return handle_.IsValid() && WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT; }
 
 protected:
     // Creates the thread suspended and resumes it.

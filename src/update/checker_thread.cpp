@@ -124,6 +124,7 @@ void CCheckerThread::Run() {
     if (!settings_.launcherOnly && settings_.useAddPackages) {
         Load();
         options.addPackages = AddPackages();
+        for (const std::wstring& name : settings_.extraAddPackages) options.addPackages.insert(name);
     }
     if (!ParseOldManifest(settings_.oldManifest, options, oldFiles_)) {
         oldFiles_.clear();

@@ -48,6 +48,7 @@ struct CheckerSettings {
     bool fastCompare = false;
     bool launcherOnly = false;
     bool useAddPackages = false;
+    std::set<std::wstring> extraAddPackages;  // asked for by the client, not yet in addpkg.dat
     bool cleanup = false;
     std::set<std::wstring> selectedAddOns;  // EXEC texts of chosen "ext" add-ons
     int platform = 2;                       // 1 on 32-bit, 2 on 64-bit Windows

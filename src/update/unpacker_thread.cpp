@@ -113,7 +113,8 @@ void CUnpackerThread::Configure(const std::wstring& installFolder, HWND window, 
 bool CUnpackerThread::Start() {
     if (HasThread()) return false;
     workEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!workEvent_.IsValid()) return false;
+    flushEvent_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!workEvent_.IsValid() || !flushEvent_.IsValid()) return false;
     {
         CLock lock(lock_);
         stopped_ = false;
@@ -166,6 +167,8 @@ bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, ui
         found->second.parts.push_back(std::move(stored));
     }
     partsNeedFlushing_ = true;
+    // Received parts go to disk soon, so an interrupted run can resume them.
+    if (length && flushEvent_.IsValid()) SetEvent(flushEvent_.Get());
     return true;
 }
 
@@ -204,6 +207,12 @@ void CUnpackerThread::AddPackageTask(const std::wstring& package) { AddTask({pac
 
 void CUnpackerThread::AddFileTask(const std::wstring& source, const std::wstring& target) {
     AddTask({source, target, false});
+}
+
+void CUnpackerThread::ResumeWork() {
+    CLock lock(lock_);
+    startOnFirstTask_ = true;
+    if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
 }
 
 void CUnpackerThread::Finish() {
@@ -282,9 +291,15 @@ void CUnpackerThread::Progress(uint64_t packageSize, size_t done, size_t total, 
 
 void CUnpackerThread::Run() {
     for (;;) {
-        if (WaitForSingleObject(workEvent_.Get(), INFINITE) != WAIT_OBJECT_0) return;
+        const HANDLE events[2] = {workEvent_.Get(), flushEvent_.Get()};
+        const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
         // Parts of downloads still running go to disk; memory stays bounded.
         Flush(false);
+        if (woken == WAIT_OBJECT_0 + 1) {
+            if (Stopped()) return;
+            continue;
+        }
+        if (woken != WAIT_OBJECT_0) return;
         for (;;) {
             Task task;
             {

@@ -58,8 +58,14 @@ public:
     void AddFileTask(const std::wstring& source, const std::wstring& target);
     // Posts UnpackFinished(0) once every queued task is done.
     void Finish();
+    // After a background download handed back: queued tasks start at once.
+    void ResumeWork();
     // Writes the pending parts of every package not unpacked yet.
     void FlushParts() { Flush(true); }
+
+    // The package's bytes: the file on disk followed by the parts still in
+    // memory. False when they cannot be read or do not add up.
+    bool ReadPackage(const std::wstring& package, std::string& data) { return AssemblePackage(package, data); }
 
     std::wstring ErrorText() const;
     DWORD ErrorValue() const;
@@ -101,6 +107,7 @@ private:
 
     mutable CCriticalSection lock_;
     CHandle workEvent_;
+    CHandle flushEvent_;  // auto-reset: parts arrived
     std::wstring installFolder_;
     HWND window_ = nullptr;
     bool startOnFirstTask_ = true;

@@ -1,0 +1,99 @@
+// "/download" mode: the running client hands download tasks (names of
+// additional packages) to this launcher over its pipe and gets an answer
+// per task. UI thread only.
+
+#include "logic.h"
+
+#include "startup/format_text.h"
+
+namespace {
+
+// Answers of eWindowsMessage_ClientAnswer.
+constexpr LPARAM kTaskUnreadable = 1;
+constexpr LPARAM kTaskDone = 3;
+// The task text is UTF-16 and at most this many bytes long.
+constexpr size_t kMaxTaskBytes = 2046;
+
+std::vector<std::wstring> SplitTask(const std::wstring& text) {
+    std::vector<std::wstring> items;
+    size_t start = 0;
+    for (;;) {
+        const size_t bar = text.find(L'|', start);
+        const std::wstring item = text.substr(start, bar == std::wstring::npos ? bar : bar - start);
+        if (!item.empty()) items.push_back(item);
+        if (bar == std::wstring::npos) return items;
+        start = bar + 1;
+    }
+}
+
+}  // namespace
+
+void CLogic::OpenClientPipe() {
+    if (clientPipe_.IsValid()) return;
+    const std::wstring name =
+        FormatText(L"\\\\.\\pipe\\launcher_%llu", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(clientWindow_)));
+    LogPart(L"Init pipe: " + name);
+    const HWND window = wizard_.Window();
+    if (!clientPipe_.Open(name)) {
+        LogLine(L" .. fail");
+        PostMessageW(clientWindow_, eWindowsMessage_ClientPipeReady, reinterpret_cast<WPARAM>(window), 1);
+        Exit();
+        return;
+    }
+    LogLine(L" .. ok");
+    SetProgressStage(6);
+    addPkg_.SetAddPkgFolder(installFolder_);
+    addPkg_.Load();
+    acceptingTasks_ = true;
+    PostMessageW(clientWindow_, eWindowsMessage_ClientPipeReady, reinterpret_cast<WPARAM>(window), 0);
+}
+
+void CLogic::OnClientTask(WPARAM id, LPARAM bytes) {
+    if (static_cast<int>(bytes) <= 0) {
+        if (!clientTasks_.empty() && waitingForTasks_)
+            StartCheck();
+        else
+            Exit();
+        return;
+    }
+    if (!clientPipe_.IsValid()) return;
+    // The whole announced text is taken from the pipe even when it is too
+    // long, so that the next task starts where it should.
+    std::vector<char> raw(static_cast<size_t>(bytes));
+    const bool read = clientPipe_.Read(raw.data(), raw.size());
+    if (!read || raw.size() > kMaxTaskBytes) {
+        PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, id, kTaskUnreadable);
+        return;
+    }
+    std::wstring text(raw.size() / 2, L'\0');
+    memcpy(&text[0], raw.data(), text.size() * sizeof(wchar_t));
+    text.resize(wcsnlen(text.c_str(), text.size()));
+
+    std::vector<std::wstring> items;
+    for (const std::wstring& item : SplitTask(text)) {
+        bool known = addPkg_.AddPackages().count(item) != 0;
+        for (const std::wstring& taken : items) known = known || taken == item;
+        if (!known) items.push_back(item);
+    }
+    if (items.empty()) {
+        LogLine(FormatText(L"New task received: %s, (already loaded, skip)", text.c_str()));
+        PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, id, kTaskDone);
+        if (clientTasks_.empty()) PostMessageW(wizard_.Window(), eWindowsMessage_ClientTask, 0, 0);
+        return;
+    }
+    clientTasks_.push_back({id, text, items});
+    LogLine(FormatText(L"New task received: %s", text.c_str()));
+    if (waitingForTasks_) StartCheck();
+}
+
+void CLogic::FinishClientTasks() {
+    const size_t done = std::min(checkedTasks_, clientTasks_.size());
+    for (size_t i = 0; i < done; ++i) {
+        for (const std::wstring& item : clientTasks_[i].items) addPkg_.Add(item, false);
+        PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, clientTasks_[i].id, kTaskDone);
+    }
+    clientTasks_.erase(clientTasks_.begin(), clientTasks_.begin() + ptrdiff_t(done));
+    checkedTasks_ = 0;
+    SetProgressStage(6);
+    PostMessageW(wizard_.Window(), eWindowsMessage_ClientTask, 0, 0);
+}
