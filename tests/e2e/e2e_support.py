@@ -1,0 +1,264 @@
+"""Helpers of the end-to-end tests: a sample client and its update set,
+the servers (nginx and the fault server), a branded portable launcher run
+under Wine, its logs, verification and the cleanup of its processes.
+
+The Wine session (DISPLAY, WINEPREFIX) is the caller's: scripts/test.sh
+starts it around CTest, scripts/demo.sh around its run."""
+import glob
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TOOLS = os.path.join(HERE, '..', 'tools')
+sys.path.insert(0, HERE)
+from sample_client import make_client  # noqa: E402  (re-exported for the tests)
+
+WINE = os.environ.get('WINE_BIN', '/usr/lib/wine/wine64')
+UPDATE_PATH = '/updates/'
+
+
+def windows_path(path):
+    """The Wine name of a Linux path (drive Z: is the Linux root)."""
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+def run_tool(tool, *args):
+    """Runs the publisher tool; (exit code, stdout + stderr)."""
+    p = subprocess.run([tool, *args], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                       text=True)
+    return p.returncode, p.stdout
+
+
+def make_update_set(tool, client, description_text, out, launcher=None):
+    description = out.rstrip('/') + '.description.xml'
+    with open(description, 'w') as f:
+        f.write(description_text)
+    args = ['make-update-set', client, description, out] + (['--launcher', launcher] if launcher else [])
+    code, output = run_tool(tool, *args)
+    if code:
+        raise RuntimeError('make-update-set failed: ' + output)
+    return out
+
+
+def brand(tool, launcher, out, server_urls, update_path=UPDATE_PATH):
+    args = ['brand', launcher, '--out', out]
+    for url in server_urls:
+        args += ['--server-url', url]
+    if update_path:
+        args += ['--update-path', update_path]
+    code, output = run_tool(tool, *args)
+    if code:
+        raise RuntimeError('brand failed: ' + output)
+    return out
+
+
+def portable_folder(folder, branded_launcher):
+    """Launcher.exe and an empty guest.dat: an installation that needs no
+    administrator and asks nothing."""
+    os.makedirs(folder, exist_ok=True)
+    shutil.copyfile(branded_launcher, os.path.join(folder, 'Launcher.exe'))
+    open(os.path.join(folder, 'guest.dat'), 'wb').close()
+    return folder
+
+
+def verify(tool, folder, update_set, *options):
+    return run_tool(tool, 'verify', folder, update_set, *options)
+
+
+class Nginx:
+    """nginx on a free 127.0.0.1 port serving <root>; state in <state>."""
+
+    def __init__(self, state, root):
+        self.state = state
+        p = subprocess.run([sys.executable, os.path.join(TOOLS, 'nginx_fixture.py'), 'start', state, root],
+                           stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        if p.returncode:
+            raise RuntimeError('nginx did not start: ' + p.stdout)
+        with open(os.path.join(state, 'port')) as f:
+            self.port = int(f.read())
+        self.url = 'http://127.0.0.1:%d/' % self.port
+
+    def stop(self):
+        subprocess.run([sys.executable, os.path.join(TOOLS, 'nginx_fixture.py'), 'stop', self.state],
+                       stdin=subprocess.DEVNULL)
+
+    def requests(self):
+        """[{'path' (without the query), 'range', 'status'}] from the access log."""
+        entries = []
+        try:
+            with open(os.path.join(self.state, 'access.log')) as f:
+                for line in f:
+                    m = re.match(r'\S+ (\S+) \S+ range="([^"]*)" status=(\d+)', line)
+                    if m:
+                        entries.append({'path': m.group(1).split('?')[0],
+                                        'range': None if m.group(2) == '-' else m.group(2),
+                                        'status': int(m.group(3))})
+        except FileNotFoundError:
+            pass
+        return entries
+
+
+class FaultServer:
+    """tests/tools/net_test_server.py serving <root> with faults."""
+
+    def __init__(self, state, root):
+        self.state = state
+        self.script = os.path.join(TOOLS, 'net_test_server.py')
+        subprocess.run([sys.executable, self.script, 'start', state, root], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, check=True)
+        with open(os.path.join(state, 'port')) as f:
+            self.port = int(f.read())
+        self.url = 'http://127.0.0.1:%d/' % self.port
+
+    def faults(self, *rules):
+        """Replaces the fault rules (see net_test_server.FolderHandler)."""
+        tmp = os.path.join(self.state, 'faults.json.tmp')
+        with open(tmp, 'w') as f:
+            json.dump(list(rules), f)
+        os.replace(tmp, os.path.join(self.state, 'faults.json'))
+
+    def stop(self):
+        subprocess.run([sys.executable, self.script, 'stop', self.state], stdin=subprocess.DEVNULL)
+
+    def requests(self):
+        """[{'method', 'path', 'range', 'status', 'sent', 'fault'}]."""
+        try:
+            with open(os.path.join(self.state, 'requests.jsonl')) as f:
+                return [json.loads(line) for line in f if line.strip()]
+        except FileNotFoundError:
+            return []
+
+
+def range_start(entry):
+    m = re.match(r'bytes=(\d+)-', entry.get('range') or '')
+    return int(m.group(1)) if m else 0
+
+
+def wine_processes(folder):
+    """Host ids of the Wine processes whose command line names <folder>
+    (Linux or Windows spelling): the processes of one test."""
+    needles = [os.path.abspath(folder).lower(), windows_path(folder).lower()]
+    found = []
+    for entry in os.listdir('/proc'):
+        if not entry.isdigit() or int(entry) == os.getpid():
+            continue
+        try:
+            exe = os.readlink('/proc/%s/exe' % entry)
+            with open('/proc/%s/cmdline' % entry, 'rb') as f:
+                cmdline = f.read().replace(b'\0', b' ').decode('utf-8', 'replace').lower()
+        except OSError:
+            continue
+        if '/wine' in exe and any(n in cmdline for n in needles):
+            found.append(int(entry))
+    return found
+
+
+def kill_wine_processes(folder):
+    """Ends the Wine processes of <folder> only; the session's wineserver
+    and other tests' processes stay."""
+    for _ in range(3):
+        pids = wine_processes(folder)
+        if not pids:
+            return
+        for pid in pids:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        time.sleep(0.3)
+
+
+def log_files(folder):
+    """The launcher's logs: *.log in its folder (the current run) and the
+    earlier runs' logs it moved into logs\\<stamp>.<id>\\, oldest first."""
+    files = glob.glob(os.path.join(folder, '*.log')) + glob.glob(os.path.join(folder, 'logs', '**', '*.log'),
+                                                                 recursive=True)
+    return sorted(files, key=os.path.getmtime)
+
+
+def read_text(path):
+    with open(path, 'rb') as f:
+        return f.read().decode('utf-8', 'replace').replace('\r\n', '\n')
+
+
+def log_tail(folder, lines=80):
+    files = log_files(folder)
+    if not files:
+        return '(no launcher log in %s)' % folder
+    text = read_text(files[-1]).rstrip('\n').split('\n')
+    return '== last %d lines of %s\n%s' % (min(lines, len(text)), files[-1], '\n'.join(text[-lines:]))
+
+
+class WineRun:
+    """<program> of <folder> running under Wine; its Wine output goes to
+    <folder>/../<name>.wine.txt so no pipe of the test is held open."""
+
+    def __init__(self, folder, program, args=(), env=None, name=None):
+        self.folder = folder
+        self.program = program
+        self.output = os.path.join(os.path.dirname(os.path.abspath(folder)), (name or program) + '.wine.txt')
+        environment = dict(os.environ)
+        environment.update(env or {})
+        with open(self.output, 'wb') as out:
+            self.process = subprocess.Popen([WINE, os.path.join(folder, program), *args], cwd=folder,
+                                            env=environment, stdin=subprocess.DEVNULL, stdout=out,
+                                            stderr=subprocess.STDOUT)
+        self.started = time.monotonic()
+
+    def wait_for(self, condition, timeout):
+        """True once condition() holds, False after <timeout> seconds."""
+        deadline = self.started + timeout
+        while time.monotonic() < deadline:
+            if condition():
+                return True
+            time.sleep(0.1)
+        return condition()
+
+    def wait_for_client(self, timeout=120):
+        """Seconds from the start until client_cmdline.txt appeared, or None."""
+        cmdline = os.path.join(self.folder, 'client_cmdline.txt')
+        if not self.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, timeout):
+            return None
+        return time.monotonic() - self.started
+
+    def exit_code(self):
+        return self.process.poll()
+
+    def wait_for_exit(self, timeout):
+        return self.wait_for(lambda: self.exit_code() is not None, timeout)
+
+    def kill(self):
+        kill_wine_processes(self.folder)
+        try:
+            self.process.wait(5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+    def report(self):
+        """What a failure message needs: how the run ended and its log tail."""
+        code = self.exit_code()
+        state = 'still running' if code is None else 'ended with exit code %d' % code
+        wine = read_text(self.output).strip() if os.path.exists(self.output) else ''
+        return '%s %s after %.0f s\n%s%s' % (
+            self.program, state, time.monotonic() - self.started, log_tail(self.folder),
+            '\n== Wine output\n' + wine[-3000:] if wine else '')
+
+
+class LauncherRun(WineRun):
+    def __init__(self, folder, args=(), env=None, name='launcher'):
+        super().__init__(folder, 'Launcher.exe', args, env, name)
+
+
+class ClientRun(WineRun):
+    """The game client double of <folder>, started as a player would, with
+    GAME_CLIENT_DOUBLE set to <options>."""
+
+    def __init__(self, folder, options, name='client'):
+        super().__init__(folder, 'GameClient.exe', (), {'GAME_CLIENT_DOUBLE': options}, name)

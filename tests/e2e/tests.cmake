@@ -1,0 +1,20 @@
+# End-to-end tests: the built launcher, branded for a local server, installs
+# a sample client under Wine (x86_64 build only, in the test session's
+# display and prefix). They run alone: the launcher looks for any running
+# game client window and coordinates with other launchers.
+if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  foreach(_case
+      FreshInstall.test_fresh_portable_install_from_nginx
+      Resume.test_resume_after_killing_the_launcher_mid_download
+      ServerSwitch.test_503_on_the_manifest_moves_to_the_next_server
+      DownloadMode.test_client_hands_over_download_tasks)
+    string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
+    add_test(NAME E2E.${_name}
+             COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
+                     --launcher $<TARGET_FILE:Launcher> --game-client $<TARGET_FILE:game_client>
+                     --tool ${LAUNCHER_TOOL} --work ${CMAKE_CURRENT_BINARY_DIR}/e2e
+                     --wineprefix ${CMAKE_BINARY_DIR}/wineprefix ${_case})
+    set_tests_properties(E2E.${_name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+  endforeach()
+endif()
