@@ -75,7 +75,9 @@ TEST_F(LauncherEntry, PlainFolderRunsTheInstallationWizard) {
     EXPECT_NE(std::string::npos, log.find("pLogic->init() succeed\r\n"));
     EXPECT_NE(std::string::npos, log.find("Set dialog title: Launcher\r\n"));
     EXPECT_NE(std::string::npos, log.find("Net transport successfully initialized\r\nDownloader successfully initialized\r\n"));
-    EXPECT_NE(std::string::npos, log.find("Msg cycle - start\r\nPostQuitMessage(0)\r\nMsg cycle - finish\r\n"));
+    const size_t loop = log.find("Msg cycle - start\r\n");
+    EXPECT_NE(std::string::npos, loop);
+    EXPECT_LT(loop, log.find("PostQuitMessage(0)\r\nMsg cycle - finish\r\n"));
     EXPECT_NE(std::string::npos, log.find("\r\n--- Start Uninit ---\r\n"));
     const std::string last = "pLogic->uninit() succeed\r\nLauncher finished\r\n";
     ASSERT_GE(log.size(), last.size());
