@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kActionQuit = 10;
 constexpr int kCopyAttempts = 101;
+constexpr DWORD kTemporaryCopyEndLimit = 10000;
 
 }  // namespace
 
@@ -68,7 +69,15 @@ bool CLogic::ReplaceLoader() {
     if (probe.IsValid()) {
         probe.Reset();
         LogLine(L"delete Launcher.tmp.exe");
-        DeleteFileW(temporary.c_str());
+        if (!DeleteFileW(temporary.c_str())) {
+            // The temporary copy that started this run may still be ending;
+            // its file can go once it is gone.
+            for (DWORD id : ProcessesWithModulePath(temporary)) {
+                CHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+                if (process.IsValid()) WaitForSingleObject(process.Get(), kTemporaryCopyEndLimit);
+            }
+            DeleteFileW(temporary.c_str());
+        }
     }
     return true;
 }
