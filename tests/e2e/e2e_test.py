@@ -14,7 +14,6 @@ import argparse
 import os
 import shutil
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))

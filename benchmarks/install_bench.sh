@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Installation benchmark (prints figures; not a test): publishes a sample
+# client of about 1 GiB (2,000 files in 20 packs) with the publisher tool,
+# serves it with nginx on loopback and measures, in the same run,
+#   - the launcher under Wine: a portable folder, from start until the game
+#     client double starts (client_cmdline.txt appears), with the peak
+#     memory (VmHWM) of the Wine process running Launcher.exe;
+#   - the same work by curl (every pack) and unzip (every pack extracted).
+# Size through the environment, e.g. INSTALL_BENCH_MIB=64 for a quick run:
+#   INSTALL_BENCH_MIB (1024)  INSTALL_BENCH_FILES (2000)  INSTALL_BENCH_PACKS (20)
+#   INSTALL_BENCH_LIMIT       seconds the launcher may take (1800)
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=${LAUNCHER_BUILD_DIR:-$repo/build}
+mib=${INSTALL_BENCH_MIB:-1024}
+files=${INSTALL_BENCH_FILES:-2000}
+packs=${INSTALL_BENCH_PACKS:-20}
+limit=${INSTALL_BENCH_LIMIT:-1800}
+
+cmake --build "$build/x86_64" --target Launcher game_client host_tools >/dev/null
+tool="$build/x86_64/host/bin/launcher-tool"
+bench="$build/bench-install"
+game="$bench/game"
+rm -rf "$bench" && mkdir -p "$bench/www" "$bench/curl/packs" "$bench/curl/client"
+
+echo "== sample client: $files files, $mib MiB, $packs packs"
+python3 "$repo/tests/e2e/sample_client.py" "$bench/client" "$bench/description.xml" \
+  --game-client "$build/x86_64/bin/game_client.exe" --files "$files" --mib "$mib" --packs "$packs"
+"$tool" make-update-set "$bench/client" "$bench/description.xml" "$bench/www/updates" >/dev/null
+rm -rf "$bench/client"   # the set holds it all; keep the disk for the two installations
+set_bytes=$(cat "$bench"/www/updates/*.pkg | wc -c)
+echo "set: $(ls "$bench"/www/updates/*.pkg | wc -l) packs, $set_bytes bytes"
+
+python3 "$repo/tests/tools/nginx_fixture.py" start "$bench/nginx" "$bench/www"
+url="http://127.0.0.1:$(cat "$bench/nginx/port")/"
+. "$repo/scripts/wine-session.sh"
+wine_session_start "$build/x86_64/wineprefix"
+trap 'python3 "$repo/tests/tools/nginx_fixture.py" stop "$bench/nginx"; wine_session_stop' EXIT
+
+mkdir -p "$game"
+"$tool" brand "$build/x86_64/bin/Launcher.exe" --out "$game/Launcher.exe" --server-url "$url" \
+  --update-path /updates/ >/dev/null
+: >"$game/guest.dat"
+
+now() { date +%s.%N; }
+seconds_since() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.2f", a - b }'; }
+peak_kib=0
+started=$(now)
+GAME_CLIENT_DOUBLE="exit=5000" "$WINE_BIN" "$game/Launcher.exe" >"$bench/wine.txt" 2>&1 &
+disown   # ended below with the run's other Wine processes, without a shell notice
+deadline=$(($(date +%s) + limit))
+while [ ! -s "$game/client_cmdline.txt" ]; do
+  if [ "$(date +%s)" -ge "$deadline" ]; then
+    echo "the game client did not start within $limit s; launcher log:" >&2
+    find "$game" -name '*.log' -exec tail -n 40 {} \; >&2
+    exit 1
+  fi
+  for pid in $(pgrep -f "$game/Launcher.exe" || true); do
+    hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status" 2>/dev/null || true)
+    if [ -n "$hwm" ] && [ "$hwm" -gt "$peak_kib" ]; then peak_kib=$hwm; fi
+  done
+  sleep 0.05
+done
+launcher_s=$(seconds_since "$started")
+# Only this run's Wine processes: the prefix may serve others.
+python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import e2e_support; e2e_support.kill_wine_processes(sys.argv[2])' \
+  "$repo/tests/e2e" "$game"
+"$tool" verify "$game" "$bench/www/updates" >/dev/null && verdict="verifies clean" || verdict="DIFFERS from the set"
+
+started=$(now)
+for pack in "$bench"/www/updates/*.pkg; do
+  name=$(basename "$pack")
+  curl -sf -o "$bench/curl/packs/$name" "${url}updates/$name"
+  unzip -qo "$bench/curl/packs/$name" -d "$bench/curl/client"
+done
+curl_s=$(seconds_since "$started")
+
+echo "launcher (Wine): $launcher_s s to the client start, folder $verdict, peak memory $peak_kib KiB"
+echo "curl + unzip:    $curl_s s"
+awk -v l="$launcher_s" -v c="$curl_s" 'BEGIN { printf "ratio launcher / (curl + unzip): %.2f\n", l / c }'
+rm -rf "$bench/curl" "$bench/www" "$game/data"   # the logs stay
