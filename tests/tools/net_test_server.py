@@ -217,8 +217,9 @@ class FolderHandler(Handler):
     "times" (default 1) is how many requests a rule applies to; 0 means
     every request. Uses are counted afresh whenever the file changes.
     Every request is appended to <state dir>/requests.jsonl as one JSON
-    object: method, path, range (the Range header or null), status, sent
-    (body bytes actually sent) and fault (the rule's kind or null)."""
+    object when its answer ends: method, path, range (the Range header or
+    null), status, sent (body bytes actually sent), fault (the rule's kind
+    or null) and time (when the request arrived, seconds since the epoch)."""
     root = '.'
     plan_lock = threading.Lock()
     plan_digest = None
@@ -229,7 +230,8 @@ class FolderHandler(Handler):
         self.record()
         path = '/' + '/'.join(p for p in self.path.split('?', 1)[0].split('/') if p)
         rng = self.headers.get('Range')
-        entry = {'method': self.command, 'path': path, 'range': rng, 'status': None, 'sent': 0, 'fault': None}
+        entry = {'method': self.command, 'path': path, 'range': rng, 'status': None, 'sent': 0, 'fault': None,
+                 'time': time.time()}
         try:
             self.serve_file(path, rng, head, entry)
         except (ConnectionError, BrokenPipeError):

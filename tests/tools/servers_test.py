@@ -106,9 +106,18 @@ class FaultServer(ServerTest):
         with open(os.path.join(self.state, 'faults.json'), 'w') as f:
             json.dump(list(rules), f)
 
-    def log(self):
-        with open(os.path.join(self.state, 'requests.jsonl')) as f:
-            return [json.loads(line) for line in f]
+    def log(self, count):
+        """The first <count> entries; the server writes one just after its
+        answer, so it may come a little after the answer."""
+        deadline = time.monotonic() + 5
+        while True:
+            try:
+                lines = read(os.path.join(self.state, 'requests.jsonl')).splitlines()
+            except FileNotFoundError:
+                lines = []
+            if len(lines) >= count or time.monotonic() > deadline:
+                return [json.loads(line) for line in lines]
+            time.sleep(0.02)
 
     def test_ranges(self):
         status, headers, body = get(self.port, '/updates/big.pkg', {'Range': 'bytes=10-19'})
@@ -125,14 +134,14 @@ class FaultServer(ServerTest):
         self.assertEqual([('/updates/big.pkg', 'bytes=10-19', 206, 10), ('/updates/big.pkg', 'bytes=299990-', 206, 10),
                           ('/updates/big.pkg', 'bytes=-5', 206, 5), ('/updates/big.pkg', 'bytes=300000-', 416, 0),
                           ('/updates/big.pkg', None, 200, 0), ('/updates/../updates/none.pkg', None, 404, 9)],
-                         [(e['path'], e['range'], e['status'], e['sent']) for e in self.log()])
+                         [(e['path'], e['range'], e['status'], e['sent']) for e in self.log(6)])
 
     def test_status_with_body_a_given_number_of_times(self):
         self.faults({'path': '/updates/big.pkg', 'status': 503, 'body': 'down for a while', 'times': 2})
         self.assertEqual((503, b'down for a while'), get(self.port, '/updates/big.pkg')[::2])
         self.assertEqual((503, b'down for a while'), get(self.port, '/updates/big.pkg')[::2])
         self.assertEqual((200, DATA), get(self.port, '/updates/big.pkg')[::2])
-        self.assertEqual(['status', 'status', None], [e['fault'] for e in self.log()])
+        self.assertEqual(['status', 'status', None], [e['fault'] for e in self.log(3)])
         self.faults({'path': '/updates/big.pkg', 'status': 500})  # a new plan counts afresh
         self.assertEqual(500, get(self.port, '/updates/big.pkg')[0])
         self.assertEqual(200, get(self.port, '/updates/big.pkg')[0])
@@ -148,7 +157,7 @@ class FaultServer(ServerTest):
         self.assertEqual(DATA[:1000], get_broken(self.port, '/updates/big.pkg'))
         self.assertIsNone(get_broken(self.port, '/updates/big.pkg'))
         self.assertEqual([(70000, 'reset_after'), (70000, 'reset_after'), (1000, 'close_after'), (300000, None)],
-                         [(e['sent'], e['fault']) for e in self.log()])
+                         [(e['sent'], e['fault']) for e in self.log(4)])
 
     def test_corruption_once_where_the_answer_carries_the_byte(self):
         self.faults({'path': '/updates/big.pkg', 'corrupt': [150000, 150001]})
