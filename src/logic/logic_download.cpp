@@ -64,6 +64,8 @@ bool CLogic::PrepareFileDownloads() {
         items.swap(queue_.items);
         bytesToDownload_ = queue_.bytesToDownload;
     }
+    // A cycle restarted on another server counts from what tmp\ holds.
+    bytesDone_ = bytesDoneBefore_ = 0;
     totalSize_ = 0;
     bool handedOver = false;
     for (DownloadQueueItem& item : items) {
@@ -193,14 +195,18 @@ void CLogic::OnUpdateData(CBuffer& body, bool partial) {
     const uint32_t length = body.length();
     if (length == 0) {
         LogLine(L"fireFilePartReceived() : buf empty (zero size)");
+        // A failed transfer is followed by its error report, which counts
+        // the attempt and retries.
+        if (partial) return;
         ++attempts_;
         LogLine(FormatText(L"Server answer is unexpected: %s", Utf8ToWide(item.file).c_str()));
         lastErrorText_ = GetString(30);
-        // A failed transfer is followed by its error report, which retries.
-        if (!partial) ArmRetryTimer(2225);
+        ArmRetryTimer(2225);
         return;
     }
-    attempts_ = 0;
+    // Only a part that arrived whole proves the server works: a server that
+    // breaks off every transfer must still run out of attempts.
+    if (!partial) attempts_ = 0;
     ++partCount_;
     OnUpdateProgress(length, false);
     LogLine(FormatText(L"filePartReceived: file: %s (part size: %d)", Utf8ToWide(item.file).c_str(), int(length)));
