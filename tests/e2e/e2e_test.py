@@ -13,9 +13,12 @@ emptied when it starts and left for inspection."""
 import argparse
 import os
 import shutil
+import re
+import subprocess
 import sys
 import time
 import unittest
+import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_support as e2e  # noqa: E402
@@ -75,6 +78,32 @@ class E2ETest(unittest.TestCase):
 
     def client_command_line(self, folder):
         return e2e.read_text(os.path.join(folder, 'client_cmdline.txt'))
+
+    def click(self, text, control, timeout=90, edit=None):
+        """Clicks <control> of the window that shows a text starting with
+        <text>, as a user would; with edit=(id, text) types into it first."""
+        tool = os.path.join(os.path.dirname(ARGS.launcher), 'window_click.exe')
+        args = [e2e.WINE, tool, text, str(control), str(timeout * 1000)] + ([str(edit[0]), edit[1]] if edit else [])
+        result = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                timeout=timeout + 30)
+        return result.returncode == 0, result.stdout.decode('utf-8', 'replace')
+
+    def all_logs(self, folder):
+        return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
+
+    def republish(self, **attributes):
+        """Changes root attributes of the published manifest, as a publisher
+        editing update.xml by hand would, and wraps it again."""
+        path = os.path.join(self.set, 'update.xml')
+        text = e2e.read_text(path)
+        for name, value in attributes.items():
+            text, count = re.subn(r'%s="[^"]*"' % name, '%s="%s"' % (name, value), text, count=1)
+            self.assertEqual(1, count, name)
+        with open(path, 'w', newline='') as f:
+            f.write(text)
+        with zipfile.ZipFile(os.path.join(self.set, 'update.rxml'), 'w', zipfile.ZIP_STORED) as archive:
+            archive.writestr('update.xml', text.encode())
+        return text
 
 
 class FreshInstall(E2ETest):
@@ -161,6 +190,189 @@ class DownloadMode(E2ETest):
         self.assertEqual(['A73 1 3', 'A73 2 3'], sorted(lines[1:-1]), lines)
         self.assertEqual('A73 0 2', lines[-1], lines)
         self.assertInstalled(folder, '--add', 'addon_a.pkg', '--add', 'addon_b.pkg')
+
+
+
+# Control identifiers of the wizard's message page.
+MBOX_OK, MBOX_RETRY, MBOX_CANCEL, MBOX_EDIT = 12414, 12415, 12416, 12417
+CRC_MESSAGE = 'CRC check failed'
+
+
+class CorruptPack(E2ETest):
+    def test_corrupt_pack_asks_for_retry_and_is_fetched_again(self):
+        self.build_set(files=10, mib=2, packs=1)
+        server = self.fault_server()
+        pack = '/updates/data_0.pkg'
+        server.faults({'path': pack, 'corrupt': [1000, 5000], 'times': 1})
+        folder = self.portable([server.url])
+        run = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.addCleanup(run.kill)
+
+        clicked, output = self.click(CRC_MESSAGE, MBOX_RETRY)
+        self.assertTrue(clicked, output + '\n' + run.report())
+        if run.wait_for_client(120) is None:
+            self.fail('the client did not start after Retry\n' + run.report())
+        self.assertInstalled(folder)
+        fetched = [r for r in server.requests() if r['path'] == pack]
+        self.assertEqual('corrupt', fetched[0]['fault'], fetched)
+        self.assertGreaterEqual(len(fetched), 2, fetched)
+        self.assertEqual(0, e2e.range_start(fetched[-1]), 'the corrupt file was not fetched from its start')
+
+
+class ServerFailures(E2ETest):
+    def test_five_broken_transfers_move_to_the_next_server(self):
+        self.build_set(files=10, mib=4, packs=1)
+        failing = self.fault_server()
+        pack = '/updates/data_0.pkg'
+        failing.faults({'path': pack, 'reset_after': 100000, 'times': 0})
+        working = self.nginx()
+        folder = self.portable([failing.url, working.url])
+        self.run_until_client(folder)
+
+        broken = [r for r in failing.requests() if r['path'] == pack]
+        self.assertGreaterEqual(len(broken), 5, broken)
+        resumed = [r for r in working.requests() if r['path'] == pack]
+        self.assertTrue(resumed, 'the pack was not fetched from the second server')
+        self.assertGreater(e2e.range_start(resumed[0]), 0, 'the bytes of the broken transfers were thrown away')
+        self.assertIn(' -server %s' % working.url, self.client_command_line(folder))
+        self.assertInstalled(folder)
+
+    def test_no_server_left_asks_for_a_server_address(self):
+        self.build_set(files=10, mib=2, packs=1)
+        failing = self.fault_server()
+        failing.faults({'path': '/updates/update.rxml', 'status': 503, 'body': 'down', 'times': 0})
+        folder = self.portable([failing.url])
+
+        # The shipped client update data do not ask for an address: the
+        # failure is shown with Retry and Cancel.
+        first = e2e.LauncherRun(folder, name='no_address')
+        self.addCleanup(first.kill)
+        clicked, output = self.click('The server is temporarily unable|Network error', MBOX_CANCEL)
+        self.assertTrue(clicked, output + '\n' + first.report())
+        self.assertTrue(first.wait_for_exit(30), first.report())
+
+        # Client update data that ask for an address: the user types one.
+        document = self.path('cud.xml')
+        with open(document, 'w') as f:
+            f.write('<ClientUpdateData><Face id="velomar" askLoginURL="true"><LoginURLs><URL>%s</URL></LoginURLs>'
+                    '</Face></ClientUpdateData>' % failing.url)
+        code, output = e2e.run_tool(self.tool, 'cud-encrypt', document, os.path.join(folder, 'CUD.dat'))
+        self.assertEqual(0, code, output)
+        working = self.nginx()
+        second = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'exit=30000'}, name='typed_address')
+        self.addCleanup(second.kill)
+        clicked, output = self.click('Please check with our support', MBOX_OK, edit=(MBOX_EDIT, working.url))
+        self.assertTrue(clicked, output + '\n' + second.report())
+        if second.wait_for_client(120) is None:
+            self.fail('the typed server address was not used\n' + second.report())
+        self.assertIn(' -server %s' % working.url, self.client_command_line(folder))
+        self.assertInstalled(folder)
+
+
+class SelfUpdate(E2ETest):
+    def publish_with_newer_launcher(self, server):
+        os.makedirs(self.www)
+        description = e2e.make_client(self.path('client'), ARGS.game_client, files=6, mib=1, packs=1)
+        branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), [server.url])
+        # The newer launcher: the same program with other bytes, so that its
+        # size and checksum differ from the running one's.
+        newer = self.path('Launcher.newer.exe')
+        shutil.copyfile(branded, newer)
+        with open(newer, 'ab') as f:
+            f.write(os.urandom(4096))
+        e2e.make_update_set(self.tool, self.path('client'), description, self.set, launcher=newer)
+        return e2e.portable_folder(self.path('game'), branded), newer
+
+    def test_newer_launcher_replaces_the_running_one(self):
+        server = self.nginx()
+        folder, newer = self.publish_with_newer_launcher(server)
+        run = e2e.LauncherRun(folder, args=('/fast',))
+        self.addCleanup(run.kill)
+        launcher = os.path.join(folder, 'Launcher.exe')
+
+        def replaced_and_done():
+            with open(launcher, 'rb') as a, open(newer, 'rb') as b:
+                same = a.read() == b.read()
+            return same and 'Fast update finished .. OK' in self.all_logs(folder) and not e2e.wine_processes(folder)
+
+        if not run.wait_for(replaced_and_done, 150):
+            self.fail('the new launcher did not finish the update\n' + run.report())
+        self.assertFalse(os.path.exists(os.path.join(folder, 'Launcher.tmp.exe')), 'Launcher.tmp.exe was left')
+        logs = self.all_logs(folder)
+        self.assertIn('Command line:\n/fast /restart\n', logs)
+        self.assertIn('Copy Launcher.tmp.exe to Launcher.exe', logs)
+        # The copy passes on fast mode and nothing else.
+        self.assertEqual(2, logs.count('Command line:\n/fast\n'), logs)
+        self.assertInstalled(folder)
+        fetched = [r for r in server.requests() if r['path'] == '/updates/Launcher.exe']
+        self.assertTrue(fetched)
+
+    def test_wrong_launcher_checksum_asks_for_retry(self):
+        server = self.nginx()
+        folder, _ = self.publish_with_newer_launcher(server)
+        self.republish(launcherCRC='12345')
+        original = open(os.path.join(folder, 'Launcher.exe'), 'rb').read()
+        run = e2e.LauncherRun(folder)
+        self.addCleanup(run.kill)
+
+        clicked, output = self.click(CRC_MESSAGE, MBOX_CANCEL)
+        self.assertTrue(clicked, output + '\n' + run.report())
+        self.assertTrue(run.wait_for_exit(30), run.report())
+        self.assertEqual(original, open(os.path.join(folder, 'Launcher.exe'), 'rb').read())
+        self.assertFalse(os.path.exists(os.path.join(folder, 'Launcher.tmp.exe')))
+        self.assertIn('    .. warning: crc or size is not correct, file will be added to download queue',
+                      self.all_logs(folder))
+
+
+class Instances(E2ETest):
+    def test_second_launcher_during_a_wizard_download_ends_at_once(self):
+        self.build_set(files=4, mib=32, packs=1)
+        server = self.fault_server()
+        server.faults({'path': '/updates/data_0.pkg', 'rate': 2 * 1024 * 1024, 'times': 0})
+        folder = self.portable([server.url])
+        first = e2e.LauncherRun(folder, name='first')
+        self.addCleanup(first.kill)
+        tmp = os.path.join(folder, 'tmp')
+        if not first.wait_for(lambda: os.path.isdir(tmp) and os.listdir(tmp), 60):
+            self.fail('the first launcher did not start downloading\n' + first.report())
+
+        second = e2e.LauncherRun(folder, name='second')
+        self.addCleanup(second.kill)
+        self.assertTrue(second.wait_for_exit(30), 'the second launcher kept running\n' + second.report())
+        self.assertEqual(0, second.exit_code())
+        self.assertIsNone(first.exit_code(), 'the first launcher ended')
+        logs = self.all_logs(folder)
+        self.assertIn('AnswerSilentDownload()', logs)
+        self.assertIn('SilentDownloadMode == sdmExit', logs)
+
+    def test_second_launcher_during_a_silent_download_runs_in_run_mode(self):
+        self.build_set(files=6, mib=2, packs=1)
+        server = self.fault_server()
+        folder = self.portable([server.url])
+        self.run_until_client(folder, name='install').kill()
+        os.remove(os.path.join(folder, 'client_cmdline.txt'))
+
+        # A compatible update (same modification stamp and version family):
+        # the installed client may run while it downloads in the background.
+        stamp = re.search(r'modification="([^"]*)"', e2e.read_text(os.path.join(self.set, 'update.xml'))).group(1)
+        shutil.rmtree(self.www)
+        os.makedirs(self.www)
+        description = e2e.make_client(self.path('client2'), ARGS.game_client, files=6, mib=2, packs=1,
+                                      seed='second', version='1.0.1')
+        e2e.make_update_set(self.tool, self.path('client2'), description, self.set)
+        self.republish(modification=stamp)
+        server.faults({'path': '/updates/data_0.pkg', 'rate': 256 * 1024, 'times': 0})
+
+        first = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'exit=120000'}, name='silent')
+        self.addCleanup(first.kill)
+        if first.wait_for_client(60) is None:
+            self.fail('the client did not start beside the background download\n' + first.report())
+        second = e2e.LauncherRun(folder, name='second')
+        self.addCleanup(second.kill)
+        self.assertTrue(second.wait_for_exit(30), 'the second launcher kept running\n' + second.report())
+        logs = self.all_logs(folder)
+        self.assertIn('SetSilentDownload(true);', logs)
+        self.assertIn('SilentDownloadMode == sdmRun', logs)
 
 
 def main():

@@ -8,10 +8,17 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       FreshInstall.test_fresh_portable_install_from_nginx
       Resume.test_resume_after_killing_the_launcher_mid_download
       ServerSwitch.test_503_on_the_manifest_moves_to_the_next_server
-      DownloadMode.test_client_hands_over_download_tasks)
+      DownloadMode.test_client_hands_over_download_tasks
+      CorruptPack.test_corrupt_pack_asks_for_retry_and_is_fetched_again
+      ServerFailures.test_five_broken_transfers_move_to_the_next_server
+      ServerFailures.test_no_server_left_asks_for_a_server_address
+      SelfUpdate.test_newer_launcher_replaces_the_running_one
+      SelfUpdate.test_wrong_launcher_checksum_asks_for_retry
+      Instances.test_second_launcher_during_a_wizard_download_ends_at_once
+      Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
     add_test(NAME E2E.${_name}
-             COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
+             COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
                      --launcher $<TARGET_FILE:Launcher> --game-client $<TARGET_FILE:game_client>
                      --tool ${LAUNCHER_TOOL} --work ${CMAKE_CURRENT_BINARY_DIR}/e2e
                      --wineprefix ${CMAKE_BINARY_DIR}/wineprefix ${_case})

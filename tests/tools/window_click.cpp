@@ -3,7 +3,9 @@
 // prints the window's texts and clicks its control with a given
 // identifier, as a user would.
 //
-// usage: window_click <text prefix> <control id> <timeout-ms>
+// usage: window_click <text prefix> <control id> <timeout-ms> [<edit id> <text>]
+// The prefix may list several alternatives separated by '|'.
+// With an edit control and a text, types the text into that control first.
 // Exit code 0 when the control was clicked, 1 otherwise.
 
 #include <windows.h>
@@ -28,14 +30,25 @@ std::wstring TextOf(HWND hwnd) {
 }
 
 struct Search {
-    std::wstring prefix;
+    std::wstring prefixes;
     HWND window = nullptr;
     bool childFound = false;
 };
 
+bool StartsWithOneOf(const std::wstring& text, const std::wstring& prefixes) {
+    size_t start = 0;
+    for (;;) {
+        const size_t bar = prefixes.find(L'|', start);
+        const std::wstring prefix = prefixes.substr(start, bar == std::wstring::npos ? bar : bar - start);
+        if (!prefix.empty() && text.compare(0, prefix.size(), prefix) == 0) return true;
+        if (bar == std::wstring::npos) return false;
+        start = bar + 1;
+    }
+}
+
 BOOL CALLBACK FindChild(HWND child, LPARAM param) {
     auto* s = reinterpret_cast<Search*>(param);
-    s->childFound = TextOf(child).compare(0, s->prefix.size(), s->prefix) == 0;
+    s->childFound = StartsWithOneOf(TextOf(child), s->prefixes);
     return !s->childFound;
 }
 
@@ -59,7 +72,7 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: window_click <text prefix> <control id> <timeout-ms>\n");
+        std::fprintf(stderr, "usage: window_click <text prefix> <control id> <timeout-ms> [<edit id> <text>]\n");
         return 2;
     }
     Search s{argv[1]};
@@ -70,11 +83,20 @@ int wmain(int argc, wchar_t** argv) {
         if (!s.window) Sleep(100);
     }
     if (!s.window) {
-        std::printf("no window shows \"%s\"\n", Utf8(s.prefix).c_str());
+        std::printf("no window shows \"%s\"\n", Utf8(s.prefixes).c_str());
         return 1;
     }
     std::printf("window: %s\n", Utf8(TextOf(s.window)).c_str());
     EnumChildWindows(s.window, PrintChild, 0);
+    if (argc > 5) {
+        HWND edit = GetDlgItem(s.window, _wtoi(argv[4]));
+        DWORD_PTR ignored = 0;
+        if (!edit || !SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]), SMTO_ABORTIFHUNG,
+                                          5000, &ignored)) {
+            std::printf("control %ls could not take the text\n", argv[4]);
+            return 1;
+        }
+    }
     HWND control = GetDlgItem(s.window, id);
     DWORD_PTR result = 0;
     if (!control || !SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) {
