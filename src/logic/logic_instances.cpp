@@ -21,6 +21,12 @@ ESilentDownloadMode CLogic::DecideSilentMode() {
         otherInstanceBusy_ = true;
         LogLine(L"Searching for launcher windows...");
         for (HWND window : ProcessTopLevelWindows(otherInstance_)) {
+            // Only the main window answers. The other instance's helper
+            // windows (input method, GDI+) belong to threads that may not
+            // pump messages, and each would hold the query for its limit.
+            wchar_t className[256] = {};
+            GetClassNameW(window, className, 256);
+            if (wcscmp(className, CStandInWizard::ClassName()) != 0) continue;
             CNamedPipe pipe;
             if (!pipe.Create(SilentPipeName(otherInstance_))) {
                 LogLine(L"OnEnumSilentDownloadLauncherWindow: CreatePipe .. fail");
@@ -34,9 +40,10 @@ ESilentDownloadMode CLogic::DecideSilentMode() {
             unsigned char answer = 0;
             DWORD waiting = 0;
             if (PeekNamedPipe(pipe.Handle(), nullptr, 0, nullptr, &waiting, nullptr) && waiting &&
-                pipe.Read(&answer, 1))
+                pipe.Read(&answer, 1)) {
                 otherInstanceBusy_ = answer == 0;
-            pipe.Close();
+                break;
+            }
         }
     }
     ESilentDownloadMode mode = sdmExit;

@@ -27,6 +27,8 @@ bool IsButton(const char* func) {
 
 CStandInWizard::~CStandInWizard() { Destroy(); }
 
+const wchar_t* CStandInWizard::ClassName() { return kClassName; }
+
 bool CStandInWizard::Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance) {
     if (hwnd_) return false;
     owner_ = owner;

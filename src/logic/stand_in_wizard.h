@@ -32,6 +32,8 @@ public:
     void Destroy();
 
     HWND Window() const override { return hwnd_; }
+    // The window class of the launcher's main window.
+    static const wchar_t* ClassName();
     void ShowPage(int page, int flowKind) override;
     int CurrentPage() const override { return page_; }
     int FindControl(const std::string& func) const override;

@@ -80,7 +80,9 @@ std::wstring ChooseLauncherLogPath(const std::wstring& exePath, const SYSTEMTIME
         swprintf(stamp, 64, L"%04d%02d%02d_%02d%02d%02d", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
                  now.wSecond);
         path = folder + stamp + suffix + L"." + exeName + L".log";
-        if (!FileExists(path)) break;
+        // A name is taken even when its file cannot be opened: another
+        // launcher started in the same second holds its log open for writing.
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) break;
     }
     return path;
 }

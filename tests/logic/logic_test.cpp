@@ -61,17 +61,17 @@ TEST_F(LogicObject, UninstallerFlowKindAndPortableUpdate) {
 TEST_F(LogicObject, PrivateMessagesAreIgnoredOnceClosing) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
     const HWND window = logic_.wizard().Window();
-    SendMessageW(window, eWindowsMessage_CheckFinished, 0, 0);
+    SendMessageW(window, eWindowsMessage_CheckFinished, 0, 2);
     logic_.Exit();
     EXPECT_TRUE(logic_.closing());
-    SendMessageW(window, eWindowsMessage_CheckFinished, 0, 1);
+    SendMessageW(window, eWindowsMessage_CheckFinished, 0, 2);
     SendMessageW(window, eWindowsMessage_Exit, 2, 0);
     logic_.Exit();  // a second exit is harmless
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
     const std::string log = Log();
-    const std::string handled = "eWindowsMessage_CheckFinished (not handled yet)\r\n";
+    const std::string handled = "Server info ready\r\n";
     const size_t first = log.find(handled);
     ASSERT_NE(std::string::npos, first);
     EXPECT_EQ(std::string::npos, log.find(handled, first + 1));

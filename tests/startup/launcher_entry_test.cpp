@@ -384,10 +384,11 @@ TEST_F(LauncherEntry, TemporaryCopyReplacesTheLauncherAndIsRemovedByIt) {
     const std::wstring temporary = path(L"Launcher.tmp.exe");
     ASSERT_TRUE(MoveFileW(exe_.c_str(), temporary.c_str()));
     WriteFileBytes(exe_, "the old launcher");
+    const std::string newLauncher = ReadFileBytes(temporary);
     CChildProcess copy;
     ASSERT_TRUE(copy.Start(temporary, L"/fast /restart /auto", dir()));
     EXPECT_EQ(0, copy.Wait(20000));
-    EXPECT_EQ(ReadFileBytes(temporary), ReadFileBytes(exe_));
+    EXPECT_TRUE(newLauncher == ReadFileBytes(exe_)) << "Launcher.exe does not hold the temporary copy's bytes";
 
     const std::string copyLog = LogContaining(dir(), "Runned temp copy of launcher");
     EXPECT_NE(std::string::npos, copyLog.find("replaceLoader()\r\nInstall Folder  "));

@@ -1,5 +1,6 @@
 #include "common/temp_folder.h"
 #include "startup/log_files.h"
+#include "startup/log_impl.h"
 
 #include <windows.h>
 
@@ -28,6 +29,19 @@ TEST_F(LogNaming, RunsInTheSameSecondGetCounterSuffixes) {
     EXPECT_EQ(path(L"20240105_093012_1.Launcher.exe.log"), second);
     WriteFileBytes(second, "");
     EXPECT_EQ(path(L"20240105_093012_2.Launcher.exe.log"), ChooseLauncherLogPath(exe, t));
+}
+
+// A launcher started in the same second as another must not pick the log the
+// other one holds open for writing (it could not open it and would log nothing).
+TEST_F(LogNaming, ALogHeldOpenByAnotherLauncherCountsAsTaken) {
+    const std::wstring exe = path(L"Launcher.exe");
+    const SYSTEMTIME t = At(2024, 1, 5, 9, 30, 12);
+    CLogImplW other;
+    ASSERT_TRUE(other.Open(ChooseLauncherLogPath(exe, t)));
+    const std::wstring mine = ChooseLauncherLogPath(exe, t);
+    EXPECT_EQ(path(L"20240105_093012_1.Launcher.exe.log"), mine);
+    CLogImplW log;
+    EXPECT_TRUE(log.Open(mine));
 }
 
 TEST_F(LogNaming, AfterAHundredTakenNamesTheLastOneIsUsed) {
