@@ -24,6 +24,9 @@ wine_session_start() {
   # test process that started them would hand them its output pipes and
   # CTest would wait for those pipes to close.
   "$WINE_BIN" wineboot >/dev/null 2>&1 || true
+  # The desktop process (explorer.exe /desktop) and rpcss start with the
+  # first program that uses windows; start them here for the same reason.
+  "$WINE_BIN" rundll32 user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
 }
 
 wine_session_stop() {

@@ -199,6 +199,8 @@ private:
     void OnTrayCallback(LPARAM event);
     void ShowTrayMenu();
     void OnTrayCommand(UINT command);
+    // Pausing stops asking for parts; resuming asks for the front item again.
+    void TogglePause();
     void ShowFileErrorReport(const std::wstring& path, DWORD code);
     void ShowSystemErrorReport(const std::wstring& prefix, DWORD code);
 

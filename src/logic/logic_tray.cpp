@@ -117,9 +117,21 @@ void CLogic::OnTrayCommand(UINT command) {
     if (command == kTrayExit)
         PostMessageW(wizard_.Window(), eWindowsMessage_Exit, 1, 0);
     else if (command == kTrayPause)
-        paused_ = !paused_;
+        TogglePause();
     else if (command == kTrayShowHide)
         ShowMainWindow(!windowVisible_);
+}
+
+void CLogic::TogglePause() {
+    paused_ = !paused_;
+    RefreshProgress();
+    bool queued;
+    {
+        CCriticalSection::Scope lock(checker_.Lock());
+        queued = !queue_.items.empty();
+    }
+    // A part still on its way continues the download by itself when it arrives.
+    if (!paused_ && queued && downloader_.kind() == CDownloader::dkNone) StartNextDownload();
 }
 
 void CLogic::ShowFileErrorReport(const std::wstring& path, DWORD code) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <windows.h>
 
 #include <cwchar>
@@ -35,5 +37,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Ended at once, as the other test programs (see common/test_main.cpp).
+    std::fflush(stdout);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), UINT(result));
+    return result;
 }

@@ -10,7 +10,7 @@ if(WIN32)
   add_executable(assistant_test_sleeper system/sleeper_main.cpp)
 
   # Own entry: a copy of this exe started with "/assistant" plays the assistant.
-  launcher_test(system_tests
+  launcher_test(system_tests OWN_MAIN
     common/temp_folder.cpp
     common/process.cpp
     system/assistant_link.cpp

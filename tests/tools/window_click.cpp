@@ -23,10 +23,14 @@ std::string Utf8(const std::wstring& w) {
     return s;
 }
 
+// Windows of other processes are asked with a time limit: a hung or dying
+// process elsewhere on the display must not hold up the search.
 std::wstring TextOf(HWND hwnd) {
     wchar_t buf[4096];
-    const int n = GetWindowTextW(hwnd, buf, 4096);
-    return std::wstring(buf, n > 0 ? n : 0);
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 1000, &n))
+        return {};
+    return std::wstring(buf, n < 4096 ? size_t(n) : 0);
 }
 
 struct Search {
