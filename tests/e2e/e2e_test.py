@@ -237,6 +237,23 @@ class ServerFailures(E2ETest):
         self.assertIn(' -server %s' % working.url, self.client_command_line(folder))
         self.assertInstalled(folder)
 
+    def test_manifest_that_is_no_archive_moves_to_the_next_server(self):
+        self.build_set(files=6, mib=1, packs=1)
+        # The first server answers update.rxml with the plain manifest text.
+        plain = self.path('plain')
+        shutil.copytree(self.www, plain)
+        shutil.copyfile(os.path.join(self.set, 'update.xml'), os.path.join(plain, 'updates', 'update.rxml'))
+        wrong = e2e.FaultServer(self.path('wrong'), plain)
+        self.addCleanup(wrong.stop)
+        working = self.nginx()
+        folder = self.portable([wrong.url, working.url])
+        self.run_until_client(folder)
+
+        asked = [r for r in wrong.requests() if r['path'] == '/updates/update.rxml']
+        self.assertEqual(1, len(asked), 'an answer that is no archive was asked for again: %s' % asked)
+        self.assertIn(' -server %s' % working.url, self.client_command_line(folder))
+        self.assertInstalled(folder)
+
     def test_no_server_left_asks_for_a_server_address(self):
         self.build_set(files=10, mib=2, packs=1)
         failing = self.fault_server()
@@ -373,6 +390,43 @@ class Instances(E2ETest):
         logs = self.all_logs(folder)
         self.assertIn('SetSilentDownload(true);', logs)
         self.assertIn('SilentDownloadMode == sdmRun', logs)
+
+
+
+class RunByClient(E2ETest):
+    def test_client_started_update_downloads_in_the_background_and_hands_over(self):
+        self.build_set(files=6, mib=2, packs=1)
+        server = self.nginx()
+        folder = self.portable([server.url])
+        self.run_until_client(folder, name='install').kill()
+        os.remove(os.path.join(folder, 'client_cmdline.txt'))
+        shutil.rmtree(self.www)
+        os.makedirs(self.www)
+        description = e2e.make_client(self.path('client2'), ARGS.game_client, files=6, mib=2, packs=1,
+                                      seed='second', version='1.1.0')
+        e2e.make_update_set(self.tool, self.path('client2'), description, self.set)
+
+        # The running client asks its launcher to update in the background.
+        client = e2e.ClientRun(folder, 'mode=runByClient exit=120000')
+        self.addCleanup(client.kill)
+        silent = os.path.join(folder, 'silent.dat')
+        if not client.wait_for(lambda: os.path.exists(silent), 90):
+            self.fail('the background update did not finish\n' + client.report())
+        logs = self.all_logs(folder)
+        self.assertIn('SetSilentDownload(true);', logs)
+        self.assertIn('Exit .. silentDownload_finish', logs)
+        self.assertEqual(1, len(self.client_command_line(folder).strip().split('\n')),
+                         'the launcher started another client')
+        self.assertInstalled(folder)
+        client.kill()
+        os.remove(os.path.join(folder, 'client_cmdline.txt'))
+
+        # The next start with the client closed takes the prepared files: it
+        # checks the whole folder, keeps it and starts the client.
+        self.run_until_client(folder, name='after')
+        self.assertFalse(os.path.exists(silent), 'silent.dat was left')
+        self.assertInstalled(folder)
+        self.assertIn('bCanDelete = true', e2e.read_text(e2e.log_files(folder)[-1]))
 
 
 def main():

@@ -11,11 +11,13 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       DownloadMode.test_client_hands_over_download_tasks
       CorruptPack.test_corrupt_pack_asks_for_retry_and_is_fetched_again
       ServerFailures.test_five_broken_transfers_move_to_the_next_server
+      ServerFailures.test_manifest_that_is_no_archive_moves_to_the_next_server
       ServerFailures.test_no_server_left_asks_for_a_server_address
       SelfUpdate.test_newer_launcher_replaces_the_running_one
       SelfUpdate.test_wrong_launcher_checksum_asks_for_retry
       Instances.test_second_launcher_during_a_wizard_download_ends_at_once
-      Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode)
+      Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode
+      RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
     add_test(NAME E2E.${_name}
              COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
