@@ -25,6 +25,8 @@ constexpr LPARAM kResultPackage = 1;
 constexpr LPARAM kResultFile = 2;
 constexpr ULONGLONG kProgressInterval = 55;
 constexpr DWORD kIoChunk = 1u << 24;
+constexpr uint64_t kCompleteInMemoryLimit = 64u << 20;
+constexpr uint64_t kPartsInMemoryLimit = 96u << 20;
 
 bool WriteAll(HANDLE file, const char* data, uint64_t length) {
     while (length) {
@@ -139,36 +141,45 @@ bool CUnpackerThread::Stopped() const {
 
 bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length) {
     if (length > part.length()) return false;
-    CLock lock(lock_);
-    auto found = packages_.find(package);
-    if (found == packages_.end()) {
-        PackageRecord record;
-        // A download resumed by an earlier run continues the file on disk.
-        CFile file(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (file.IsValid()) {
-            std::string chunk;
-            for (;;) {
-                chunk.clear();
-                chunk.resize(kIoChunk);
-                DWORD got = 0;
-                if (!ReadFile(file.Get(), &chunk[0], kIoChunk, &got, nullptr) || !got) break;
-                record.crc = Crc32Continue(chunk.data(), got, record.crc);
-                record.bytes += got;
+    uint64_t inMemory = 0;
+    {
+        CLock lock(lock_);
+        auto found = packages_.find(package);
+        if (found == packages_.end()) {
+            PackageRecord record;
+            // A download resumed by an earlier run continues the file on disk.
+            CFile file(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            if (file.IsValid()) {
+                std::string chunk;
+                for (;;) {
+                    chunk.clear();
+                    chunk.resize(kIoChunk);
+                    DWORD got = 0;
+                    if (!ReadFile(file.Get(), &chunk[0], kIoChunk, &got, nullptr) || !got) break;
+                    record.crc = Crc32Continue(chunk.data(), got, record.crc);
+                    record.bytes += got;
+                }
             }
+            found = packages_.emplace(package, std::move(record)).first;
         }
-        found = packages_.emplace(package, std::move(record)).first;
+        if (length) {
+            auto stored = std::make_unique<CBuffer>();
+            stored->take(part);
+            if (stored->length() > length) stored->reserve(length);
+            found->second.crc = Crc32Continue(stored->data(), length, found->second.crc);
+            found->second.bytes += length;
+            found->second.parts.push_back(std::move(stored));
+        }
+        partsNeedFlushing_ = true;
+        // Received parts go to disk soon, so an interrupted run can resume them.
+        if (length && flushEvent_.IsValid()) SetEvent(flushEvent_.Get());
+        for (const auto& [path, record] : packages_)
+            if (!record.unpacked)
+                for (const auto& stored : record.parts) inMemory += stored->length();
     }
-    if (length) {
-        auto stored = std::make_unique<CBuffer>();
-        stored->take(part);
-        if (stored->length() > length) stored->reserve(length);
-        found->second.crc = Crc32Continue(stored->data(), length, found->second.crc);
-        found->second.bytes += length;
-        found->second.parts.push_back(std::move(stored));
-    }
-    partsNeedFlushing_ = true;
-    // Received parts go to disk soon, so an interrupted run can resume them.
-    if (length && flushEvent_.IsValid()) SetEvent(flushEvent_.Get());
+    // While the unpacker thread is busy unpacking, the caller writes: a fast
+    // download must not pile up in memory faster than it reaches the disk.
+    if (inMemory > kPartsInMemoryLimit) Flush(true);
     return true;
 }
 
@@ -225,6 +236,14 @@ void CUnpackerThread::Flush(bool completeToo) {
     CLock lock(lock_);
     if (!partsNeedFlushing_) return;
     partsNeedFlushing_ = false;
+    // Complete packages wait in memory for their unpacking only while they
+    // are few: when downloading outpaces unpacking they go to disk too, so
+    // memory stays bounded whatever the size of the installation.
+    uint64_t waiting = 0;
+    for (const auto& [path, record] : packages_)
+        if (record.complete && !record.unpacked)
+            for (const auto& part : record.parts) waiting += part->length();
+    if (waiting > kCompleteInMemoryLimit) completeToo = true;
     for (auto& [path, record] : packages_) {
         if (record.unpacked || record.parts.empty()) continue;
         if (record.complete && !completeToo) {
@@ -308,6 +327,7 @@ void CUnpackerThread::Run() {
                 if (tasks_.empty()) break;
                 task = tasks_.front();
             }
+            Flush(false);
             if (!ProcessTask(task)) return;
             CLock lock(lock_);
             if (!tasks_.empty()) tasks_.pop_front();

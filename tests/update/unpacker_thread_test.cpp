@@ -143,6 +143,32 @@ TEST_F(UnpackerTest, AWakeWritesRunningDownloadsToDiskButKeepsCompletePackagesIn
     EXPECT_EQ("all bytes", ReadFileBytes(complete));
 }
 
+// A killed launcher resumes from what reached tmp\: received parts are
+// written soon after they arrive, without waiting for any task.
+TEST_F(UnpackerTest, ReceivedPartsReachTheDiskWithoutATask) {
+    StartUnpacker();
+    const std::string bytes = Pattern(20000, 3);
+    const std::wstring package = Feed(L"partial.pkg", bytes);
+    for (int i = 0; i < 100 && ReadFileBytes(package) != bytes; ++i) Sleep(20);
+    EXPECT_EQ(bytes, ReadFileBytes(package));
+}
+
+// With no thread to write them (as while it is busy unpacking), parts beyond
+// the memory limit are written by the caller: memory stays bounded.
+TEST_F(UnpackerTest, PartsBeyondTheMemoryLimitAreWrittenByTheCaller) {
+    const std::string part(8u << 20, 'x');
+    std::wstring package;
+    for (int i = 0; i < 16; ++i) package = Feed(L"huge.pkg", part, part.size());
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(package.c_str(), GetFileExInfoStandard, &data));
+    const uint64_t onDisk = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    EXPECT_GE(onDisk, 32u << 20) << "the parts stayed in memory";
+    uint32_t crc = 0;
+    uint64_t count = 0;
+    ASSERT_TRUE(unpacker_.GetPackageInfo(package, crc, count));
+    EXPECT_EQ(uint64_t(16) * part.size(), count);
+}
+
 TEST_F(UnpackerTest, ZipEntriesLandWithCleanedNamesAndProgressReachesThePackageSize) {
     StartUnpacker();
     const std::string big = Pattern(300000, 11);
