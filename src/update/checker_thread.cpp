@@ -17,9 +17,10 @@ using Scope = CCriticalSection::Scope;
 
 // The launcher's own state files and folders in the installation root;
 // the cleanup never removes them whatever the manifest lists.
-const wchar_t* const kLauncherState[] = {L"update.xml", L"applist.dat", L"addpkg.dat", L"cud.dat",
-                                         L"cif.dat",    L"guest.dat",   L"silent.dat", L"changes.dat",
-                                         L"tmp",        L"ext",         L"logs"};
+const wchar_t* const kLauncherState[] = {L"update.xml", L"applist.dat", L"addpkg.dat",       L"cud.dat",
+                                         L"cif.dat",    L"guest.dat",   L"silent.dat",       L"changes.dat",
+                                         L"crc.txt",    L"tmp",         L"launcher.tmp.exe", L"ext",
+                                         L"logs"};
 
 std::wstring Lower(std::wstring s) {
     for (wchar_t& c : s)

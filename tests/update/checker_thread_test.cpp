@@ -233,6 +233,11 @@ TEST_F(CheckerTest, CleanupKeepsIgnoredLogsAndStateAndRemovesTheRest) {
     Put(L"Launcher.exe", "launcher");
     Put(L"update.xml", "<update/>");
     Put(L"tmp\\part.pkg", "resume me");
+    // The launcher's own state, which no manifest lists.
+    const wchar_t* const state[] = {L"guest.dat", L"CUD.dat", L"CIF.dat", L"silent.dat", L"addpkg.dat",
+                                    L"applist.dat", L"changes.dat", L"crc.txt", L"Launcher.tmp.exe",
+                                    L"ext\\addon.bin"};
+    for (const wchar_t* name : state) Put(name, "");
     settings_.cleanup = true;
     settings_.newManifest = ManifestXml(
         "", PackXml("full", "base.pkg", 10, FileXml("client.exe", "client") + FileXml("damaged.dll", "good")) +
@@ -253,6 +258,7 @@ TEST_F(CheckerTest, CleanupKeepsIgnoredLogsAndStateAndRemovesTheRest) {
     EXPECT_TRUE(Has(L"Launcher.exe"));
     EXPECT_TRUE(Has(L"update.xml"));
     EXPECT_TRUE(Has(L"tmp\\part.pkg"));
+    for (const wchar_t* name : state) EXPECT_TRUE(Has(name)) << "deleted " << std::string(name, name + wcslen(name));
     EXPECT_EQ(std::vector<std::string>{"base.pkg"}, QueuedNames());
 }
 
