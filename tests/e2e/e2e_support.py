@@ -231,7 +231,11 @@ class WineRun:
         return self.process.poll()
 
     def wait_for_exit(self, timeout):
-        return self.wait_for(lambda: self.exit_code() is not None, timeout)
+        """True once the program ended, within <timeout> seconds from now."""
+        deadline = time.monotonic() + timeout
+        while self.exit_code() is None and time.monotonic() < deadline:
+            time.sleep(0.1)
+        return self.exit_code() is not None
 
     def kill(self):
         kill_wine_processes(self.folder)

@@ -429,6 +429,44 @@ class RunByClient(E2ETest):
         self.assertIn('bCanDelete = true', e2e.read_text(e2e.log_files(folder)[-1]))
 
 
+
+class ClientStart(E2ETest):
+    TOO_LONG = 'Talvoro Game Client is taking too long to start'
+
+    def install(self, game_client):
+        os.makedirs(self.www)
+        description = e2e.make_client(self.path('client'), ARGS.game_client, files=4, mib=1, packs=1)
+        shutil.copyfile(game_client, self.path('client', 'GameClient.exe'))
+        e2e.make_update_set(self.tool, self.path('client'), description, self.set)
+        return self.portable([self.nginx().url])
+
+    def test_a_client_that_cannot_start_is_reported_at_once(self):
+        broken = self.path('broken.exe')
+        with open(broken, 'wb') as f:
+            f.write(b'not a program\n' * 1000)
+        folder = self.install(broken)
+        run = e2e.LauncherRun(folder)
+        self.addCleanup(run.kill)
+        clicked, output = self.click(self.TOO_LONG, MBOX_OK, timeout=60)
+        self.assertTrue(clicked, output + '\n' + run.report())
+        self.assertTrue(run.wait_for_exit(30), run.report())
+        self.assertInstalled(folder)
+
+    def test_a_client_that_never_signals_is_ended_after_its_time_limit(self):
+        folder = self.install(ARGS.game_client)
+        run = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'nosignal exit=300000'})
+        self.addCleanup(run.kill)
+        if run.wait_for_client(60) is None:
+            self.fail('the client did not start\n' + run.report())
+        started = time.monotonic()
+        clicked, output = self.click(self.TOO_LONG, MBOX_OK, timeout=180)
+        waited = time.monotonic() - started
+        self.assertTrue(clicked, output + '\n' + run.report())
+        self.assertGreater(waited, 100, 'the client was given up before its time limit')
+        self.assertTrue(run.wait_for_exit(30), run.report())
+        self.assertFalse([p for p in e2e.wine_processes(folder)], 'the client that never signalled still runs')
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser(add_help=False)

@@ -17,7 +17,9 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       SelfUpdate.test_wrong_launcher_checksum_asks_for_retry
       Instances.test_second_launcher_during_a_wizard_download_ends_at_once
       Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode
-      RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over)
+      RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over
+      ClientStart.test_a_client_that_cannot_start_is_reported_at_once
+      ClientStart.test_a_client_that_never_signals_is_ended_after_its_time_limit)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
     add_test(NAME E2E.${_name}
              COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
