@@ -191,6 +191,13 @@ class DownloadMode(E2ETest):
         self.assertEqual('A73 0 2', lines[-1], lines)
         self.assertInstalled(folder, '--add', 'addon_a.pkg', '--add', 'addon_b.pkg')
 
+        # An ordinary update run afterwards keeps the additional packages.
+        client.kill()
+        os.remove(os.path.join(folder, 'client_cmdline.txt'))
+        self.run_until_client(folder, name='update')
+        self.assertIn('bCanDelete = true', e2e.read_text(e2e.log_files(folder)[-1]))
+        self.assertInstalled(folder, '--add', 'addon_a.pkg', '--add', 'addon_b.pkg')
+
 
 
 # Control identifiers of the wizard's message page.
