@@ -122,9 +122,6 @@ void CLogic::StartCheck() {
     LogLine(L"Start check thread");
     checker_.Stop(INFINITE);
     checkedManifest_ = nullptr;
-    // The installed additional packages must be known to this very check:
-    // their files would otherwise count as obsolete and be cleaned away.
-    checker_.SetAddPkgFolder(installFolder_);
     checker_.Configure(s);
     checker_.Start();
     SetProgressStage(4);
