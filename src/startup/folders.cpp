@@ -109,3 +109,13 @@ std::wstring GetTempFolder() {
     const DWORD n = GetTempPathW(MAX_PATH, buf);
     return n && n <= MAX_PATH ? std::wstring(buf, n) : std::wstring();
 }
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes, uint64_t maxBytes) {
+    CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || uint64_t(size.QuadPart) > maxBytes) return false;
+    bytes.resize(size_t(size.QuadPart));
+    DWORD got = 0;
+    return bytes.empty() || (ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &got, nullptr) && got == bytes.size());
+}

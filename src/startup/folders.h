@@ -1,6 +1,7 @@
 #pragma once
 // File and folder utilities on wide paths. No state; any thread; none logs.
 
+#include <cstdint>
 #include <string>
 
 bool FileExists(const std::wstring& path);
@@ -16,5 +17,8 @@ bool EmptyFolder(const std::wstring& path);
 bool DeleteFolder(std::wstring path);
 // True for a non-directory, an unlistable path, or only "." and "..".
 bool IsFolderEmpty(const std::wstring& path);
+// Reads a whole file (shared for reading and writing) into `bytes`; false
+// when it cannot be opened or read, or holds more than `maxBytes`.
+bool ReadWholeFile(const std::wstring& path, std::string& bytes, uint64_t maxBytes);
 // The temporary folder with its final backslash.
 std::wstring GetTempFolder();

@@ -1,6 +1,7 @@
 #include "checker_thread.h"
 
 #include "logic/logic.h"
+#include "startup/folders.h"
 #include "startup/log_files.h"
 #include "startup/module_resources.h"
 #include "startup/text.h"
@@ -17,6 +18,9 @@ using Scope = CCriticalSection::Scope;
 
 // The launcher's own state files and folders in the installation root;
 // the cleanup never removes them whatever the manifest lists.
+// A launcher larger than this is not read for its checksum.
+constexpr uint64_t kLauncherSizeLimit = 1u << 30;
+
 const wchar_t* const kLauncherState[] = {L"update.xml", L"applist.dat", L"addpkg.dat",       L"cud.dat",
                                          L"cif.dat",    L"guest.dat",   L"silent.dat",       L"changes.dat",
                                          L"crc.txt",    L"tmp",         L"launcher.tmp.exe", L"ext",
@@ -33,15 +37,6 @@ std::string TwoLevels(const std::string& version) {
     const size_t first = version.find('.');
     const size_t second = first == std::string::npos ? first : version.find('.', first + 1);
     return second == std::string::npos ? std::string() : version.substr(0, second + 1);
-}
-
-bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER size;
-    if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1 << 30)) return false;
-    bytes.resize(size_t(size.QuadPart));
-    DWORD got = 0;
-    return bytes.empty() || (ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &got, nullptr) && got == bytes.size());
 }
 
 std::wstring Format(const wchar_t* format, ...) {
@@ -188,7 +183,7 @@ bool CCheckerThread::NeedLauncherUpdate() {
     launcherUpdate_ = false;
     if (!ReadLauncherInfo(settings_.newManifest, info)) return false;
     std::string bytes;
-    const bool readable = ReadWholeFile(settings_.launcherPath, bytes);
+    const bool readable = ReadWholeFile(settings_.launcherPath, bytes, kLauncherSizeLimit);
     if (info.version != WideToUtf8(ReadFileVersion(settings_.launcherPath)) || !readable ||
         int64_t(bytes.size()) != info.size) {
         launcherUpdate_ = true;

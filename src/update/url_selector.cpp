@@ -1,5 +1,6 @@
 #include "update/url_selector.h"
 
+#include "startup/folders.h"
 #include "startup/handle.h"
 #include "update/cud_cipher.h"
 
@@ -12,6 +13,9 @@
 using tinyxml2::XMLElement;
 
 namespace {
+
+// CUD.dat is a few kilobytes; anything huge is not ours.
+constexpr uint64_t kCudSizeLimit = 64u << 20;
 
 const std::string kDashes(80, '-');
 
@@ -73,18 +77,6 @@ void ReadSelection(const XMLElement* root, CudSelection& selection) {
     if (const XMLElement* e = root->FirstChildElement("SelectedURL"); e && e->GetText()) selection.SelectedURL = e->GetText();
     if (const XMLElement* e = root->FirstChildElement("LastKnownGoodURL"); e && e->GetText())
         selection.LastKnownGoodURL = e->GetText();
-}
-
-bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return false;
-    LARGE_INTEGER size{};
-    // The document is a few kilobytes; anything huge is not ours.
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > (64 << 20)) return false;
-    bytes.resize(size_t(size.QuadPart));
-    DWORD got = 0;
-    return bytes.empty() || (ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &got, nullptr) && got == bytes.size());
 }
 
 }  // namespace
@@ -157,7 +149,7 @@ bool CUrlSelector::Init(const XMLElement* shipped, const std::vector<std::string
 bool CUrlSelector::LoadCudFile(const std::wstring& path, CudFace* target, CudSelection* selectionOut) {
     Log("Loading CUD file... ", false);
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
+    if (!ReadWholeFile(path, bytes, kCudSizeLimit)) {
         Log("cannot open CUD file");
         return false;
     }
