@@ -8,30 +8,14 @@
 // With an edit control and a text, types the text into that control first.
 // Exit code 0 when the control was clicked, 1 otherwise.
 
+#include "window_text.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
 namespace {
-
-std::string Utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
-
-// Windows of other processes are asked with a time limit: a hung or dying
-// process elsewhere on the display must not hold up the search.
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buf[4096];
-    DWORD_PTR n = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 1000, &n))
-        return {};
-    return std::wstring(buf, n < 4096 ? size_t(n) : 0);
-}
 
 struct Search {
     std::wstring prefixes;
@@ -64,12 +48,6 @@ BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
     if (!s->childFound) return TRUE;
     s->window = hwnd;
     return FALSE;
-}
-
-BOOL CALLBACK PrintChild(HWND child, LPARAM) {
-    const std::wstring text = TextOf(child);
-    if (!text.empty()) std::printf("  text: %s\n", Utf8(text).c_str());
-    return TRUE;
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 // window's controls shows it before reporting.
 // Exit code 0 when the window was found and closed, 1 otherwise.
 
+#include "window_text.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -14,20 +16,6 @@
 #include <vector>
 
 namespace {
-
-std::string Utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
-
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buf[2048];
-    const int n = GetWindowTextW(hwnd, buf, 2048);
-    return std::wstring(buf, n > 0 ? n : 0);
-}
 
 struct Search {
     std::wstring title;
@@ -52,12 +40,6 @@ BOOL CALLBACK FindChildText(HWND child, LPARAM param) {
     auto* s = reinterpret_cast<TextSearch*>(param);
     if (TextOf(child) == s->text) s->found = true;
     return !s->found;
-}
-
-BOOL CALLBACK PrintChild(HWND child, LPARAM) {
-    const std::wstring text = TextOf(child);
-    if (!text.empty()) std::printf("  text: %s\n", Utf8(text).c_str());
-    return TRUE;
 }
 
 bool SavePicture(HWND hwnd, const wchar_t* path) {
