@@ -19,9 +19,6 @@
 
 namespace {
 
-constexpr int kActionError = 3;
-constexpr int kActionAssistant = 9;
-
 std::u16string U16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
 
@@ -105,7 +102,7 @@ bool CLogic::RunAssistant(uint32_t command) {
             if (!started) assistantPipe_.Close();
         }
     }
-    if (!started) wizard_.ShowMessage(kActionAssistant, GetString(105), mbbRetry | mbbCancel, true);
+    if (!started) wizard_.ShowMessage(kActionRetryAssistant, GetString(105), mbbRetry | mbbCancel, true);
     return started;
 }
 

@@ -16,15 +16,6 @@
 namespace {
 
 // Actions of the message page.
-constexpr int kActionCustomUrl = 2;
-constexpr int kActionError = 3;
-constexpr int kActionCancel = 4;
-constexpr int kActionRetryLicence = 5;
-constexpr int kActionRetryManifest = 6;
-constexpr int kActionRetryFiles = 7;
-constexpr int kActionCancelAssistant = 8;
-constexpr int kActionRetryAssistant = 9;
-constexpr int kActionQuit = 10;
 constexpr int kEditBox = 12417;
 
 int Id(const char* func) { return ControlIdForFunc(func); }

@@ -18,7 +18,6 @@ namespace {
 
 using CLock = CCriticalSection::Scope;
 
-constexpr int kActionRetryFiles = 7;
 // Parts are requested in pieces of this size: each piece reaches the disk
 // before the next is asked for, so memory stays bounded and an interrupted
 // run resumes close to where it stopped.

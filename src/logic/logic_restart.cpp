@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kActionQuit = 10;
 constexpr int kCopyAttempts = 101;
 constexpr DWORD kTemporaryCopyEndLimit = 10000;
 

@@ -15,8 +15,6 @@
 namespace {
 
 constexpr UINT_PTR kTimerCud = 2222, kTimerLicence = 2223, kTimerManifest = 2224, kTimerFile = 2225;
-constexpr int kActionCustomUrl = 2;
-constexpr int kActionRetryManifest = 6;
 constexpr int kMaxAttempts = 5;
 constexpr int kEditBox = 12417;
 constexpr DWORD kTimeoutCode = 12002;  // ERROR_INTERNET_TIMEOUT

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kActionError = 3;
-
 int Id(const char* func) { return ControlIdForFunc(func); }
 
 }  // namespace

@@ -14,8 +14,6 @@
 namespace {
 
 constexpr UINT kTrayExit = 0x8005, kTrayPause = 0x8006, kTrayShowHide = 0x8007;
-constexpr int kActionQuit = 10;
-constexpr int kActionError = 3;
 constexpr UINT kIconId = 1;
 
 void CopyField(wchar_t* field, size_t capacity, const std::wstring& text) {

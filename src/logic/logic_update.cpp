@@ -13,18 +13,9 @@
 
 namespace {
 
-constexpr int kActionQuit = 10;
+constexpr uint64_t kManifestSizeLimit = 256u << 20;
 
 int Id(const char* func) { return ControlIdForFunc(func); }
-
-bool ReadFileText(const std::wstring& path, std::string& text) {
-    CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER size;
-    if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x10000000) return false;
-    text.assign(size_t(size.QuadPart), '\0');
-    DWORD got = 0;
-    return text.empty() || (ReadFile(file.Get(), &text[0], DWORD(text.size()), &got, nullptr) && got == text.size());
-}
 
 int WindowsPlatform() {
 #ifdef _WIN64
@@ -80,8 +71,8 @@ void CLogic::OnUpdateXmlData(CBuffer& body) {
     LogLine(L"--- end Update.xml ---");
     if (runMode_ == rmUpdate) {
         LogLine(L"Load old update.xml");
-        oldManifestText_.clear();
-        ReadFileText(installFolder_ + L"\\update.xml", oldManifestText_);
+        if (!ReadWholeFile(installFolder_ + L"\\update.xml", oldManifestText_, kManifestSizeLimit))
+            oldManifestText_.clear();
     }
     StartCheck();
 }

@@ -48,6 +48,20 @@ public:
     virtual void SetTitle(const std::wstring& title) = 0;
 };
 
+// What the message page is about; decides what its buttons do.
+enum EMessageAction : int {
+    kActionRuntimeUpdate = 1,
+    kActionCustomUrl = 2,
+    kActionError = 3,
+    kActionCancel = 4,
+    kActionRetryLicence = 5,
+    kActionRetryManifest = 6,
+    kActionRetryFiles = 7,
+    kActionCancelAssistant = 8,
+    kActionRetryAssistant = 9,
+    kActionQuit = 10,
+};
+
 // Buttons of the message page.
 enum EMessageButtons : unsigned {
     mbbOk = 0x1,
