@@ -33,6 +33,21 @@ void ShowError(const std::string& text) {
     LogLine(L"Installer Error: " + AnsiToWide(text));
 }
 
+void ShowUnknownError() {
+    MessageBoxW(nullptr, L"unknown", L"error", MB_OK | MB_ICONERROR);
+    LogLine(L"Installer Error: unknown");
+}
+
+// preinit reports its failures by result; anything it throws (out of memory
+// while unpacking the package) is a failed preinit, not a crash.
+bool RunPreinit(CLogic& logic) {
+    try {
+        return logic.preinit();
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
@@ -54,7 +69,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
         return 1;
     }
     SetModuleInstance(instance);
-    const bool preinitOk = logic->preinit();
+    const bool preinitOk = RunPreinit(*logic);
 
     CLogImplW log;
     const std::wstring exePath = ModulePath(nullptr);
@@ -102,6 +117,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
         logic->setAutomatic(flags.automatic);
         logic->setRunByClient(flags.runByClient || flags.runByClientCritical);
 
+        bool runFailed = false;
         try {
             if (!logic->init(flags.runCode, flags.argument)) throw CLauncherFailure{1};
             LogLine(L"pLogic->init() succeed");
@@ -112,15 +128,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
         } catch (const CLauncherError& e) {
             ShowError(e.text);
         } catch (const CLauncherFailure& f) {
-            if (f.code == 2) {
-                logic->uninit();
-                ShowError("pLogic->run");
-            } else {
-                ShowError("pLogic->init");
-            }
+            runFailed = f.code == 2;
+            if (!runFailed) ShowError("pLogic->init");
         } catch (...) {
-            MessageBoxW(nullptr, L"unknown", L"error", MB_OK | MB_ICONERROR);
-            LogLine(L"Installer Error: unknown");
+            ShowUnknownError();
+        }
+        // Outside the handlers, so that a throwing uninit still reaches the
+        // box and the shutdown below.
+        if (runFailed) {
+            try {
+                logic->uninit();
+            } catch (...) {
+                LogLine(L"pLogic->uninit() failed");
+            }
+            ShowError("pLogic->run");
         }
     }
 
