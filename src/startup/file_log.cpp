@@ -69,8 +69,8 @@ bool CLog::Rotate() {
         snprintf(aside, sizeof aside, "%s.%03d", path_.c_str(), i);
         if (GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES) moved = MoveFileA(path_.c_str(), aside) != 0;
     }
-    // Appending to the old file would mix the new records into it.
-    if (!moved) return false;
+    // With every side name taken the records go on at the end of the file
+    // itself: a log that keeps running beats one that stops.
     file_.Reset(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!IsOpen()) return false;

@@ -49,3 +49,19 @@ TEST_F(FileLog, RotateMovesNonEmptyFilesAsideWithCounters) {
     EXPECT_EQ("second", ReadFileBytes(path(L"r.log.001")));
     EXPECT_EQ("third", ReadFileBytes(path(L"r.log")));
 }
+
+TEST_F(FileLog, RotateWithEveryNameTakenGoesOnAtTheEnd) {
+    for (int i = 0; i < 100; ++i) {
+        wchar_t name[32];
+        swprintf(name, 32, L"f.log.%03d", i);
+        WriteFileBytes(path(name), "x");
+    }
+    CLog log;
+    ASSERT_TRUE(log.OpenA(WideToAnsi(path(L"f.log"))));
+    log.Write("old", 3);
+    EXPECT_TRUE(log.Rotate());
+    log.Write("new", 3);
+    log.Close();
+    EXPECT_EQ("oldnew", ReadFileBytes(path(L"f.log")));
+    EXPECT_EQ("x", ReadFileBytes(path(L"f.log.099")));
+}
