@@ -61,8 +61,8 @@ std::vector<std::string> SlotList(const uint8_t* bytes, size_t size) {
 std::string JoinSlotList(const std::vector<std::string>& items) {
     std::string out;
     for (const std::string& s : items) {
+        if (!out.empty()) out += '\0';
         out += s;
-        out += '\0';
     }
     return out;
 }

@@ -35,7 +35,8 @@ std::string SlotValue(const uint8_t* bytes, size_t size);
 // The zero-separated list after the marker (SERVER_URL): up to the first
 // empty string.
 std::vector<std::string> SlotList(const uint8_t* bytes, size_t size);
-// Joins a list as "a\0b\0" followed by the ending empty string.
+// Joins a list as "a\0b": the slot's own terminating zero and padding end
+// the last item and the list, so one URL may use the whole capacity.
 std::string JoinSlotList(const std::vector<std::string>& items);
 
 // Overwrites a slot's value in a file image in place. False, with the

@@ -44,6 +44,16 @@ TEST(SlotValues, ServerUrlListKeepsOrderAndOtherSlotsOneText) {
     EXPECT_EQ((std::vector<std::string>{"https://a/", "https://b/"}), SlotList(bytes, res.size()));
     EXPECT_EQ("https://a/", SlotValue(bytes, res.size()));
 
+    const SlotInfo& urls = *FindSlotInfo("SERVER_URL");
+    const std::string full(128, 'u');
+    ASSERT_TRUE(MakeSlotResource(urls, JoinSlotList({full}), res));
+    EXPECT_EQ(std::vector<std::string>{full}, SlotList(reinterpret_cast<const uint8_t*>(res.data()), res.size()));
+    const std::string first(63, 'f'), second(64, 's');
+    ASSERT_TRUE(MakeSlotResource(urls, JoinSlotList({first, second}), res));
+    EXPECT_EQ((std::vector<std::string>{first, second}),
+              SlotList(reinterpret_cast<const uint8_t*>(res.data()), res.size()));
+    EXPECT_FALSE(MakeSlotResource(urls, JoinSlotList({first, second + "s"}), res));
+
     ASSERT_TRUE(MakeSlotResource(*FindSlotInfo("LANGUAGE"), "ru", res));
     EXPECT_EQ("ru", SlotValue(reinterpret_cast<const uint8_t*>(res.data()), res.size()));
     ASSERT_TRUE(MakeSlotResource(*FindSlotInfo("PROMOCODE"), "", res));

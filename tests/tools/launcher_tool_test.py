@@ -124,7 +124,7 @@ class Slots(ToolTest):
         self.assertOneLineFailure(run("slot-patch", exe, "LANGUAGE", "x" * 33), "capacity")
         self.assertOneLineFailure(run("slot-patch", exe, "PROMOCODE", "a", "b"), "one value")
         self.assertOneLineFailure(run("slot-patch", exe, "COLOUR", "red"), "unknown slot")
-        self.assertOneLineFailure(run("slot-patch", exe, "SERVER_URL", "u" * 128), "capacity")
+        self.assertOneLineFailure(run("slot-patch", exe, "SERVER_URL", "u" * 129), "capacity")
         self.assertEqual(original, digest(exe))
         plain = self.path("plain.exe")
         with open(plain, "wb") as f:
