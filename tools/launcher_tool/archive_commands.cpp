@@ -26,6 +26,12 @@ ArchivePtr OpenReader(const std::string& bytes) {
     return a;
 }
 
+// libarchive leaves the text null for some failures.
+std::string ErrorText(archive* a) {
+    const char* text = archive_error_string(a);
+    return text ? text : "damaged archive";
+}
+
 // A name that would land outside the target folder: absolute, with a drive
 // or stream colon, or climbing with "..".
 bool EscapesFolder(const std::string& name) {
@@ -84,7 +90,7 @@ int ArchiveList(const Args& a) {
         if (archive_entry_filetype(e) == AE_IFDIR && (name.empty() || name.back() != '\\')) name += '\\';
         std::printf("%12lld  %s\n", (long long)archive_entry_size(e), name.c_str());
     }
-    if (rc != ARCHIVE_EOF) return Fail(a[0] + ": " + archive_error_string(ar.get()));
+    if (rc != ARCHIVE_EOF) return Fail(a[0] + ": " + ErrorText(ar.get()));
     return 0;
 }
 
@@ -116,9 +122,9 @@ int ArchiveExtract(const Args& a) {
         char buf[65536];
         la_ssize_t n;
         while ((n = archive_read_data(ar.get(), buf, sizeof buf)) > 0) data.append(buf, size_t(n));
-        if (n < 0) return Fail(a[0] + ": " + name + ": " + archive_error_string(ar.get()));
+        if (n < 0) return Fail(a[0] + ": " + name + ": " + ErrorText(ar.get()));
         if (!WriteWholeFile(out.u8string(), data, error)) return Fail(error);
     }
-    if (rc != ARCHIVE_EOF) return Fail(a[0] + ": " + archive_error_string(ar.get()));
+    if (rc != ARCHIVE_EOF) return Fail(a[0] + ": " + ErrorText(ar.get()));
     return 0;
 }
