@@ -3,7 +3,9 @@
 // entries: the marker block, the archive header, one file header plus
 // data per entry, and the end-of-archive header. Names are kept as given
 // (backslash-separated); non-ASCII names are stored as UTF-8 with the
-// Unicode flag. Entries over 4 GiB use the large-file fields. Portable.
+// Unicode flag. Entries over 4 GiB use the large-file fields. The archives
+// are not solid: libarchive, which reads them in the launcher, refuses
+// solid RAR 2.9 archives. Portable.
 
 #include <cstdint>
 #include <string>

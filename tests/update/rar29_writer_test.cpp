@@ -42,6 +42,7 @@ TEST(Rar29Writer, StoredEntriesReadBackExactly) {
     std::string big(300000, '\0');
     for (size_t i = 0; i < big.size(); ++i) big[i] = char(i * 131 % 251);
     const std::vector<RarEntry> entries = {
+        {"theme_kx", "", true},
         {"config.xml", "<config/>", false},
         {"theme_kx\\fonts\\a.ttf", big, false},
         {"empty.txt", "", false},
@@ -52,7 +53,7 @@ TEST(Rar29Writer, StoredEntriesReadBackExactly) {
     ASSERT_TRUE(ok);
     std::vector<std::string> names;
     for (const auto& f : files) names.push_back(f.first);
-    ASSERT_EQ((std::vector<std::string>{"config.xml", "empty.txt", "theme_kx\\fonts\\a.ttf",
+    ASSERT_EQ((std::vector<std::string>{"config.xml", "empty.txt", "theme_kx", "theme_kx\\fonts\\a.ttf",
                                         "\xD0\x9C\xD0\xBE\xD0\xB2\xD0\xB0.txt"}),
               names);
     EXPECT_EQ("<config/>", files.at("config.xml"));
@@ -66,6 +67,10 @@ TEST(Rar29Writer, SameContentGivesSameBytesAndStartsWithTheMarker) {
     const std::string first = WriteRar29(entries);
     EXPECT_EQ(first, WriteRar29(entries));
     EXPECT_EQ(std::string("Rar!\x1a\x07\x00", 7), first.substr(0, 7));
+    // Archive header after the marker: CRC, type 0x73, flags without
+    // "solid", which the reader would refuse.
+    EXPECT_EQ(0x73, uint8_t(first[9]));
+    EXPECT_EQ(0x00, uint8_t(first[10]) & 0x08);
     bool ok = false;
     ReadBack(first, ok);
     EXPECT_TRUE(ok);
