@@ -29,16 +29,15 @@ void CLogic::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpStatus, 
     const std::wstring systemText = errorCode ? NetSystemText(errorCode) : std::wstring();
     std::wstring message = NetErrorText(errorKind, errorCode, int(httpStatus), text, systemText);
     if (maintenance) {
-        int32_t lcid = LOCALE_USER_DEFAULT;
-        for (const LanguageRecord& r : languages_.records())
-            if (r.code == languages_.chosenCode()) lcid = r.id;
+        const CLauncherLang* current = languages_.tables() ? languages_.tables()->Current() : nullptr;
+        const LCID lcid = current ? current->lcid() : 0;
         wchar_t date[256], time[256];
-        if (LocaleFormatPicture(date, LCID(lcid), true, true, kPictureWhole) &&
-            LocaleFormatPicture(time, LCID(lcid), false, false, kPictureWhole)) {
+        if (LocaleFormatPicture(date, lcid, true, true, kPictureWhole) &&
+            LocaleFormatPicture(time, lcid, false, false, kPictureWhole)) {
             std::string title, notice;
             bool timeShown = false;
             message = ParseHttx503Answer(text.c_str(), languages_.chosenCode().c_str(), title, notice, timeShown,
-                                         LCID(lcid), date, time)
+                                         lcid, date, time)
                           ? Utf8ToWide(notice)
                           : GetString(32);
             if (!timeShown) message += L"\n\n" + GetString(33);
