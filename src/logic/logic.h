@@ -253,9 +253,14 @@ private:
     void OnClientTask(WPARAM id, LPARAM bytes);
     void FinishClientTasks();
 
+    // The language box and the texts that follow the language (logic_language.cpp).
+    void OnLanguageBoxChange();
+    void SetLanguage(int recordIndex, bool quiet);
+    void SaveLanguage();
+    void InitTextControls();
+
     // Entry points of later parts (logic_pending.cpp).
     bool RunPendingLongNameAction();
-    void InitTextControls();
     void SetApplicationIdentity();
     void RunConfiguredActions(bool& exitRequested);
     void RunExternalApplications();

@@ -15,7 +15,7 @@
 
 namespace {
 
-// Actions of the message page.
+// The message page's edit box.
 constexpr int kEditBox = 12417;
 
 int Id(const char* func) { return ControlIdForFunc(func); }
@@ -37,6 +37,8 @@ void CLogic::OnControl(int id) {
             return;
         }
         StartInstallation();
+    } else if (id == Id("language")) {
+        OnLanguageBoxChange();
     } else if (id == Id("launch")) {
         PressLaunch();
     } else if (id == Id("mbox_ok") || id == Id("mbox_retry") || id == Id("mbox_cancel") || id == Id("mbox_yes") ||

@@ -9,8 +9,7 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CLogic::RunPendingLongNameAction() { return false; }
 
-// Wizard texts and the taskbar identity arrive with the skinned pages and shortcuts.
-void CLogic::InitTextControls() {}
+// The taskbar identity arrives with the shortcuts.
 void CLogic::SetApplicationIdentity() {}
 
 // Installation records: treated as writable until the rights check exists.

@@ -23,6 +23,8 @@ bool IsButton(const char* func) {
            f == "uninstall" || f.rfind("cancel", 0) == 0;
 }
 
+bool IsComboBox(const char* func) { return std::string(func) == "language"; }
+
 }  // namespace
 
 CStandInWizard::~CStandInWizard() { Destroy(); }
@@ -49,10 +51,13 @@ bool CStandInWizard::Create(const tinyxml2::XMLDocument& theme, IWizardOwner* ow
     for (int id : ids) {
         if (controls_.count(id)) continue;
         const char* func = ControlFuncForId(id);
-        const bool button = IsButton(func);
-        HWND child = CreateWindowExW(0, button ? L"BUTTON" : L"STATIC", L"", WS_CHILD | WS_VISIBLE, 8 + (row % 3) * 210,
-                                     8 + (row / 3) * 22, 200, 20, hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        const bool combo = IsComboBox(func);
+        const wchar_t* kind = combo ? L"COMBOBOX" : IsButton(func) ? L"BUTTON" : L"STATIC";
+        const DWORD style = WS_CHILD | WS_VISIBLE | (combo ? DWORD(CBS_DROPDOWNLIST | WS_VSCROLL) : 0);
+        // A drop-down box's height includes its open list.
+        HWND child = CreateWindowExW(0, kind, L"", style, 8 + (row % 3) * 210, 8 + (row / 3) * 22, 200,
+                                     combo ? 160 : 20, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                     instance, nullptr);
         if (!child) return false;
         controls_[id] = child;
         ++row;
@@ -88,9 +93,13 @@ LRESULT CStandInWizard::Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
             owner_->OnControl(ControlIdForFunc("close"));
             return 0;
         }
-        if (message == WM_COMMAND && HIWORD(w) == BN_CLICKED && controls_.count(LOWORD(w))) {
-            owner_->OnControl(LOWORD(w));
-            return 0;
+        if (message == WM_COMMAND && controls_.count(LOWORD(w))) {
+            const char* func = ControlFuncForId(LOWORD(w));
+            const WORD activated = func && IsComboBox(func) ? WORD(CBN_SELCHANGE) : WORD(BN_CLICKED);
+            if (HIWORD(w) == activated) {
+                owner_->OnControl(LOWORD(w));
+                return 0;
+            }
         }
     }
     const LRESULT result = DefWindowProcW(hwnd, message, w, l);
@@ -154,6 +163,37 @@ void CStandInWizard::SetChecked(int id, bool checked) {
 bool CStandInWizard::IsChecked(int id) const {
     const auto it = checked_.find(id);
     return it != checked_.end() && it->second;
+}
+
+void CStandInWizard::SetComboRows(int id, const std::vector<std::pair<int, std::wstring>>& rows) {
+    const auto it = controls_.find(id);
+    if (it == controls_.end()) return;
+    SendMessageW(it->second, CB_RESETCONTENT, 0, 0);
+    for (const auto& row : rows) {
+        const LRESULT at = SendMessageW(it->second, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.second.c_str()));
+        if (at >= 0) SendMessageW(it->second, CB_SETITEMDATA, WPARAM(at), LPARAM(row.first));
+    }
+}
+
+void CStandInWizard::SelectComboRow(int id, int row, const std::wstring& text, int picture) {
+    const auto it = controls_.find(id);
+    if (it == controls_.end()) return;
+    // A native list box shows the row's own text; a missing row falls back
+    // to the text alone.
+    if (SendMessageW(it->second, CB_SETCURSEL, WPARAM(row), 0) == CB_ERR) SetWindowTextW(it->second, text.c_str());
+    comboPictures_[id] = picture;
+}
+
+int CStandInWizard::ComboSelection(int id) const {
+    const auto it = controls_.find(id);
+    if (it == controls_.end()) return -1;
+    const LRESULT row = SendMessageW(it->second, CB_GETCURSEL, 0, 0);
+    return row == CB_ERR ? -1 : int(row);
+}
+
+int CStandInWizard::ComboPicture(int id) const {
+    const auto it = comboPictures_.find(id);
+    return it == comboPictures_.end() ? -1 : it->second;
 }
 
 void CStandInWizard::ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) {

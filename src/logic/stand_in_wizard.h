@@ -46,6 +46,9 @@ public:
     void SetProgress(int id, int value) override;
     void SetChecked(int id, bool checked) override;
     bool IsChecked(int id) const override;
+    void SetComboRows(int id, const std::vector<std::pair<int, std::wstring>>& rows) override;
+    void SelectComboRow(int id, int row, const std::wstring& text, int picture) override;
+    int ComboSelection(int id) const override;
     void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) override;
     int MessageAction() const override { return messages_.empty() ? 0 : messages_.back().action; }
     void SetTitle(const std::wstring& title) override;
@@ -54,6 +57,8 @@ public:
     const std::vector<std::pair<int, int>>& pages() const { return pages_; }
     const std::vector<Message>& messages() const { return messages_; }
     int Progress(int id) const;
+    // The picture last shown beside a drop-down box's text, or -1.
+    int ComboPicture(int id) const;
     std::wstring Title() const;
 
 private:
@@ -65,6 +70,7 @@ private:
     std::map<int, HWND> controls_;
     std::map<int, int> progress_;
     std::map<int, bool> checked_;
+    std::map<int, int> comboPictures_;
     int page_ = 0;
     std::vector<std::pair<int, int>> pages_;
     std::vector<Message> messages_;

@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // Messages the window hands to the logic object.
 class IWizardOwner {
@@ -40,6 +42,12 @@ public:
     virtual void SetProgress(int id, int value) = 0;
     virtual void SetChecked(int id, bool checked) = 0;
     virtual bool IsChecked(int id) const = 0;
+    // Drop-down boxes (the language box): the rows as (row identifier,
+    // text); the selected row with the picture shown beside the box text;
+    // the selected row, or -1.
+    virtual void SetComboRows(int id, const std::vector<std::pair<int, std::wstring>>& rows) = 0;
+    virtual void SelectComboRow(int id, int row, const std::wstring& text, int picture) = 0;
+    virtual int ComboSelection(int id) const = 0;
     // The message page: `action` decides what its buttons do; `buttons`
     // says which of the mbox_* buttons show; `showIcon` the error picture.
     virtual void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) = 0;

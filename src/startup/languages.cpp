@@ -41,6 +41,7 @@ bool CLanguages::Load(const XMLElement* root, const CArchiveHelperRar& store) {
     if (!list) return false;
     codeMap_.clear();
     records_.clear();
+    default_.clear();
     for (const XMLElement* e = list->FirstChildElement("enable"); e; e = e->NextSiblingElement("enable")) {
         LanguageRecord r;
         if (!ReadRecord(e, r)) return false;

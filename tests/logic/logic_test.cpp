@@ -4,6 +4,7 @@
 #include "logic/error_reports.h"
 #include "logic/logic_fixture.h"
 #include "startup/format_text.h"
+#include "startup/text.h"
 
 TEST_F(LogicObject, InitChoosesTheModeAndCreatesTheWindow) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
@@ -149,4 +150,54 @@ TEST_F(LogicObject, SystemErrorReportIsOneLineAndTrayTextsAreCut) {
     EXPECT_EQ(127u, CutToField(longName, 127).size());
     EXPECT_EQ(63u, CutToField(longName, 63).size());
     EXPECT_EQ(L"short", CutToField(L"short", 63));
+}
+
+TEST_F(LogicObject, TheLanguageBoxSwitchesTheTableAndTheTexts) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const HWND window = logic_.wizard().Window();
+    const int boxId = Id("language");
+    const HWND box = GetDlgItem(window, boxId);
+    ASSERT_NE(nullptr, box);
+    const std::vector<LanguageRecord>& records = logic_.languages().records();
+    int ru = -1;
+    std::vector<std::pair<int, std::wstring>> rows;
+    for (size_t i = 0; i < records.size(); ++i) {
+        rows.emplace_back(12367 + int(i), Utf8ToWide(records[i].displayName));
+        if (records[i].code == "ru") ru = int(i);
+    }
+    ASSERT_GE(ru, 0);
+    logic_.wizard().SetComboRows(boxId, rows);
+    const std::wstring englishYes = GetString(55);
+
+    // The user picks a row: the box reports the new selection to the window.
+    SendMessageW(box, CB_SETCURSEL, WPARAM(ru), 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(boxId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+
+    EXPECT_EQ("ru", logic_.languages().chosenCode());
+    EXPECT_NE(englishYes, GetString(55));
+    EXPECT_EQ(GetString(55), logic_.wizard().Text(Id("mbox_yes")));
+    EXPECT_EQ(GetString(48), logic_.wizard().Text(Id("mbox_cancel")));
+    // The rows are set up again and the chosen one stays selected.
+    EXPECT_EQ(LRESULT(records.size()), SendMessageW(box, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(ru, logic_.wizard().ComboSelection(boxId));
+    EXPECT_EQ(rows[size_t(ru)].second, logic_.wizard().Text(boxId));
+    EXPECT_EQ(records[size_t(ru)].icon, logic_.wizard().ComboPicture(boxId));
+
+    // A selection outside the records changes nothing.
+    SendMessageW(box, CB_SETCURSEL, WPARAM(-1), 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(boxId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    EXPECT_EQ("ru", logic_.languages().chosenCode());
+
+    // Back to the start's choice, which the switch also stores for the
+    // user, so later runs of other tests start as before.
+    const std::string started = "en";
+    for (size_t i = 0; i < records.size(); ++i)
+        if (records[i].code == started) SendMessageW(box, CB_SETCURSEL, WPARAM(i), 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(boxId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    EXPECT_EQ(started, logic_.languages().chosenCode());
+    EXPECT_EQ(englishYes, logic_.wizard().Text(Id("mbox_yes")));
+
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("CLogic::OnCBNSelChange: ID_CMB_LANGUAGE\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Init text controls .. OK\r\n"));
 }

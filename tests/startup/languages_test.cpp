@@ -16,17 +16,27 @@ protected:
     void SetUp() override {
         RemoveTestRegistryRoot();
         regPath = TestRegistryRoot() + L"\\Languages";
+        Configure({"uk", "en", "kk", "ru"});
+    }
+    // Loads a configuration listing `codes` in this order.
+    void Configure(const std::vector<std::string>& codes) {
         std::vector<RarEntry> files;
         std::string languages;
-        for (const char* code : {"uk", "en", "kk", "ru"}) {
-            files.push_back({std::string(code) + ".lso", EncodeLso({"", std::string("title-") + code}), false});
-            languages += std::string("<enable lang=\"") + code + "\" file=\"" + code + ".lso\" long=\"" + code +
-                         "\" locale=\"" + code + "\" id=\"1\" icon=\"0\"/>";
+        for (const std::string& code : codes) {
+            files.push_back({code + ".lso", EncodeLso({"", "title-" + code}), false});
+            languages += "<enable lang=\"" + code + "\" file=\"" + code + ".lso\" long=\"" + code + "\" locale=\"" +
+                         code + "\" id=\"1\" icon=\"0\"/>";
         }
         const std::string bytes = WriteRar29(files);
         ASSERT_TRUE(store.OpenPackage(bytes.data(), bytes.size()));
         doc.Parse(("<config><common><languages>" + languages + "</languages></common></config>").c_str());
+        langs.Destroy();
         ASSERT_TRUE(langs.Load(doc.RootElement(), store));
+    }
+    static std::string SystemLanguage() {
+        char code[128] = {};
+        GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SISO639LANGNAME, code, sizeof code);
+        return code;
     }
     void TearDown() override { RemoveTestRegistryRoot(); }
 
@@ -80,6 +90,27 @@ TEST_F(LanguageChoice, UnknownCodesFallBackToTheFirstConfiguredAndAreWritten) {
     ASSERT_TRUE(langs.Choose(rmInstall, regPath, "de"));
     EXPECT_EQ("uk", langs.chosenCode());
     EXPECT_EQ(L"uk", Stored());
+}
+
+TEST_F(LanguageChoice, WithoutPresetOrStoredChoiceTheSystemLanguageDecides) {
+    const std::string system = SystemLanguage();
+    ASSERT_FALSE(system.empty());
+    // Configured second, so only the system language can pick it.
+    Configure({"uk", system});
+    ASSERT_TRUE(langs.Choose(rmInstall, regPath, ""));
+    EXPECT_EQ(system, langs.chosenCode());
+    EXPECT_EQ(L"title-" + std::wstring(system.begin(), system.end()), GetString(1));
+    EXPECT_EQ(std::wstring(system.begin(), system.end()), Stored());
+}
+
+TEST_F(LanguageChoice, AnUnconfiguredSystemLanguageFallsBackToTheFirstConfigured) {
+    std::vector<std::string> others;
+    for (const char* code : {"kk", "uk", "ru", "en"})
+        if (code != SystemLanguage()) others.push_back(code);
+    Configure(others);
+    ASSERT_TRUE(langs.Choose(rmUpdate, regPath, ""));
+    EXPECT_EQ(others[0], langs.chosenCode());
+    EXPECT_EQ(std::wstring(others[0].begin(), others[0].end()), Stored());
 }
 
 TEST_F(LanguageChoice, DownloadRunsNeverWriteTheRegistry) {

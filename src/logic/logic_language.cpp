@@ -1,0 +1,88 @@
+// The language box: switching the language at run time, saving the choice,
+// and the wizard texts that follow the current language. UI thread only.
+
+#include "logic.h"
+
+#include "gui/control_ids.h"
+#include "startup/text.h"
+
+namespace {
+
+constexpr int kLanguageBox = 12366;
+constexpr int kFirstLanguageRow = 12367;
+
+// (control, string) pairs that do not depend on the run mode or settings.
+struct TextOf {
+    int id;
+    int entry;
+};
+
+constexpr TextOf kSinglePageTexts[] = {
+    {12355, 43}, {12359, 72}, {12353, 63}, {12352, 48}, {12351, 48},
+    {12357, 52}, {12358, 53}, {12356, 50}, {12365, 62},
+};
+
+constexpr TextOf kCommonTexts[] = {
+    {12347, 42}, {12348, 43}, {12411, 38}, {12378, 61}, {12382, 61}, {12383, 61}, {12384, 61}, {12392, 49},
+    {12393, 50}, {12397, 52}, {12398, 53}, {12394, 54}, {12395, 59}, {12377, 48}, {12381, 48}, {12396, 48},
+    {12388, 48}, {12389, 48}, {12390, 48}, {12391, 48}, {12346, 60}, {12416, 48}, {12412, 55}, {12413, 56},
+    {12414, 57}, {12415, 58}, {12421, 72}, {12422, 79}, {12423, 74}, {12425, 76}, {12426, 78}, {12427, 78},
+    {12429, 80}, {12430, 81}, {12431, 82}, {12434, 89}, {12435, 90}, {12436, 91}, {12437, 92},
+};
+
+}  // namespace
+
+void CLogic::OnLanguageBoxChange() {
+    LogPart(L"CLogic::OnCBNSelChange: ");
+    LogLine(L"ID_CMB_LANGUAGE");
+    SetLanguage(wizard_.ComboSelection(kLanguageBox), false);
+}
+
+void CLogic::SetLanguage(int recordIndex, bool quiet) {
+    if (!wizard_.HasControl(kLanguageBox)) return;
+    const std::vector<LanguageRecord>& records = languages_.records();
+    if (recordIndex < 0 || size_t(recordIndex) >= records.size()) return;
+    const LanguageRecord& record = records[size_t(recordIndex)];
+    languages_.Select(recordIndex);
+    wizard_.SelectComboRow(kLanguageBox, recordIndex, Utf8ToWide(record.displayName), record.icon);
+    if (!languages_.chosenCode().empty()) downloader_.SetLanguage(languages_.chosenCode());
+    if (!quiet) {
+        InitTextControls();
+        // The terms follow the language. While the manifest or files are
+        // on their way the terms are not on screen, and a second request
+        // would take the progress reports from the running one.
+        const int busy = downloader_.kind();
+        if (!theme_.singlePageMode && (busy == CDownloader::dkNone || busy == CDownloader::dkLicense))
+            downloader_.DownloadLicense(settings_.urlLicense);
+    }
+    if (wizard_.Window()) InvalidateRect(wizard_.Window(), nullptr, TRUE);
+    SaveLanguage();
+}
+
+void CLogic::SaveLanguage() { languages_.Save(runMode_, config_.regPath); }
+
+void CLogic::InitTextControls() {
+    LogPart(L"Init text controls .. ");
+    const std::vector<LanguageRecord>& records = languages_.records();
+    std::vector<std::pair<int, std::wstring>> rows;
+    int chosenRow = -1;
+    for (size_t i = 0; i < records.size(); ++i) {
+        rows.emplace_back(kFirstLanguageRow + int(i), Utf8ToWide(records[i].displayName));
+        if (records[i].code == languages_.chosenCode()) chosenRow = int(i);
+    }
+    wizard_.SetComboRows(kLanguageBox, rows);
+    SetLanguage(chosenRow, true);
+
+    auto text = [this](int id, int entry) { wizard_.SetText(id, GetString(entry)); };
+    if (theme_.singlePageMode) {
+        for (const TextOf& t : kSinglePageTexts) text(t.id, t.entry);
+        text(12354, runMode_ == rmUninstaller ? 48 : 64);
+    }
+    for (const TextOf& t : kCommonTexts) text(t.id, t.entry);
+    const int back = theme_.backNextArrowsInText ? 44 : 46, next = theme_.backNextArrowsInText ? 45 : 47;
+    for (int id : {12349, 12375, 12379}) text(id, back);
+    for (int id : {12350, 12376, 12380}) text(id, next);
+    text(12424, runMode_ == rmInstall ? 86 : runMode_ == rmDownload ? 75 : 87);
+    wizard_.SetText(12438, installFolder_);
+    LogLine(L"OK");
+}
