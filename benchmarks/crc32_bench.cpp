@@ -1,10 +1,12 @@
 // Prints CRC-32 throughput of our implementation and of zlib's crc32 over
-// the same 256 MiB buffer.
+// the same 256 MiB buffer. Exits 1 when the results differ and 2 when ours
+// is clearly slower.
 
 #include "startup/crc32.h"
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -52,5 +54,12 @@ int main() {
     std::printf("  ours: %10.1f MB/s  crc=%08lx\n", oursRate, ours);
     std::printf("  zlib: %10.1f MB/s  crc=%08lx\n", zlibRate, theirs);
     std::printf("  ratio ours/zlib: %.2f\n", oursRate / zlibRate);
-    return ours == theirs ? 0 : 1;
+    if (ours != theirs) {
+        std::printf("  FAIL: the two results differ\n");
+        return 1;
+    }
+    // Timing noise of a few percent is not a verdict.
+    const bool slower = oursRate < zlibRate * 0.95;
+    std::printf("  %s\n", slower ? "SLOWER than zlib" : "not slower than zlib");
+    return slower ? 2 : 0;
 }
