@@ -18,6 +18,7 @@ import subprocess
 import sys
 import time
 import unittest
+import xml.etree.ElementTree as ET
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -170,6 +171,36 @@ class ServerSwitch(E2ETest):
                          'packs were fetched from the failing server')
         self.assertIn(' -server http://127.0.0.1:%d' % working.port, self.client_command_line(folder))
         self.assertInstalled(folder)
+
+
+class UpdatePath(E2ETest):
+    def test_an_empty_slot_takes_the_configured_update_path(self):
+        config = ET.parse(os.path.join(e2e.HERE, '..', '..', 'assets', 'package', 'config.xml'))
+        configured = config.findtext('common/urlUpdate')
+        branded = '/branded/updates/'
+        self.assertNotEqual(configured, branded)
+        os.makedirs(self.www)
+        for name, update_path, expected in [('empty', None, configured), ('set', branded, branded)]:
+            server = e2e.FaultServer(self.path(name + '.server'), self.www)
+            self.addCleanup(server.stop)
+            exe = e2e.brand(self.tool, ARGS.launcher, self.path(name + '.exe'), [server.url], update_path)
+            if not update_path:
+                code, output = e2e.run_tool(self.tool, 'slot-patch', exe, 'UPDATE_PATH')
+                self.assertEqual(0, code, output)
+            # The shipped slot already holds the configured path: the empty
+            # case counts only with the slot really emptied.
+            self.assertIn('UPDATE_PATH   %s\n' % (update_path or ''), e2e.run_tool(self.tool, 'slot-show', exe)[1])
+            folder = e2e.portable_folder(self.path(name), exe)
+            run = e2e.LauncherRun(folder, name=name)
+            self.addCleanup(run.kill)
+
+            def manifests():
+                return [r['path'] for r in server.requests() if r['path'].endswith('/update.rxml')]
+
+            if not run.wait_for(manifests, 60):
+                self.fail('no manifest request with UPDATE_PATH %s\n%s' % (name, run.report()))
+            run.kill()
+            self.assertEqual(expected + 'update.rxml', manifests()[0])
 
 
 class DownloadMode(E2ETest):

@@ -8,6 +8,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       FreshInstall.test_fresh_portable_install_from_nginx
       Resume.test_resume_after_killing_the_launcher_mid_download
       ServerSwitch.test_503_on_the_manifest_moves_to_the_next_server
+      UpdatePath.test_an_empty_slot_takes_the_configured_update_path
       DownloadMode.test_client_hands_over_download_tasks
       CorruptPack.test_corrupt_pack_asks_for_retry_and_is_fetched_again
       ServerFailures.test_five_broken_transfers_move_to_the_next_server
