@@ -11,7 +11,7 @@ namespace {
 constexpr int kLanguageBox = 12366;
 constexpr int kFirstLanguageRow = 12367;
 
-// (control, string) pairs that do not depend on the run mode or settings.
+// (control, string table entry) pairs set as they stand.
 struct TextOf {
     int id;
     int entry;
@@ -40,10 +40,9 @@ void CLogic::OnLanguageBoxChange() {
 
 void CLogic::SetLanguage(int recordIndex, bool quiet) {
     if (!wizard_.HasControl(kLanguageBox)) return;
-    const std::vector<LanguageRecord>& records = languages_.records();
-    if (recordIndex < 0 || size_t(recordIndex) >= records.size()) return;
-    const LanguageRecord& record = records[size_t(recordIndex)];
-    languages_.Select(recordIndex);
+    // Select ignores a row outside the records.
+    if (!languages_.Select(recordIndex)) return;
+    const LanguageRecord& record = languages_.records()[size_t(recordIndex)];
     wizard_.SelectComboRow(kLanguageBox, recordIndex, Utf8ToWide(record.displayName), record.icon);
     if (!languages_.chosenCode().empty()) downloader_.SetLanguage(languages_.chosenCode());
     if (!quiet) {
