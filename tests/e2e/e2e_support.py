@@ -127,10 +127,10 @@ class FaultServer:
         subprocess.run([sys.executable, self.script, 'stop', self.state], stdin=subprocess.DEVNULL)
 
     def requests(self):
-        """[{'method', 'path', 'range', 'status', 'sent', 'fault'}]."""
+        """[{'method', 'path', 'range', 'status', 'sent', 'fault'}] in arrival order."""
         try:
             with open(os.path.join(self.state, 'requests.jsonl')) as f:
-                return [json.loads(line) for line in f if line.strip()]
+                return sorted((json.loads(line) for line in f if line.strip()), key=lambda e: e['seq'])
         except FileNotFoundError:
             return []
 

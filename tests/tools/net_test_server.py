@@ -219,19 +219,25 @@ class FolderHandler(Handler):
     Every request is appended to <state dir>/requests.jsonl as one JSON
     object when its answer ends: method, path, range (the Range header or
     null), status, sent (body bytes actually sent), fault (the rule's kind
-    or null) and time (when the request arrived, seconds since the epoch)."""
+    or null), time (when the request arrived, seconds since the epoch) and
+    seq (the arrival order). Answers may end in another order than their
+    requests arrived, so readers order the lines by seq."""
     root = '.'
     plan_lock = threading.Lock()
     plan_digest = None
     plan = []
     used = []
+    arrivals = 0
 
     def handle_any(self, head):
         self.record()
+        with LOG_LOCK:
+            FolderHandler.arrivals += 1
+            seq = FolderHandler.arrivals
         path = '/' + '/'.join(p for p in self.path.split('?', 1)[0].split('/') if p)
         rng = self.headers.get('Range')
         entry = {'method': self.command, 'path': path, 'range': rng, 'status': None, 'sent': 0, 'fault': None,
-                 'time': time.time()}
+                 'time': time.time(), 'seq': seq}
         try:
             self.serve_file(path, rng, head, entry)
         except (ConnectionError, BrokenPipeError):
