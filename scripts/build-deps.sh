@@ -4,13 +4,20 @@
 #   $LAUNCHER_DEPS_CACHE/<arch>/<package>-<debian version>-r<recipe>/
 # A library is rebuilt only when its folder is missing (new Debian version
 # or a changed recipe below). Writes <arch>/deps.cmake for the project.
+# Usage: build-deps.sh [x86_64] [i686]   (the targets to build; default both)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cache=${LAUNCHER_DEPS_CACHE:-$HOME/.cache/launcher-deps}
 recipe=1   # bump when a build recipe below changes
 jobs=$(nproc)
 packages=(openssl libpng1.6 tinyxml2 libarchive)
-archs=(x86_64 i686)
+archs=("$@")
+[ ${#archs[@]} -gt 0 ] || archs=(x86_64 i686)
+for arch in "${archs[@]}"; do
+  case $arch in x86_64|i686) ;; *) echo "deps: unknown target $arch (x86_64 or i686)" >&2; exit 2 ;; esac
+done
+# Seconds each build took on two cores, for the estimate printed up front.
+declare -A seconds=([openssl]=160 [libpng1.6]=35 [tinyxml2]=3 [libarchive]=270)
 
 mkdir -p "$cache/src"
 log() { echo "deps: $*"; }
@@ -27,12 +34,29 @@ for p in "${packages[@]}"; do
   version[$p]=$(printf '%b' "${v//%/\\x}")
 done
 
+todo=() estimate=0
+for arch in "${archs[@]}"; do
+  for p in "${packages[@]}"; do
+    if [ ! -f "$cache/$arch/$p-${version[$p]}-r$recipe/.built" ]; then
+      todo+=("$p/$arch"); estimate=$((estimate + ${seconds[$p]} * 2 / jobs))
+    fi
+  done
+done
+if [ ${#todo[@]} -gt 0 ]; then
+  log "${#todo[@]} libraries to build (${todo[*]}) into $cache;" \
+      "about $(((estimate + 59) / 60)) minutes on $jobs cores"
+fi
+
 fetch_source() {   # $1 package -> prints the unpacked source folder
   local p=$1 v=${version[$1]} dir="$cache/src/$1-${version[$1]}"
   if [ ! -f "$dir/.unpacked" ]; then
     rm -rf "$dir"
-    (cd "$cache/src" && apt-get source --download-only -qq "$p=$v" 2>&1 >/dev/null | grep -v "unsandboxed as root" >&2 || true)
-    dpkg-source --no-check -x "$cache/src/${p}_${v#*:}.dsc" "$dir" >/dev/null
+    if ! (cd "$cache/src" && apt-get source --download-only -qq "$p=$v" >"$cache/src/$p.fetch.log" 2>&1); then
+      grep -v "unsandboxed as root" "$cache/src/$p.fetch.log" >&2
+      echo "deps: cannot download the source of $p $v" >&2
+      exit 1
+    fi
+    dpkg-source --no-check -x "$cache/src/${p}_${v#*:}.dsc" "$dir" >/dev/null || { echo "deps: cannot unpack $p $v" >&2; exit 1; }
     touch "$dir/.unpacked"
   fi
   echo "$dir"

@@ -11,7 +11,9 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${LAUNCHER_BUILD_DIR:-$repo/build}
 limit=${DEMO_TIME_LIMIT:-120}
 
-"$repo/scripts/bootstrap.sh" || exit 1
+# The demo runs only the 64-bit build: it needs no i686 dependencies.
+"$repo/scripts/bootstrap.sh" x86_64 || exit 1
+mkdir -p "$build"
 cmake -S "$repo" -B "$build/x86_64" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-x86_64.cmake" \
   >"$build/x86_64.configure.log" 2>&1 || { cat "$build/x86_64.configure.log"; exit 1; }
 cmake --build "$build/x86_64" --target Launcher game_client host_tools || exit 1

@@ -18,15 +18,24 @@ wine_session_start() {
   read -r display <"$fifo"
   rm -f "$fifo"
   export DISPLAY=":$display"
-  [ -f "$WINEPREFIX/system.reg" ] || echo "wine: creating prefix $WINEPREFIX"
+  # A prefix whose creation was interrupted (Ctrl+C during wineboot) lacks
+  # the marker written after a complete start: it is made again.
+  if [ ! -f "$WINEPREFIX/.launcher-ready" ]; then
+    [ ! -d "$WINEPREFIX" ] || echo "wine: prefix $WINEPREFIX is incomplete, making it again"
+    "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    echo "wine: creating prefix $WINEPREFIX"
+  fi
   "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
   # Start Wine's background processes now, with output going nowhere: a
   # test process that started them would hand them its output pipes and
-  # CTest would wait for those pipes to close.
+  # CTest would wait for those pipes to close. wineboot returns once the
+  # prefix is complete.
   "$WINE_BIN" wineboot >/dev/null 2>&1 || true
   # The desktop process (explorer.exe /desktop) and rpcss start with the
   # first program that uses windows; start them here for the same reason.
   "$WINE_BIN" rundll32 user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
+  [ -f "$WINEPREFIX/system.reg" ] && touch "$WINEPREFIX/.launcher-ready"
 }
 
 wine_session_stop() {
