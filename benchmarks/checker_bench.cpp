@@ -7,7 +7,6 @@
 //   checker_bench.exe [folder]     (default: a folder in %TEMP%, kept for reruns)
 
 #include "bench_support.h"
-#include "logic/logic.h"
 #include "startup/handle.h"
 #include "update/checker_thread.h"
 #include "update/file_crc.h"
@@ -113,9 +112,9 @@ int wmain(int argc, wchar_t** argv) {
         checker.Configure(settings);
         const auto begin = std::chrono::steady_clock::now();
         checker.Start();
-        if (window.Wait(eWindowsMessage_CheckFinished) != crServerInfoReady) return -1;
+        if (window.Wait(CCheckerThread::kFinishedMessage) != crServerInfoReady) return -1;
         checker.Continue();
-        const LPARAM result = window.Wait(eWindowsMessage_CheckFinished);
+        const LPARAM result = window.Wait(CCheckerThread::kFinishedMessage);
         const double seconds = Seconds(begin);
         checker.Stop(INFINITE);
         return result == crDone && checker.NeededFiles().empty() ? seconds : -1;

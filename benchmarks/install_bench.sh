@@ -31,11 +31,11 @@ rm -rf "$bench/client"   # the set holds it all; keep the disk for the two insta
 set_bytes=$(cat "$bench"/www/updates/*.pkg | wc -c)
 echo "set: $(ls "$bench"/www/updates/*.pkg | wc -l) packs, $set_bytes bytes"
 
-python3 "$repo/tests/tools/nginx_fixture.py" start "$bench/nginx" "$bench/www"
+python3 "$repo/tests/helpers/nginx_fixture.py" start "$bench/nginx" "$bench/www"
 url="http://127.0.0.1:$(cat "$bench/nginx/port")/"
 . "$repo/scripts/wine-session.sh"
 wine_session_start "$build/x86_64/wineprefix"
-trap 'python3 "$repo/tests/tools/nginx_fixture.py" stop "$bench/nginx"; wine_session_stop' EXIT
+trap 'python3 "$repo/tests/helpers/nginx_fixture.py" stop "$bench/nginx"; wine_session_stop' EXIT
 
 mkdir -p "$game"
 "$tool" brand "$build/x86_64/bin/Launcher.exe" --out "$game/Launcher.exe" --server-url "$url" \

@@ -6,7 +6,6 @@
 //   unpack_bench.exe <package> <empty target folder>
 
 #include "bench_support.h"
-#include "logic/logic.h"
 #include "startup/handle.h"
 #include "update/unpacker_thread.h"
 
@@ -49,7 +48,7 @@ int wmain(int argc, wchar_t** argv) {
     unpacker.MarkComplete(package);
     unpacker.AddPackageTask(package);
     unpacker.Finish();
-    const LPARAM result = window.Wait(eWindowsMessage_UnpackFinished);
+    const LPARAM result = window.Wait(CUnpackerThread::kFinishedMessage);
     const double seconds = Seconds(start);
     const double peak = PeakMemoryMiB();
     unpacker.Stop(INFINITE);

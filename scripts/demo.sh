@@ -29,12 +29,12 @@ python3 "$repo/tests/e2e/sample_client.py" "$demo/client" "$demo/description.xml
 "$tool" make-update-set "$demo/client" "$demo/description.xml" "$demo/www/updates" || exit 1
 ls -l "$demo/www/updates" | tail -n +2
 
-python3 "$repo/tests/tools/nginx_fixture.py" start "$demo/nginx" "$demo/www" || exit 1
+python3 "$repo/tests/helpers/nginx_fixture.py" start "$demo/nginx" "$demo/www" || exit 1
 url="http://127.0.0.1:$(cat "$demo/nginx/port")/"
 . "$repo/scripts/wine-session.sh"
 wine_session_start "$build/x86_64/wineprefix"
 # The demo owns this session: stopping it ends every Wine process it left.
-trap 'python3 "$repo/tests/tools/nginx_fixture.py" stop "$demo/nginx"; wine_session_stop' EXIT
+trap 'python3 "$repo/tests/helpers/nginx_fixture.py" stop "$demo/nginx"; wine_session_stop' EXIT
 echo "== nginx serves the set at ${url}updates/"
 
 mkdir -p "$game"

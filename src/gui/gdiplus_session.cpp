@@ -1,5 +1,7 @@
 #include "gdiplus_session.h"
 
+#include "startup/handle.h"
+
 #include <objidl.h>
 
 #include <algorithm>
@@ -22,12 +24,9 @@ bool CGdiPlusSession::Start() {
         token_ = 0;
         return false;
     }
-    HDC screen = GetDC(nullptr);
-    {
-        Gdiplus::Graphics graphics(screen);
-        const float dpi = graphics.GetDpiX();
-        if (dpi > 0) g_uiScale = dpi / 96.0f;
-    }
-    ReleaseDC(nullptr, screen);
+    const CWindowDc screen = TakeWindowDc(nullptr);
+    Gdiplus::Graphics graphics(screen.Get().dc);
+    const float dpi = graphics.GetDpiX();
+    if (dpi > 0) g_uiScale = dpi / 96.0f;
     return true;
 }

@@ -36,7 +36,7 @@ bool MakeDpiAware() {
 
 }  // namespace
 
-CLogic::CLogic() { os_.Detect(); }
+CLogic::CLogic(IWizard& wizard) : wizard_(wizard) { os_.Detect(); }
 
 CLogic::~CLogic() {
     wizard_.Destroy();
@@ -68,7 +68,6 @@ bool CLogic::IsRegistered(const std::wstring& folder) const {
 
 bool CLogic::init(ERunCode runCode, const std::wstring& argument) {
     if (!MakeDpiAware()) return false;
-    if (!gdiplus_.Start()) return false;
     if (!wizard_.Create(*config_.themeDoc, this, GetModuleHandleW(nullptr)) ||
         !wizard_.FindControl("language"))
         return false;

@@ -11,8 +11,7 @@
 // in logic_pending.cpp, which log what they skip and report a neutral
 // result.
 
-#include "gui/gdiplus_session.h"
-#include "logic/stand_in_wizard.h"
+#include "logic/wizard.h"
 #include "net/downloader.h"
 #include "net/net_transport.h"
 #include "startup/command_line.h"
@@ -38,21 +37,21 @@ class CClientLaunchThread;
 
 // Private window messages of the main window.
 enum eWindowsMessage : UINT {
-    eWindowsMessage_LauncherAssistantInitResult = 0x914,
-    eWindowsMessage_LauncherAssistantWorkResult = 0x915,
-    eWindowsMessage_LauncherAssistantNoRights = 0x916,
+    eWindowsMessage_LauncherAssistantInitResult = kAssistantInitResultMessage,
+    eWindowsMessage_LauncherAssistantWorkResult = kAssistantWorkResultMessage,
+    eWindowsMessage_LauncherAssistantNoRights = kAssistantNoRightsMessage,
     eWindowsMessage_Exit = 0x9DC,
     eWindowsMessage_ClientStartFailed = 0x9DD,
     eWindowsMessage_ClientTask = 0xA0E,
-    eWindowsMessage_UnpackFinished = 0xA40,
-    eWindowsMessage_CheckFinished = 0xA41,
+    eWindowsMessage_UnpackFinished = CUnpackerThread::kFinishedMessage,
+    eWindowsMessage_CheckFinished = CCheckerThread::kFinishedMessage,
     eWindowsMessage_UninstallFinished = 0xA42,
-    eWindowsMessage_UnpackProgress = 0xA43,
+    eWindowsMessage_UnpackProgress = CUnpackerThread::kProgressMessage,
     eWindowsMessage_UninstallProgress = 0xA44,
     eWindowsMessage_ClientPipeReady = 0xA72,
     eWindowsMessage_ClientAnswer = 0xA73,
-    eWindowsMessage_DownloadProgress = 0xA9A,
-    eWindowsMessage_DownloadComplete = 0xA9B,
+    eWindowsMessage_DownloadProgress = CDownloader::kProgressMessage,
+    eWindowsMessage_DownloadComplete = CDownloader::kCompleteMessage,
     eWindowsMessage_IconTrayCallbackMessage = 0xAA5,
     eWindowsMessage_SilentDownloadOff = 0xAAE,
     eWindowsMessage_SilentDownloadQuery = 0xAAF,
@@ -63,7 +62,8 @@ enum ESilentDownloadMode { sdmRun = 0, sdmFull = 1, sdmExit = 2 };
 
 class CLogic : public IWizardOwner, public IDownloaderNotify {
 public:
-    CLogic();
+    // `wizard` outlives the logic object; init creates its window.
+    explicit CLogic(IWizard& wizard);
     ~CLogic() override;
 
     // Opens the embedded package, loads the configuration, chooses the
@@ -110,8 +110,8 @@ public:
     ERunMode runMode() const { return runMode_; }
     int flowKind() const { return flowKind_; }
     bool closing() const { return closing_; }
-    const CStandInWizard& wizard() const { return wizard_; }
-    CStandInWizard& wizard() { return wizard_; }
+    const IWizard& wizard() const { return wizard_; }
+    IWizard& wizard() { return wizard_; }
     const std::wstring& installFolder() const { return installFolder_; }
 
     // The launcher assistant (logic_assistant.cpp): one elevated copy of
@@ -277,8 +277,7 @@ private:
     InitSettings settings_;
     ThemeSettings theme_;
     COsVersion os_;
-    CGdiPlusSession gdiplus_;
-    CStandInWizard wizard_;
+    IWizard& wizard_;
     CLogImplW* log_ = nullptr;
     // The transport outlives the downloader, its client.
     std::unique_ptr<NetEx::CNetTransport> transport_;

@@ -4,7 +4,7 @@
 
 #include "logic.h"
 
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 #include "startup/folders.h"
 #include "startup/module.h"
 #include "startup/text.h"
@@ -96,7 +96,7 @@ bool CLogic::RunAssistant(uint32_t command) {
             info.nShow = SW_HIDE;
             started = ShellExecuteExW(&info) && info.hProcess;
             // The assistant reports its own process id; this handle is not kept.
-            if (info.hProcess) CloseHandle(info.hProcess);
+            CHandle(info.hProcess).Reset();
             LogLine(started ? L"OK" : L"Fail");
             RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
             if (!started) assistantPipe_.Close();

@@ -4,7 +4,7 @@
 
 #include "logic.h"
 
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 #include "startup/folders.h"
 #include "startup/module.h"
 #include "startup/text.h"

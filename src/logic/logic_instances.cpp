@@ -26,7 +26,7 @@ ESilentDownloadMode CLogic::DecideSilentMode() {
             // pump messages, and each would hold the query for its limit.
             wchar_t className[256] = {};
             GetClassNameW(window, className, 256);
-            if (wcscmp(className, CStandInWizard::ClassName()) != 0) continue;
+            if (wcscmp(className, kMainWindowClass) != 0) continue;
             CNamedPipe pipe;
             if (!pipe.Create(SilentPipeName(otherInstance_))) {
                 LogLine(L"OnEnumSilentDownloadLauncherWindow: CreatePipe .. fail");

@@ -3,7 +3,7 @@
 
 #include "logic.h"
 
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 #include "startup/text.h"
 
 namespace {

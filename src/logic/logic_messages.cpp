@@ -2,7 +2,7 @@
 
 #include "logic.h"
 
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 #include "startup/format_text.h"
 
 

@@ -4,7 +4,7 @@
 
 #include "logic.h"
 
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 #include "logic/update_texts.h"
 #include "net/httx_503_answer.h"
 #include "startup/date_time.h"

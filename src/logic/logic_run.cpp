@@ -2,7 +2,7 @@
 
 #include "logic.h"
 
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 #include "startup/launcher_error.h"
 #include "startup/module.h"
 #include "startup/text.h"

@@ -5,6 +5,7 @@
 #include "logic.h"
 
 #include "logic/error_reports.h"
+#include "startup/handle.h"
 #include "startup/text.h"
 
 #include <shellapi.h>
@@ -100,15 +101,14 @@ void CLogic::OnTrayCallback(LPARAM event) {
 void CLogic::ShowTrayMenu() {
     POINT cursor{};
     GetCursorPos(&cursor);
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return;
-    AppendMenuW(menu, MF_STRING, kTrayShowHide, GetString(windowVisible_ ? 11 : 10).c_str());
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, kTrayExit, GetString(12).c_str());
+    const CMenuHandle menu(CreatePopupMenu());
+    if (!menu.IsValid()) return;
+    AppendMenuW(menu.Get(), MF_STRING, kTrayShowHide, GetString(windowVisible_ ? 11 : 10).c_str());
+    AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.Get(), MF_STRING, kTrayExit, GetString(12).c_str());
     SetForegroundWindow(wizard_.Window());
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, wizard_.Window(), nullptr);
+    TrackPopupMenu(menu.Get(), 0, cursor.x, cursor.y, 0, wizard_.Window(), nullptr);
     PostMessageW(wizard_.Window(), WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 void CLogic::OnTrayCommand(UINT command) {

@@ -4,7 +4,7 @@
 
 #include "logic.h"
 
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 #include "logic/update_texts.h"
 #include "startup/folders.h"
 #include "startup/format_text.h"
@@ -155,9 +155,16 @@ void CLogic::OnCheckFinished(WPARAM w, LPARAM l) {
 }
 
 void CLogic::ContinueAfterCheck() {
-    std::vector<LauncherAssistantIcon> changes;
+    std::vector<ProgramChange> changes;
     if (checker_.GetShortcutChanges(changes) && !changes.empty() && !portable_ && runMode_ != rmDownload) {
-        assistantIcons_ = changes;
+        assistantIcons_.clear();
+        for (const ProgramChange& c : changes) {
+            LauncherAssistantIcon icon;
+            icon.name.assign(c.name.begin(), c.name.end());
+            icon.exec.assign(c.exec.begin(), c.exec.end());
+            icon.action = c.add ? 1 : 0;
+            assistantIcons_.push_back(icon);
+        }
         if (RunAssistant(5)) return;  // the icon result continues with processStartDownload
     }
     processStartDownload();

@@ -1,15 +1,23 @@
 #pragma once
 // The boundary between the logic object and the wizard window: everything
 // CLogic asks of the window goes through IWizard, and everything the window
-// reports goes to IWizardOwner. The skinned layered window implements
-// IWizard; until it exists a plain Win32 stand-in does. Both live on the
-// UI thread and are called only there.
+// reports goes to IWizardOwner. The user-interface layer above implements
+// IWizard; the entry point hands one to the logic object, which creates and
+// destroys its window. Both live on the UI thread and are called only there.
 
 #include <windows.h>
+
+namespace tinyxml2 {
+class XMLDocument;
+}
 
 #include <string>
 #include <utility>
 #include <vector>
+
+// The window class of the launcher's main window: other launcher instances
+// find each other by it.
+constexpr wchar_t kMainWindowClass[] = L"LauncherWizardStandIn";
 
 // Messages the window hands to the logic object.
 class IWizardOwner {
@@ -26,6 +34,11 @@ class IWizard {
 public:
     virtual ~IWizard() = default;
 
+    // Starts the drawing library, reads the screen scale and creates the
+    // (hidden) window with the theme's controls.
+    virtual bool Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance) = 0;
+    // Destroys the window; safe when there is none.
+    virtual void Destroy() = 0;
     virtual HWND Window() const = 0;
     // Shows page `page` arranged for the flow kind (0 installation, 1 update
     // or long name, 2 uninstaller).

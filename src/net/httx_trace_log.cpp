@@ -1,6 +1,7 @@
 #include "httx_trace_log.h"
 
 #include "startup/date_time.h"
+#include "startup/handle.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,12 +46,9 @@ uint32_t CHttxTraceLog::Open(TraceConfig& config, const std::string& contextName
     clock_ = clock;
     // A new file (or one holding only a block header) starts with the BOM.
     LARGE_INTEGER size{};
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        GetFileSizeEx(h, &size);
-        CloseHandle(h);
-    }
+    const CFile existing(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    if (existing.IsValid()) GetFileSizeEx(existing.Get(), &size);
     if (size.QuadPart == 0 || size.QuadPart == 8) log.Write("\xEF\xBB\xBF", 3);
     return 0;
 }

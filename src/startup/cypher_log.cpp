@@ -104,14 +104,13 @@ bool CCypherLog::OpenCiphered(const std::string& path, const uint8_t* key, uint3
         Close();
         return false;
     }
-    compressor_ = new z_stream{};
-    if (deflateInit2(compressor_, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
-        delete compressor_;
-        compressor_ = nullptr;
+    std::unique_ptr<z_stream> stream(new z_stream{});
+    if (deflateInit2(stream.get(), 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
         FreeStreams();
         Close();
         return false;
     }
+    compressor_.reset(stream.release());
     return true;
 }
 
@@ -134,7 +133,7 @@ bool CCypherLog::Compress(const void* data, uint32_t length) {
     do {
         compressor_->next_out = compressBuffer_.data();
         compressor_->avail_out = compressBuffer_.capacity();
-        const int rc = deflate(compressor_, Z_SYNC_FLUSH);
+        const int rc = deflate(compressor_.get(), Z_SYNC_FLUSH);
         if (rc != Z_OK && rc != Z_BUF_ERROR) return false;
         const uint32_t produced = compressBuffer_.capacity() - compressor_->avail_out;
         if (produced && !EncipherAndAppend(compressBuffer_.data(), produced)) return false;
@@ -152,12 +151,13 @@ bool CCypherLog::Write(const void* data, uint32_t length) {
     return ok;
 }
 
+void CCypherLog::CompressorDeleter::operator()(z_stream* stream) const {
+    deflateEnd(stream);
+    delete stream;
+}
+
 void CCypherLog::FreeStreams() {
-    if (compressor_) {
-        deflateEnd(compressor_);
-        delete compressor_;
-        compressor_ = nullptr;
-    }
+    compressor_.reset();
     if (cipher_) {
         EVP_CIPHER_CTX_free(cipher_);
         cipher_ = nullptr;

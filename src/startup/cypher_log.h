@@ -9,6 +9,7 @@
 #include "file_log.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 typedef struct evp_cipher_ctx_st EVP_CIPHER_CTX;
@@ -36,8 +37,13 @@ private:
     bool EncipherAndAppend(const uint8_t* data, uint32_t length);
     void FreeStreams();
 
+    // Ends the deflate stream and frees it.
+    struct CompressorDeleter {
+        void operator()(z_stream* stream) const;
+    };
+
     EVP_CIPHER_CTX* cipher_ = nullptr;
-    z_stream* compressor_ = nullptr;
+    std::unique_ptr<z_stream, CompressorDeleter> compressor_;
     CBuffer cipherBuffer_;
     CBuffer compressBuffer_;
 };

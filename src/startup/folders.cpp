@@ -1,28 +1,11 @@
 #include "folders.h"
 
+#include "find_files.h"
 #include "handle.h"
 
 #include <vector>
 
 namespace {
-
-// Owner of a FindFirstFileW search.
-class CFindHandle {
-public:
-    explicit CFindHandle(const std::wstring& pattern) : h_(FindFirstFileW(pattern.c_str(), &data_)) {}
-    CFindHandle(const CFindHandle&) = delete;
-    CFindHandle& operator=(const CFindHandle&) = delete;
-    ~CFindHandle() {
-        if (ok()) FindClose(h_);
-    }
-    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool next() { return FindNextFileW(h_, &data_) != 0; }
-    const WIN32_FIND_DATAW& data() const { return data_; }
-
-private:
-    WIN32_FIND_DATAW data_{};
-    HANDLE h_;
-};
 
 bool IsDots(const wchar_t* name) {
     return (name[0] == L'.' && name[1] == 0) || (name[0] == L'.' && name[1] == L'.' && name[2] == 0);
@@ -36,8 +19,8 @@ bool FileExists(const std::wstring& path) {
 }
 
 bool IsDirectory(const std::wstring& path) {
-    CFindHandle find(path);
-    return find.ok() && (find.data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    CFindFiles find(path);
+    return find.Found() && (find.Data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool RemoveTrailingBackslash(std::wstring& path) {
@@ -61,10 +44,10 @@ bool CreateFolderTree(std::wstring path) {
     for (size_t i = 1; i < parts.size(); ++i) {
         if (built.back() != L'\\') built += L'\\';
         built += parts[i];
-        CFindHandle find(built);
-        if (!find.ok()) {
+        CFindFiles find(built);
+        if (!find.Found()) {
             if (!CreateDirectoryW(built.c_str(), nullptr)) return false;
-        } else if (!(find.data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        } else if (!(find.Data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             return false;
         }
     }
@@ -73,18 +56,17 @@ bool CreateFolderTree(std::wstring path) {
 }
 
 bool EmptyFolder(const std::wstring& path) {
-    CFindHandle find(path + L"\\*.*");
-    if (!find.ok()) return false;
+    CFindFiles find(path + L"\\*.*");
+    if (!find.Found()) return false;
     bool ok = true;
-    do {
-        const WIN32_FIND_DATAW& d = find.data();
-        if (IsDots(d.cFileName)) continue;
-        const std::wstring child = path + L"\\" + d.cFileName;
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    for (; find.Found(); find.Next()) {
+        if (IsDots(find.Name())) continue;
+        const std::wstring child = path + L"\\" + find.Name();
+        if (find.IsFolder())
             ok = DeleteFolder(child) && ok;
         else
             ok = DeleteFileW(child.c_str()) && ok;
-    } while (find.next());
+    }
     return ok;
 }
 
@@ -96,11 +78,10 @@ bool DeleteFolder(std::wstring path) {
 
 bool IsFolderEmpty(const std::wstring& path) {
     if (!IsDirectory(path)) return true;
-    CFindHandle find(path + L"\\*.*");
-    if (!find.ok()) return true;
-    do {
-        if (!IsDots(find.data().cFileName)) return false;
-    } while (find.next());
+    CFindFiles find(path + L"\\*.*");
+    if (!find.Found()) return true;
+    for (; find.Found(); find.Next())
+        if (!IsDots(find.Name())) return false;
     return true;
 }
 

@@ -1,46 +1,104 @@
 #pragma once
-// Move-only owners of kernel handles. CFile holds file handles (invalid
-// value INVALID_HANDLE_VALUE); CHandle holds handles whose invalid value is
-// null (events, mutexes, processes, threads). Every exit path closes.
+// The one owner of operating-system handles: CHandleT<Traits> is move-only,
+// closes what it holds on every exit path, and keeps the caller's
+// GetLastError across the close, so a failed call's code survives the
+// clean-up of the handles around it. A traits class names the handle type,
+// its invalid value and its close function; every kind of handle the
+// launcher holds has one below or beside the code that opens it.
 
 #include <windows.h>
 
 #include <utility>
 
-struct FileHandleTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-};
-struct KernelHandleTraits {
-    static HANDLE Invalid() { return nullptr; }
-};
-
 template <class Traits>
-class CFileT {
+class CHandleT {
 public:
-    CFileT() = default;
-    explicit CFileT(HANDLE h) : h_(h) {}
-    CFileT(const CFileT&) = delete;
-    CFileT& operator=(const CFileT&) = delete;
-    CFileT(CFileT&& o) noexcept : h_(o.Release()) {}
-    CFileT& operator=(CFileT&& o) noexcept {
+    using Type = typename Traits::Type;
+
+    CHandleT() = default;
+    explicit CHandleT(Type h) : h_(h) {}
+    CHandleT(const CHandleT&) = delete;
+    CHandleT& operator=(const CHandleT&) = delete;
+    CHandleT(CHandleT&& o) noexcept : h_(o.Release()) {}
+    CHandleT& operator=(CHandleT&& o) noexcept {
         if (this != &o) Reset(o.Release());
         return *this;
     }
-    virtual ~CFileT() { Reset(); }
+    ~CHandleT() { Reset(); }
 
-    HANDLE Get() const { return h_; }
-    bool IsValid() const { return h_ != Traits::Invalid() && h_ != nullptr; }
+    Type Get() const { return h_; }
+    bool IsValid() const { return Traits::IsValid(h_); }
+    explicit operator bool() const { return IsValid(); }
     // Gives up ownership without closing.
-    HANDLE Release() { return std::exchange(h_, Traits::Invalid()); }
+    Type Release() { return std::exchange(h_, Traits::Invalid()); }
     // Closes the held handle and takes `h`.
-    void Reset(HANDLE h = Traits::Invalid()) {
-        if (IsValid()) CloseHandle(h_);
+    void Reset(Type h = Traits::Invalid()) {
+        if (IsValid()) {
+            const DWORD error = GetLastError();
+            Traits::Close(h_);
+            SetLastError(error);
+        }
         h_ = h;
     }
 
 private:
-    HANDLE h_ = Traits::Invalid();
+    Type h_ = Traits::Invalid();
 };
 
-using CFile = CFileT<FileHandleTraits>;
-using CHandle = CFileT<KernelHandleTraits>;
+// Files, pipes and find-change handles: invalid is INVALID_HANDLE_VALUE
+// (null is never a valid file handle either).
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Type h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(Type h) { CloseHandle(h); }
+};
+// Events, mutexes, processes, threads: invalid is null.
+struct KernelHandleTraits : FileHandleTraits {
+    static Type Invalid() { return nullptr; }
+};
+// FindFirstFile searches.
+struct FindHandleTraits : FileHandleTraits {
+    static void Close(Type h) { FindClose(h); }
+};
+struct RegistryKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { RegCloseKey(h); }
+};
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { DestroyMenu(h); }
+};
+// Pens, brushes, bitmaps, fonts, regions.
+struct GdiObjectTraits {
+    using Type = HGDIOBJ;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { DeleteObject(h); }
+};
+// A device context taken with GetDC: released with the window it came from.
+struct WindowDc {
+    HWND window = nullptr;
+    HDC dc = nullptr;
+};
+struct WindowDcTraits {
+    using Type = WindowDc;
+    static Type Invalid() { return {}; }
+    static bool IsValid(const Type& h) { return h.dc != nullptr; }
+    static void Close(const Type& h) { ReleaseDC(h.window, h.dc); }
+};
+
+using CFile = CHandleT<FileHandleTraits>;
+using CHandle = CHandleT<KernelHandleTraits>;
+using CFindHandle = CHandleT<FindHandleTraits>;
+using CRegKeyHandle = CHandleT<RegistryKeyTraits>;
+using CMenuHandle = CHandleT<MenuTraits>;
+using CGdiObject = CHandleT<GdiObjectTraits>;
+using CWindowDc = CHandleT<WindowDcTraits>;
+
+// The device context of a window (null: the screen), released on scope exit.
+inline CWindowDc TakeWindowDc(HWND window) { return CWindowDc(WindowDc{window, GetDC(window)}); }

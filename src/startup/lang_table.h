@@ -4,7 +4,7 @@
 // shows is fetched. Filled by preinit on the UI thread; lookups may come
 // from any thread but the current table changes only on the UI thread.
 
-#include "update/simple_read_stream.h"
+#include "startup/simple_read_stream.h"
 
 #include <windows.h>
 

@@ -1,5 +1,6 @@
 #include "log_files.h"
 
+#include "find_files.h"
 #include "folders.h"
 
 #include <cwchar>
@@ -26,18 +27,13 @@ void MoveEarlierLogs(const std::wstring& folder) {
     const std::wstring logs = folder + L"logs\\";
     std::wstring newest;
     FILETIME newestTime{};
-    WIN32_FIND_DATAW d;
-    HANDLE find = FindFirstFileW((logs + L"*.*").c_str(), &d);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            FILETIME t;
-            if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !StampTime(d.cFileName, t)) continue;
-            if (newest.empty() || CompareFileTime(&t, &newestTime) > 0) {
-                newest = d.cFileName;
-                newestTime = t;
-            }
-        } while (FindNextFileW(find, &d));
-        FindClose(find);
+    for (CFindFiles find(logs + L"*.*"); find.Found(); find.Next()) {
+        FILETIME t;
+        if (!find.IsFolder() || !StampTime(find.Name(), t)) continue;
+        if (newest.empty() || CompareFileTime(&t, &newestTime) > 0) {
+            newest = find.Name();
+            newestTime = t;
+        }
     }
     if (newest.empty()) return;
 
@@ -46,13 +42,8 @@ void MoveEarlierLogs(const std::wstring& folder) {
     const std::wstring prefix = logs + newest + L"\\" + ext + L".";
 
     std::vector<std::wstring> files;
-    find = FindFirstFileW((folder + L"*.log").c_str(), &d);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && EndsWithLog(d.cFileName))
-            files.push_back(d.cFileName);
-    } while (FindNextFileW(find, &d));
-    FindClose(find);
+    for (CFindFiles find(folder + L"*.log"); find.Found(); find.Next())
+        if (!find.IsFolder() && EndsWithLog(find.Name())) files.push_back(find.Name());
 
     for (const std::wstring& name : files) {
         const std::wstring base = name.substr(0, name.rfind(L'.'));

@@ -1,7 +1,7 @@
 #include "package_store.h"
 
 #include "startup/text.h"
-#include "update/archive_entry_name.h"
+#include "startup/archive_entry_name.h"
 
 #include <archive.h>
 #include <archive_entry.h>

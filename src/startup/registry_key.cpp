@@ -2,21 +2,11 @@
 
 #include <vector>
 
-CRegistryKey& CRegistryKey::operator=(CRegistryKey&& o) noexcept {
-    if (this != &o) {
-        Close();
-        key_ = o.key_;
-        o.key_ = nullptr;
-    }
-    return *this;
-}
-
 LONG CRegistryKey::Create(HKEY root, const std::wstring& subKey) {
     HKEY key = nullptr;
     const LONG rc = RegCreateKeyW(root, subKey.c_str(), &key);
     if (rc != ERROR_SUCCESS) return rc;
-    Close();
-    key_ = key;
+    key_.Reset(key);
     return rc;
 }
 
@@ -24,30 +14,24 @@ LONG CRegistryKey::Open(HKEY root, const std::wstring& subKey, REGSAM access) {
     HKEY key = nullptr;
     const LONG rc = RegOpenKeyExW(root, subKey.c_str(), 0, access, &key);
     if (rc != ERROR_SUCCESS) return rc;
-    Close();
-    key_ = key;
+    key_.Reset(key);
     return rc;
 }
 
 LONG CRegistryKey::SetString(const std::wstring& name, const std::wstring& text) {
-    return RegSetValueExW(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    return RegSetValueExW(key_.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           DWORD((text.size() + 1) * sizeof(wchar_t)));
 }
 
 bool CRegistryKey::GetString(const std::wstring& name, std::wstring& text) const {
     DWORD type = 0, size = 0;
-    if (!key_ || RegQueryValueExW(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (!key_.IsValid() || RegQueryValueExW(key_.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
     std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) !=
+    if (RegQueryValueExW(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) !=
         ERROR_SUCCESS)
         return false;
     text.assign(buf.data());
     return true;
-}
-
-void CRegistryKey::Close() {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
 }

@@ -1,6 +1,7 @@
 // The assistant's rights operation: the all-users descriptor on the
 // installation folder, everything below it and the product's keys.
 
+#include "startup/find_files.h"
 #include "startup/folders.h"
 #include "startup/registry_key.h"
 #include "system/launcher_assistant.h"
@@ -53,21 +54,16 @@ bool CLauncherAssistant::GrantRights(const std::wstring& folderIn, const std::ws
 }
 
 void CLauncherAssistant::GrantTree(const std::wstring& folder, bool countSteps) {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        if (cancelled_) break;
-        if (IsDots(found.cFileName)) continue;
-        const std::wstring child = folder + L"\\" + found.cFileName;
+    for (CFindFiles find(folder + L"\\*.*"); find.Found() && !cancelled_; find.Next()) {
+        if (IsDots(find.Name())) continue;
+        const std::wstring child = folder + L"\\" + find.Name();
         // Single entries that refuse are left as they are.
         SetFileSecurityW(child.c_str(), DACL_SECURITY_INFORMATION, securityDescriptor_.Get());
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (find.IsFolder()) {
             // A link to elsewhere is not part of the installation.
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) GrantTree(child, countSteps);
+            if (!(find.Data().dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) GrantTree(child, countSteps);
         } else if (countSteps) {
             Step();
         }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    }
 }

@@ -90,26 +90,21 @@ bool CAppList::Write(const std::wstring& folder, bool internalOnly, const std::v
 }
 
 bool CAppList::ShortcutChanges(const std::wstring& folder, const std::vector<IntAddOn>& internal,
-                               std::vector<LauncherAssistantIcon>& out) {
+                               std::vector<ProgramChange>& out) {
     out.clear();
     Read(folder, records);
-    auto icon = [](const std::wstring& name, const std::wstring& exec, uint8_t action) {
-        const std::wstring n = name.substr(0, kMaxName), e = exec.substr(0, kMaxExec);
-        LauncherAssistantIcon i;
-        i.name.assign(n.begin(), n.end());
-        i.exec.assign(e.begin(), e.end());
-        i.action = action;
-        return i;
+    auto icon = [](const std::wstring& name, const std::wstring& exec, bool add) {
+        return ProgramChange{name.substr(0, kMaxName), exec.substr(0, kMaxExec), add};
     };
     for (const AppListRecord& r : records) {
         if (!r.name[0]) continue;
         const std::wstring exec = RecordText(r.exec, 261);
         bool described = false;
         for (const IntAddOn& i : internal) described = described || i.exec == exec;
-        if (!described) out.push_back(icon(RecordText(r.name, 65), exec, 0));
+        if (!described) out.push_back(icon(RecordText(r.name, 65), exec, false));
     }
     for (const IntAddOn& i : internal)
-        if (FindOrAdd(i.name, i.exec, true)) out.push_back(icon(i.name, i.exec, 1));
+        if (FindOrAdd(i.name, i.exec, true)) out.push_back(icon(i.name, i.exec, true));
     return true;
 }
 

@@ -6,7 +6,6 @@
 // exactly. Files written here hold the unnamed records first.
 // Not thread-safe: the checker guards its list with its own lock.
 
-#include "system/assistant_records.h"
 #include "update/manifest.h"
 
 #include <cstdint>
@@ -20,6 +19,14 @@ struct AppListRecord {
 };
 #pragma pack(pop)
 static_assert(sizeof(AppListRecord) == 652, "applist.dat record");
+
+// A shortcut to add or delete for a program of the list; the logic hands
+// these to the assistant.
+struct ProgramChange {
+    std::wstring name;  // display name, at most kMaxName characters
+    std::wstring exec;  // target relative to the installation folder
+    bool add = false;
+};
 
 class CAppList {
 public:
@@ -45,7 +52,7 @@ public:
     // Re-reads the file; delete records for named programs no "int"
     // description has any more, then add records for new ones.
     bool ShortcutChanges(const std::wstring& folder, const std::vector<IntAddOn>& internal,
-                         std::vector<LauncherAssistantIcon>& out);
+                         std::vector<ProgramChange>& out);
     // The "ext" add-ons not installed yet, in manifest order.
     void NewAddOns(const std::vector<ExtAddOn>& ext, std::vector<ExtAddOn>& out);
 

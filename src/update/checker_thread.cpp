@@ -1,6 +1,6 @@
 #include "checker_thread.h"
 
-#include "logic/logic.h"
+#include "startup/find_files.h"
 #include "startup/folders.h"
 #include "startup/log_files.h"
 #include "startup/module_resources.h"
@@ -98,7 +98,7 @@ bool CCheckerThread::Stopped() {
 
 void CCheckerThread::Post(ECheckResult result, bool withManifest) {
     if (settings_.window)
-        PostMessageW(settings_.window, eWindowsMessage_CheckFinished,
+        PostMessageW(settings_.window, kFinishedMessage,
                      withManifest ? reinterpret_cast<WPARAM>(&manifest_) : 0, result);
 }
 
@@ -281,14 +281,9 @@ bool CCheckerThread::Kept(const std::wstring& relative, const std::wstring& name
 void CCheckerThread::Cleanup(const Table& table) { CleanFolder(settings_.installFolder, L"", table); }
 
 void CCheckerThread::CleanFolder(const std::wstring& folder, const std::wstring& relative, const Table& table) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
     std::vector<WIN32_FIND_DATAW> entries;
-    do {
-        if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) entries.push_back(data);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    for (CFindFiles find(folder + L"\\*"); find.Found(); find.Next())
+        if (wcscmp(find.Name(), L".") && wcscmp(find.Name(), L"..")) entries.push_back(find.Data());
     for (const WIN32_FIND_DATAW& e : entries) {
         if (Stopped()) return;
         const std::wstring name = e.cFileName, rel = relative + name, full = folder + L"\\" + name;
@@ -338,7 +333,7 @@ bool CCheckerThread::WriteAppList(bool internalOnly) {
 
 void CCheckerThread::DeleteAppList() { CAppList::Delete(settings_.installFolder); }
 
-bool CCheckerThread::GetShortcutChanges(std::vector<LauncherAssistantIcon>& out) {
+bool CCheckerThread::GetShortcutChanges(std::vector<ProgramChange>& out) {
     Scope lock(lock_);
     return appList_.ShortcutChanges(settings_.installFolder, manifest_.intAddOns, out);
 }

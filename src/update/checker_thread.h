@@ -3,7 +3,7 @@
 // manifest, tests whether the launcher must be replaced, compares the
 // installation's files with the manifest, chooses the packs to download,
 // fills the logic's download queue and removes damaged and obsolete files
-// when asked to. It reports eWindowsMessage_CheckFinished to the logic's
+// when asked to. It reports kFinishedMessage to the logic's
 // window: 2 when both manifests are parsed (then it waits for Continue),
 // and finally 0 (queue built), 1 (the launcher must be replaced first) or
 // 3 (failure). wParam points to the checker's parsed manifest (null when it
@@ -19,7 +19,7 @@
 #include "startup/thread.h"
 #include "update/add_pkg.h"
 #include "update/app_list.h"
-#include "update/critical_section.h"
+#include "startup/critical_section.h"
 #include "update/download_choice.h"
 #include "update/download_queue.h"
 #include "update/manifest.h"
@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-// lParam of eWindowsMessage_CheckFinished.
+// lParam of kFinishedMessage.
 enum ECheckResult : LPARAM {
     crDone = 0,
     crLauncherUpdate = 1,
@@ -58,6 +58,9 @@ struct CheckerSettings {
 
 class CCheckerThread : public CThread, public CAddPkg {
 public:
+    // Posted to the configured window: wParam the parsed manifest (owned by
+    // the receiver), lParam the result.
+    static constexpr UINT kFinishedMessage = 0xA41;
     CCheckerThread();
     ~CCheckerThread() override;
 
@@ -83,7 +86,7 @@ public:
     bool FindOrAddApp(const std::wstring& name, const std::wstring& exec, bool queryOnly);
     bool WriteAppList(bool internalOnly);
     void DeleteAppList();
-    bool GetShortcutChanges(std::vector<LauncherAssistantIcon>& out);
+    bool GetShortcutChanges(std::vector<ProgramChange>& out);
     bool GetNewAddOns(std::vector<ExtAddOn>& out);
 
     const CManifest& Manifest() const { return manifest_; }

@@ -1,6 +1,6 @@
 #include "rar_archive.h"
 
-#include "update/archive_entry_name.h"
+#include "startup/archive_entry_name.h"
 
 #include <archive.h>
 #include <archive_entry.h>

@@ -1,6 +1,5 @@
 #include "unpacker_thread.h"
 
-#include "logic/logic.h"
 #include "startup/crc32.h"
 #include "startup/folders.h"
 #include "startup/text.h"
@@ -296,7 +295,7 @@ void CUnpackerThread::Fail(const std::wstring& text, DWORD value, LPARAM result)
         stopped_ = true;
     }
     FlushParts();
-    Post(eWindowsMessage_UnpackFinished, 0, result);
+    Post(kFinishedMessage, 0, result);
 }
 
 void CUnpackerThread::Progress(uint64_t packageSize, size_t done, size_t total, bool force) {
@@ -305,7 +304,7 @@ void CUnpackerThread::Progress(uint64_t packageSize, size_t done, size_t total, 
     lastProgress_ = now;
     uint64_t bytes = UnpackedBytes();
     if (total) bytes += uint64_t(double(packageSize) * double(done) / double(total));
-    Post(eWindowsMessage_UnpackProgress, WPARAM(uint32_t(bytes >> 32)), LPARAM(bytes));
+    Post(kProgressMessage, WPARAM(uint32_t(bytes >> 32)), LPARAM(bytes));
 }
 
 void CUnpackerThread::Run() {
@@ -336,7 +335,7 @@ void CUnpackerThread::Run() {
         if (!stopped_ && finishWhenEmpty_) {
             errorText_.clear();
             finishWhenEmpty_ = false;
-            Post(eWindowsMessage_UnpackFinished, 0, kResultDone);
+            Post(kFinishedMessage, 0, kResultDone);
         } else {
             ResetEvent(workEvent_.Get());
         }

@@ -7,9 +7,9 @@
 // The logic thread configures it, starts it once and then calls the part,
 // task, Finish and Stop operations; the unpacker thread only processes
 // tasks and reports through messages to the logic's window:
-// eWindowsMessage_UnpackProgress (bytes unpacked so far: lParam, and on
+// kProgressMessage (bytes unpacked so far: lParam, and on
 // 32-bit builds the high half in wParam; see UnpackProgressBytes) and
-// eWindowsMessage_UnpackFinished (0 all done, 1 a package failed, 2 a file
+// kFinishedMessage (0 all done, 1 a package failed, 2 a file
 // could not be written). The task list, the package map, the flags and the
 // error text are guarded by lock_; extraction and file writes happen
 // outside it.
@@ -17,7 +17,7 @@
 #include "startup/buffer.h"
 #include "startup/handle.h"
 #include "startup/thread.h"
-#include "update/critical_section.h"
+#include "startup/critical_section.h"
 
 #include <windows.h>
 
@@ -33,6 +33,9 @@ inline uint64_t UnpackProgressBytes(WPARAM w, LPARAM l) { return uint64_t(uint32
 
 class CUnpackerThread : public CThread {
 public:
+    // Posted to the configured window (see above).
+    static constexpr UINT kFinishedMessage = 0xA40;
+    static constexpr UINT kProgressMessage = 0xA43;
     CUnpackerThread();
     ~CUnpackerThread() override;
 

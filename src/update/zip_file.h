@@ -5,7 +5,7 @@
 // bounds, so hostile archives fail with an error value instead of reading
 // outside the data. One owner, one thread at a time. Portable.
 
-#include "update/simple_read_stream.h"
+#include "startup/simple_read_stream.h"
 
 #include <cstdint>
 #include <map>

@@ -15,7 +15,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-TOOLS = os.path.join(HERE, '..', 'tools')
+TOOLS = os.path.join(HERE, '..', 'helpers')
 sys.path.insert(0, HERE)
 from sample_client import make_client  # noqa: E402  (re-exported for the tests)
 
@@ -105,7 +105,7 @@ class Nginx:
 
 
 class FaultServer:
-    """tests/tools/net_test_server.py serving <root> with faults."""
+    """tests/helpers/net_test_server.py serving <root> with faults."""
 
     def __init__(self, state, root):
         self.state = state

@@ -3,7 +3,6 @@
 # display and prefix). They run alone: the launcher looks for any running
 # game client window and coordinates with other launchers.
 if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   foreach(_case
       FreshInstall.test_fresh_portable_install_from_nginx
       Resume.test_resume_after_killing_the_launcher_mid_download

@@ -4,7 +4,8 @@
 
 #include "common/process.h"
 #include "common/temp_folder.h"
-#include "gui/control_ids.h"
+#include "gui/stand_in_wizard.h"
+#include "logic/control_ids.h"
 #include "logic/logic.h"
 #include "startup/module.h"
 
@@ -36,6 +37,7 @@ protected:
 
     HMODULE module_ = nullptr;
     CLogImplW log_;
-    CLogic logic_;
+    CStandInWizard wizard_;
+    CLogic logic_{wizard_};
 };
 

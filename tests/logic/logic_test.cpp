@@ -10,7 +10,7 @@ TEST_F(LogicObject, InitChoosesTheModeAndCreatesTheWindow) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
     EXPECT_EQ(rmInstall, logic_.runMode());
     EXPECT_EQ(0, logic_.flowKind());
-    EXPECT_TRUE(IsWindow(logic_.wizard().Window()));
+    EXPECT_TRUE(IsWindow(wizard_.Window()));
     EXPECT_NE(std::string::npos, Log().find("Launcher run mode: rmInstall\r\n"));
 }
 
@@ -21,36 +21,36 @@ TEST_F(LogicObject, ProgressStagesShowTheirCaptionsOnPageEleven) {
         {42, 85, true}};
     for (const auto& s : kStages) {
         logic_.SetProgressStage(s.stage);
-        EXPECT_EQ(GetString(s.string), logic_.wizard().Text(Id("firstpage_info"))) << s.stage;
-        EXPECT_EQ(GetString(s.string), logic_.wizard().Text(Id("headline_firstpage_info"))) << s.stage;
-        EXPECT_EQ(s.cancel, logic_.wizard().IsControlVisible(Id("cancel_firstpage"))) << s.stage;
-        EXPECT_EQ(11, logic_.wizard().CurrentPage());
-        EXPECT_EQ(0, logic_.wizard().pages().back().second);
+        EXPECT_EQ(GetString(s.string), wizard_.Text(Id("firstpage_info"))) << s.stage;
+        EXPECT_EQ(GetString(s.string), wizard_.Text(Id("headline_firstpage_info"))) << s.stage;
+        EXPECT_EQ(s.cancel, wizard_.IsControlVisible(Id("cancel_firstpage"))) << s.stage;
+        EXPECT_EQ(11, wizard_.CurrentPage());
+        EXPECT_EQ(0, wizard_.pages().back().second);
     }
     // The captions follow the language.
     ASSERT_TRUE(logic_.languages().Select(3));
     logic_.SetProgressStage(4);
-    EXPECT_EQ(GetString(73), logic_.wizard().Text(Id("firstpage_info")));
-    EXPECT_NE(L"Checking for Updates", logic_.wizard().Text(Id("firstpage_info")));
+    EXPECT_EQ(GetString(73), wizard_.Text(Id("firstpage_info")));
+    EXPECT_NE(L"Checking for Updates", wizard_.Text(Id("firstpage_info")));
     ASSERT_TRUE(logic_.languages().Select(1));
     logic_.SetProgressStage(4);
-    EXPECT_EQ(L"Checking for Updates", logic_.wizard().Text(Id("firstpage_info")));
+    EXPECT_EQ(L"Checking for Updates", wizard_.Text(Id("firstpage_info")));
 }
 
 TEST_F(LogicObject, WorkProgressShowsOnlyOnTheInstallingPage) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
-    const HWND window = logic_.wizard().Window();
+    const HWND window = wizard_.Window();
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, 6, 40);
-    EXPECT_EQ(-1, logic_.wizard().Progress(Id("progress_progress")));  // progress page is 11, not 9
-    logic_.wizard().ShowPage(9, 0);
+    EXPECT_EQ(-1, wizard_.Progress(Id("progress_progress")));  // progress page is 11, not 9
+    wizard_.ShowPage(9, 0);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, 6, 40);
-    EXPECT_EQ(40, logic_.wizard().Progress(Id("progress_progress")));
+    EXPECT_EQ(40, wizard_.Progress(Id("progress_progress")));
     SendMessageW(window, eWindowsMessage_UninstallProgress, 0, 250);
-    EXPECT_EQ(100, logic_.wizard().Progress(Id("progress_progress")));
+    EXPECT_EQ(100, wizard_.Progress(Id("progress_progress")));
     ASSERT_TRUE(logic_.languages().Select(1));
     SendMessageW(window, eWindowsMessage_UninstallProgress, 0, -5);
-    EXPECT_EQ(0, logic_.wizard().Progress(Id("progress_progress")));
-    EXPECT_EQ(L"0% completed...", logic_.wizard().Text(Id("progress_info")));
+    EXPECT_EQ(0, wizard_.Progress(Id("progress_progress")));
+    EXPECT_EQ(L"0% completed...", wizard_.Text(Id("progress_info")));
 }
 
 TEST_F(LogicObject, UninstallerFlowKindAndPortableUpdate) {
@@ -61,7 +61,7 @@ TEST_F(LogicObject, UninstallerFlowKindAndPortableUpdate) {
 
 TEST_F(LogicObject, PrivateMessagesAreIgnoredOnceClosing) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
-    const HWND window = logic_.wizard().Window();
+    const HWND window = wizard_.Window();
     SendMessageW(window, eWindowsMessage_CheckFinished, 0, 2);
     logic_.Exit();
     EXPECT_TRUE(logic_.closing());
@@ -81,7 +81,7 @@ TEST_F(LogicObject, PrivateMessagesAreIgnoredOnceClosing) {
 
 TEST_F(LogicObject, UninitWritesItsLinesInOrderAndDestroysTheWindow) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
-    const HWND window = logic_.wizard().Window();
+    const HWND window = wizard_.Window();
     logic_.Exit();
     logic_.uninit();
     EXPECT_FALSE(IsWindow(window));
@@ -101,7 +101,7 @@ TEST_F(LogicObject, UninitAfterAFailedInitIsHarmless) {
 
 TEST_F(LogicObject, TrayClicksToggleTheWindowAndTheBalloonEndsTheRun) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
-    const HWND window = logic_.wizard().Window();
+    const HWND window = wizard_.Window();
     EXPECT_FALSE(IsWindowVisible(window));
     SendMessageW(window, eWindowsMessage_IconTrayCallbackMessage, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(window));
@@ -154,7 +154,7 @@ TEST_F(LogicObject, SystemErrorReportIsOneLineAndTrayTextsAreCut) {
 
 TEST_F(LogicObject, TheLanguageBoxSwitchesTheTableAndTheTexts) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
-    const HWND window = logic_.wizard().Window();
+    const HWND window = wizard_.Window();
     const int boxId = Id("language");
     const HWND box = GetDlgItem(window, boxId);
     ASSERT_NE(nullptr, box);
@@ -166,7 +166,7 @@ TEST_F(LogicObject, TheLanguageBoxSwitchesTheTableAndTheTexts) {
         if (records[i].code == "ru") ru = int(i);
     }
     ASSERT_GE(ru, 0);
-    logic_.wizard().SetComboRows(boxId, rows);
+    wizard_.SetComboRows(boxId, rows);
     const std::wstring englishYes = GetString(55);
 
     // The user picks a row: the box reports the new selection to the window.
@@ -175,13 +175,13 @@ TEST_F(LogicObject, TheLanguageBoxSwitchesTheTableAndTheTexts) {
 
     EXPECT_EQ("ru", logic_.languages().chosenCode());
     EXPECT_NE(englishYes, GetString(55));
-    EXPECT_EQ(GetString(55), logic_.wizard().Text(Id("mbox_yes")));
-    EXPECT_EQ(GetString(48), logic_.wizard().Text(Id("mbox_cancel")));
+    EXPECT_EQ(GetString(55), wizard_.Text(Id("mbox_yes")));
+    EXPECT_EQ(GetString(48), wizard_.Text(Id("mbox_cancel")));
     // The rows are set up again and the chosen one stays selected.
     EXPECT_EQ(LRESULT(records.size()), SendMessageW(box, CB_GETCOUNT, 0, 0));
-    EXPECT_EQ(ru, logic_.wizard().ComboSelection(boxId));
-    EXPECT_EQ(rows[size_t(ru)].second, logic_.wizard().Text(boxId));
-    EXPECT_EQ(records[size_t(ru)].icon, logic_.wizard().ComboPicture(boxId));
+    EXPECT_EQ(ru, wizard_.ComboSelection(boxId));
+    EXPECT_EQ(rows[size_t(ru)].second, wizard_.Text(boxId));
+    EXPECT_EQ(records[size_t(ru)].icon, wizard_.ComboPicture(boxId));
 
     // A selection outside the records changes nothing.
     SendMessageW(box, CB_SETCURSEL, WPARAM(-1), 0);
@@ -195,7 +195,7 @@ TEST_F(LogicObject, TheLanguageBoxSwitchesTheTableAndTheTexts) {
         if (records[i].code == started) SendMessageW(box, CB_SETCURSEL, WPARAM(i), 0);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(boxId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
     EXPECT_EQ(started, logic_.languages().chosenCode());
-    EXPECT_EQ(englishYes, logic_.wizard().Text(Id("mbox_yes")));
+    EXPECT_EQ(englishYes, wizard_.Text(Id("mbox_yes")));
 
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("CLogic::OnCBNSelChange: ID_CMB_LANGUAGE\r\n"));

@@ -2,7 +2,7 @@
 // started with "/assistant <hwnd>", driven through its pipe by the test,
 // which plays the launcher.
 
-#include "assistant_link.h"
+#include "common/assistant_link.h"
 #include "common/process.h"
 #include "common/temp_folder.h"
 #include "common/test_registry.h"

@@ -19,7 +19,7 @@ import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, '..', 'helpers'))
 sys.path.insert(0, os.path.join(HERE, '..', 'e2e'))
 import check_pe  # noqa: E402
 import e2e_support as e2e  # noqa: E402

@@ -90,18 +90,18 @@ TEST_F(AppListTest, ShortcutChangesDeleteVanishedProgramsThenAddNewOnes) {
     WriteFileBytes(path(L"applist.dat"), Bytes({Record(L"", L"ext.exe"), Record(L"Old", L"old.exe"),
                                                 Record(L"Keep", L"Client.exe")}));
     CAppList list;
-    std::vector<LauncherAssistantIcon> changes;
+    std::vector<ProgramChange> changes;
     ASSERT_TRUE(list.ShortcutChanges(dir(), {{L"p", L"new.exe", L"New"}, {L"p", L"Client.exe", L"Keep"},
                                              {L"p", L"client.exe", L"Lower"}},
                                      changes));
     ASSERT_EQ(3u, changes.size());
-    EXPECT_EQ(u"old.exe", changes[0].exec);
-    EXPECT_EQ(u"Old", changes[0].name);
-    EXPECT_EQ(0, changes[0].action);
-    EXPECT_EQ(u"new.exe", changes[1].exec);
-    EXPECT_EQ(1, changes[1].action);
-    EXPECT_EQ(u"client.exe", changes[2].exec);
-    EXPECT_EQ(u"Lower", changes[2].name);
+    EXPECT_EQ(L"old.exe", changes[0].exec);
+    EXPECT_EQ(L"Old", changes[0].name);
+    EXPECT_FALSE(changes[0].add);
+    EXPECT_EQ(L"new.exe", changes[1].exec);
+    EXPECT_TRUE(changes[1].add);
+    EXPECT_EQ(L"client.exe", changes[2].exec);
+    EXPECT_EQ(L"Lower", changes[2].name);
 }
 
 TEST_F(AppListTest, NewAddOnsAreTheExtDescriptionsNotInstalled) {

@@ -1,5 +1,4 @@
 #include "common/temp_folder.h"
-#include "logic/logic.h"
 #include "startup/crc32.h"
 #include "startup/log_files.h"
 #include "startup/module_resources.h"
@@ -54,11 +53,11 @@ protected:
         checker_.Configure(settings_);
         EXPECT_TRUE(checker_.Start());
         PostedMessage m{};
-        if (!sink_.WaitFor(eWindowsMessage_CheckFinished, kWait, &m)) return -1;
+        if (!sink_.WaitFor(CCheckerThread::kFinishedMessage, kWait, &m)) return -1;
         if (m.l != crServerInfoReady) return m.l;
         EXPECT_EQ(reinterpret_cast<WPARAM>(&checker_.Manifest()), m.w);
         checker_.Continue();
-        if (!sink_.WaitFor(eWindowsMessage_CheckFinished, kWait, &m)) return -1;
+        if (!sink_.WaitFor(CCheckerThread::kFinishedMessage, kWait, &m)) return -1;
         return m.l;
     }
 
@@ -199,7 +198,7 @@ TEST_F(CheckerTest, AnUnparsableManifestFails) {
     checker_.Configure(settings_);
     ASSERT_TRUE(checker_.Start());
     PostedMessage m{};
-    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_CheckFinished, kWait, &m));
+    ASSERT_TRUE(sink_.WaitFor(CCheckerThread::kFinishedMessage, kWait, &m));
     EXPECT_EQ(crFailed, m.l);
     EXPECT_EQ(0u, m.w);
 }
@@ -209,11 +208,11 @@ TEST_F(CheckerTest, AStopDuringTheWaitPostsNoResult) {
     checker_.Configure(settings_);
     ASSERT_TRUE(checker_.Start());
     PostedMessage m{};
-    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_CheckFinished, kWait, &m));
+    ASSERT_TRUE(sink_.WaitFor(CCheckerThread::kFinishedMessage, kWait, &m));
     ASSERT_EQ(crServerInfoReady, m.l);
     EXPECT_TRUE(checker_.Stop(5000));
     sink_.Pump(300);
-    EXPECT_EQ(1u, sink_.Count(eWindowsMessage_CheckFinished));
+    EXPECT_EQ(1u, sink_.Count(CCheckerThread::kFinishedMessage));
     EXPECT_TRUE(queue_.items.empty());
 }
 

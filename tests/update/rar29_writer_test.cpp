@@ -1,4 +1,4 @@
-#include "update/archive_entry_name.h"
+#include "startup/archive_entry_name.h"
 #include "update/rar29_writer.h"
 
 #include <archive.h>

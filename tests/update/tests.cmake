@@ -1,6 +1,7 @@
-# Tests of update beyond the ones listed in tests/CMakeLists.txt.
 target_sources(portable_tests PRIVATE
   update/content_crc_test.cpp
+  update/manifest_test.cpp
+  update/rar29_writer_test.cpp
   update/cud_cipher_test.cpp
   update/manifest_writer_test.cpp
   update/pe_version_test.cpp
@@ -8,7 +9,7 @@ target_sources(portable_tests PRIVATE
 )
 if(WIN32)
   launcher_test(cud_tests common/temp_folder.cpp update/url_selector_test.cpp)
-  target_link_libraries(cud_tests PRIVATE launcher_core)
+  target_link_libraries(cud_tests PRIVATE launcher_update)
   # The version reader is checked against Windows on the real launcher.
   add_dependencies(portable_tests Launcher)
   target_link_libraries(portable_tests PRIVATE version)
@@ -40,14 +41,9 @@ add_custom_command(OUTPUT ${_update_fixtures}/manifest5.rar ${_update_fixtures}/
 add_custom_target(update_fixtures DEPENDS ${_update_fixtures}/manifest5.rar ${_update_fixtures}/tool.zip
                   ${_update_fixtures}/package5.rar)
 add_dependencies(portable_tests update_fixtures)
-if(WIN32)
-  set(_fixture_prefix "Z:")
-else()
-  set(_fixture_prefix "")
-endif()
 target_compile_definitions(portable_tests PRIVATE
-  LAUNCHER_TEST_MANIFEST_RAR5="${_fixture_prefix}${_update_fixtures}/manifest5.rar"
-  LAUNCHER_TEST_ZIP_TOOL="${_fixture_prefix}${_update_fixtures}/tool.zip")
+  LAUNCHER_TEST_MANIFEST_RAR5="${LAUNCHER_TEST_PATH_PREFIX}${_update_fixtures}/manifest5.rar"
+  LAUNCHER_TEST_ZIP_TOOL="${LAUNCHER_TEST_PATH_PREFIX}${_update_fixtures}/tool.zip")
 target_sources(portable_tests PRIVATE
   update/download_choice_test.cpp
   update/entry_target_test.cpp
@@ -65,7 +61,7 @@ if(WIN32)
     update/png_image_test.cpp
     update/unpacker_thread_test.cpp
   )
-  target_link_libraries(update_tests PRIVATE launcher_core)
+  target_link_libraries(update_tests PRIVATE launcher_update)
   # The launcher test reads the real Launcher.exe next to the test exe.
   add_dependencies(update_tests update_fixtures Launcher)
   target_compile_definitions(update_tests PRIVATE

@@ -1,5 +1,4 @@
 #include "common/temp_folder.h"
-#include "logic/logic.h"
 #include "startup/crc32.h"
 #include "update/message_sink.h"
 #include "update/rar29_writer.h"
@@ -65,7 +64,7 @@ protected:
         unpacker_.AddPackageTask(package);
         unpacker_.Finish();
         PostedMessage m{};
-        return sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m) ? m.l : -1;
+        return sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m) ? m.l : -1;
     }
 
     std::string Installed(const std::wstring& relative) { return ReadFileBytes(install_ + L"\\" + relative); }
@@ -112,7 +111,7 @@ TEST_F(UnpackerTest, ADownloadResumedFromDiskContinuesItsCrcAndIsAssembledWithTh
     unpacker_.AddPackageTask(package);
     unpacker_.Finish();
     PostedMessage m{};
-    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+    ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
     EXPECT_EQ(0, m.l) << std::string(unpacker_.ErrorText().begin(), unpacker_.ErrorText().end());
     EXPECT_EQ(Pattern(90000, 5), Installed(L"data\\a.bin"));
     EXPECT_EQ("bbb", Installed(L"b.txt"));
@@ -127,7 +126,7 @@ TEST_F(UnpackerTest, StopWritesPendingPartsToThePackageFile) {
     unpacker_.AddPackageTask(package);  // ignored after Stop
     unpacker_.Finish();
     sink_.Pump(300);
-    EXPECT_EQ(0u, sink_.Count(eWindowsMessage_UnpackFinished));
+    EXPECT_EQ(0u, sink_.Count(CUnpackerThread::kFinishedMessage));
 }
 
 TEST_F(UnpackerTest, AWakeWritesRunningDownloadsToDiskButKeepsCompletePackagesInMemory) {
@@ -136,7 +135,7 @@ TEST_F(UnpackerTest, AWakeWritesRunningDownloadsToDiskButKeepsCompletePackagesIn
     const std::wstring complete = Feed(L"complete.pkg", "all bytes");
     unpacker_.MarkComplete(complete);
     unpacker_.Finish();
-    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait));
+    ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait));
     EXPECT_EQ("first bytes", ReadFileBytes(running));
     EXPECT_FALSE(PathExists(complete));
     unpacker_.Stop(5000);  // shutdown keeps every downloaded byte
@@ -185,7 +184,7 @@ TEST_F(UnpackerTest, ZipEntriesLandWithCleanedNamesAndProgressReachesThePackageS
     EXPECT_TRUE(PathExists(install_ + L"\\empty.cfg"));
     PostedMessage last{};
     for (const auto& m : sink_.received())
-        if (m.message == eWindowsMessage_UnpackProgress) last = m;
+        if (m.message == CUnpackerThread::kProgressMessage) last = m;
     EXPECT_EQ(zip.size(), UnpackProgressBytes(last.w, last.l));
     EXPECT_EQ(zip.size(), unpacker_.UnpackedBytes());
 }
@@ -225,7 +224,7 @@ TEST_F(UnpackerTest, EntriesLeavingTheFolderWriteNothingAndFailThePackage) {
             unpacker.AddPackageTask(package);
             unpacker.Finish();
             PostedMessage m{};
-            ASSERT_TRUE(sink.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+            ASSERT_TRUE(sink.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
             EXPECT_EQ(1, m.l);
             EXPECT_EQ((rar ? L"pkg(rar) unpack error : " : L"pkg unpack error : ") + package, unpacker.ErrorText());
             EXPECT_FALSE(PathExists(install_ + L"\\first.txt"));
@@ -298,7 +297,7 @@ TEST_F(UnpackerTest, UnreadablePackagesFailWithTheirTexts) {
         ASSERT_TRUE(unpacker.AddFilePart(package, buffer, uint32_t(c.bytes.size())));
         unpacker.AddPackageTask(package);
         PostedMessage m{};
-        ASSERT_TRUE(sink.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+        ASSERT_TRUE(sink.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
         EXPECT_EQ(1, m.l);
         EXPECT_EQ(c.text + package, unpacker.ErrorText());
         // The failure flushed the downloaded bytes for a later attempt.
@@ -317,11 +316,11 @@ TEST_F(UnpackerTest, AMissingOrShortPackageFailsAndLaterTasksAreNotRun) {
     unpacker_.AddPackageTask(Feed(L"good.pkg", good));
     unpacker_.Finish();
     PostedMessage m{};
-    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+    ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
     EXPECT_EQ(1, m.l);
     EXPECT_EQ(L"pkg/bin file can not be open : " + package, unpacker_.ErrorText());
     sink_.Pump(300);
-    EXPECT_EQ(1u, sink_.Count(eWindowsMessage_UnpackFinished));
+    EXPECT_EQ(1u, sink_.Count(CUnpackerThread::kFinishedMessage));
     EXPECT_FALSE(PathExists(install_ + L"\\good.txt"));
 }
 
@@ -332,7 +331,7 @@ TEST_F(UnpackerTest, AFileTaskWritesTheDownloadAsOneFile) {
     unpacker_.AddFileTask(source, L"Launcher.tmp.exe");
     unpacker_.Finish();
     PostedMessage m{};
-    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+    ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
     EXPECT_EQ(0, m.l);
     EXPECT_EQ(exe, Installed(L"Launcher.tmp.exe"));
 }
@@ -345,7 +344,7 @@ TEST_F(UnpackerTest, TasksWaitForFinishWhenNotStartedByTheFirstOne) {
     EXPECT_FALSE(PathExists(install_ + L"\\a.txt"));
     unpacker_.Finish();
     PostedMessage m{};
-    ASSERT_TRUE(sink_.WaitFor(eWindowsMessage_UnpackFinished, kWait, &m));
+    ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
     EXPECT_EQ(0, m.l);
     EXPECT_EQ("a", Installed(L"a.txt"));
 }
@@ -360,7 +359,7 @@ TEST_F(UnpackerTest, ProgressDuringExtractionIsMoreThan55MsApart) {
     const ULONGLONG elapsed = GetTickCount64() - start;
     std::vector<uint64_t> progress;
     for (const auto& m : sink_.received())
-        if (m.message == eWindowsMessage_UnpackProgress) progress.push_back(UnpackProgressBytes(m.w, m.l));
+        if (m.message == CUnpackerThread::kProgressMessage) progress.push_back(UnpackProgressBytes(m.w, m.l));
     ASSERT_GE(progress.size(), 3u) << "the package unpacks too fast to see progress";
     // Message time stamps are too coarse under Wine to compare one by one;
     // the count bounds the rate: the first message, one per 55 ms after it,

@@ -1,5 +1,5 @@
 #include "startup/crc32.h"
-#include "update/archive_entry_name.h"
+#include "startup/archive_entry_name.h"
 #include "update/zip_writer.h"
 
 #include <archive.h>

@@ -1,6 +1,6 @@
 #include "commands.h"
 #include "file_io.h"
-#include "update/archive_entry_name.h"
+#include "startup/archive_entry_name.h"
 #include "update/rar29_writer.h"
 
 #include <archive.h>

@@ -2,7 +2,7 @@
 
 #include "client_tree.h"
 #include "file_io.h"
-#include "update/archive_entry_name.h"
+#include "startup/archive_entry_name.h"
 #include "update/rar29_writer.h"
 #include "update/zip_writer.h"
 

@@ -8,8 +8,8 @@ TEST_F(LogicNetwork, StartWorkBringsTheNetworkUpAndUninitTakesItDown) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
     ASSERT_TRUE(logic_.StartWork());
     // No "Unable init net transport": the progress page stays on stage 3.
-    EXPECT_TRUE(logic_.wizard().messages().empty());
-    EXPECT_EQ(GetString(82), logic_.wizard().Text(ControlIdForFunc("firstpage_info")));
+    EXPECT_TRUE(wizard_.messages().empty());
+    EXPECT_EQ(GetString(82), wizard_.Text(ControlIdForFunc("firstpage_info")));
     // A second StartWork keeps the running network.
     ASSERT_TRUE(logic_.StartWork());
     logic_.Exit();

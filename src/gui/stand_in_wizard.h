@@ -6,6 +6,7 @@
 // it was asked, so flows can be checked by the pages and texts they produce.
 // UI thread only.
 
+#include "gui/gdiplus_session.h"
 #include "logic/wizard.h"
 
 #include <tinyxml2.h>
@@ -28,12 +29,10 @@ public:
     ~CStandInWizard() override;
 
     // Creates the (hidden) window and the theme's controls.
-    bool Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance);
-    void Destroy();
+    bool Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance) override;
+    void Destroy() override;
 
     HWND Window() const override { return hwnd_; }
-    // The window class of the launcher's main window.
-    static const wchar_t* ClassName();
     void ShowPage(int page, int flowKind) override;
     int CurrentPage() const override { return page_; }
     int FindControl(const std::string& func) const override;
@@ -65,6 +64,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l);
 
+    CGdiPlusSession gdiplus_;
     HWND hwnd_ = nullptr;
     IWizardOwner* owner_ = nullptr;
     std::map<int, HWND> controls_;

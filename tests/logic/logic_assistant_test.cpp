@@ -3,7 +3,7 @@
 // to the temporary folder, starts it, sends the command and acts on the
 // answer; and its reactions to the assistant's messages.
 
-#include "assistant_link.h"
+#include "common/assistant_link.h"
 #include "logic/logic_fixture.h"
 
 #include <cwctype>
@@ -75,7 +75,7 @@ TEST_F(LogicAssistant, KillProcessRunsTheCopyEndToEndAndTheCopyGoesAtExit) {
     EXPECT_NE(L"LauncherAssistant.exe", FileName(copy));
     EXPECT_EQ(L".exe", copy.substr(copy.size() - 4));
     EXPECT_TRUE(PathExists(copy));
-    EXPECT_EQ(9, logic_.wizard().CurrentPage());
+    EXPECT_EQ(9, wizard_.CurrentPage());
 
     // The answer ends the launcher.
     ASSERT_TRUE(PumpUntil([&] { return logic_.closing(); }, 30000)) << Log();
@@ -127,7 +127,7 @@ TEST_F(LogicAssistant, GetRightsOnAFolderTreeEndsWithSuccess) {
     EXPECT_TRUE(Contains("OnUserMessage: eWindowsMessage_LauncherAssistantWorkResult\r\n::eLauncherCmd_GetRights .. OK\r\n"))
         << Log();
     // Success continues the flow (here: the uninstaller's page), no error shown.
-    EXPECT_TRUE(logic_.wizard().messages().empty());
+    EXPECT_TRUE(wizard_.messages().empty());
     const std::wstring copy = logic_.assistantPath();
     logic_.Exit();
     EXPECT_FALSE(PathExists(copy));
@@ -148,7 +148,8 @@ TEST_F(LogicAssistant, AFreeTemporaryFolderGetsThePlainNameAndASecondLauncherAUn
     EXPECT_GT(ReadFileBytes(temp + L"\\LauncherAssistant.exe").size(), 5u);
 
     // Another launcher finds the file taken.
-    CLogic second;
+    CStandInWizard secondWizard;
+    CLogic second(secondWizard);
     ASSERT_TRUE(second.preinit());
     ASSERT_TRUE(second.PrepareAssistantCopy());
     const std::wstring unique = second.assistantPath();
@@ -173,8 +174,8 @@ TEST_F(LogicAssistant, AFailedStartShowsString105WithRetry) {
     UseTemp(path(L"no-such-folder"));
     ASSERT_TRUE(logic_.init(rcUninstallFrom, path(L"inst")));
     EXPECT_FALSE(logic_.RunAssistant(eLauncherCmd_GetRights));
-    ASSERT_EQ(1u, logic_.wizard().messages().size());
-    const auto& m = logic_.wizard().messages().back();
+    ASSERT_EQ(1u, wizard_.messages().size());
+    const auto& m = wizard_.messages().back();
     EXPECT_EQ(9, m.action);
     EXPECT_EQ(GetString(105), m.text);
     EXPECT_EQ(unsigned(mbbRetry | mbbCancel), m.buttons);
@@ -191,8 +192,8 @@ TEST_F(LogicAssistant, APipeThatCannotBeCreatedShowsString105) {
     ASSERT_TRUE(squatter.Create(AssistantPipeName(temp + L"\\LauncherAssistant.exe")));
     ASSERT_TRUE(logic_.init(rcUninstallFrom, path(L"inst")));
     EXPECT_FALSE(logic_.RunAssistant(eLauncherCmd_GetRights));
-    ASSERT_FALSE(logic_.wizard().messages().empty());
-    EXPECT_EQ(GetString(105), logic_.wizard().messages().back().text);
+    ASSERT_FALSE(wizard_.messages().empty());
+    EXPECT_EQ(GetString(105), wizard_.messages().back().text);
     EXPECT_TRUE(Contains(" create .. Fail\r\n"));
     EXPECT_FALSE(Contains("Run LauncherAssistant"));
 }
@@ -200,12 +201,12 @@ TEST_F(LogicAssistant, APipeThatCannotBeCreatedShowsString105) {
 TEST_F(LogicAssistant, AnswersBecomeTheMessagesOfTheirCommands) {
     UseTemp(path(L"no-such-folder"));  // nothing really starts
     ASSERT_TRUE(logic_.init(rcNone, L""));
-    const HWND window = logic_.wizard().Window();
-    auto lastText = [&] { return logic_.wizard().messages().back().text; };
+    const HWND window = wizard_.Window();
+    auto lastText = [&] { return wizard_.messages().back().text; };
 
     // Without a command nothing is acted on.
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_GetRights, 0);
-    EXPECT_TRUE(logic_.wizard().messages().empty());
+    EXPECT_TRUE(wizard_.messages().empty());
     EXPECT_TRUE(Contains("  .. no assistant command pending, ignored\r\n"));
 
     logic_.RunAssistant(eLauncherCmd_GetRights);
@@ -242,19 +243,19 @@ TEST_F(LogicAssistant, AnswersBecomeTheMessagesOfTheirCommands) {
     // No rights: string 106 with Retry and Cancel.
     SendMessageW(window, eWindowsMessage_LauncherAssistantNoRights, 0, 0);
     EXPECT_EQ(GetString(106), lastText());
-    EXPECT_EQ(9, logic_.wizard().messages().back().action);
+    EXPECT_EQ(9, wizard_.messages().back().action);
 
     // Progress moves the bar and is not a result.
-    const size_t shown = logic_.wizard().messages().size();
+    const size_t shown = wizard_.messages().size();
     logic_.RunAssistant(eLauncherCmd_KillProcess);
-    logic_.wizard().ShowPage(9, 0);
+    wizard_.ShowPage(9, 0);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_Progress, 42);
-    EXPECT_EQ(42, logic_.wizard().Progress(logic_.wizard().FindControl("progress_progress")));
+    EXPECT_EQ(42, wizard_.Progress(wizard_.FindControl("progress_progress")));
     EXPECT_FALSE(logic_.closing());
     // KillProcess ends the launcher whatever its result.
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_KillProcess, 14);
     EXPECT_TRUE(logic_.closing());
-    EXPECT_EQ(shown + 1, logic_.wizard().messages().size());  // only the 105 of the failed start
+    EXPECT_EQ(shown + 1, wizard_.messages().size());  // only the 105 of the failed start
 }
 
 TEST_F(LogicAssistant, CancelStopsTheRunningAssistant) {
@@ -291,24 +292,24 @@ TEST_F(LogicAssistant, CancelStopsTheRunningAssistant) {
 TEST_F(LogicAssistant, AnAssistantThatCannotBeWatchedIsAbandoned) {
     UseTemp(path(L"no-such-folder"));  // nothing really starts
     ASSERT_TRUE(logic_.init(rcNone, L""));
-    const HWND window = logic_.wizard().Window();
+    const HWND window = wizard_.Window();
     logic_.RunAssistant(eLauncherCmd_GetRights);
-    const size_t shown = logic_.wizard().messages().size();
+    const size_t shown = wizard_.messages().size();
     // A process id that names no process.
     SendMessageW(window, eWindowsMessage_LauncherAssistantInitResult, 0xFFFFFFF0u, 0);
-    ASSERT_EQ(shown + 1, logic_.wizard().messages().size());
-    EXPECT_EQ(GetString(101), logic_.wizard().messages().back().text);
+    ASSERT_EQ(shown + 1, wizard_.messages().size());
+    EXPECT_EQ(GetString(101), wizard_.messages().back().text);
     EXPECT_FALSE(Contains("FillDataForAssistant()"));
     // Its late answer is not acted on.
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_GetRights, 0);
     EXPECT_TRUE(Contains("  .. no assistant command pending, ignored\r\n"));
     EXPECT_FALSE(Contains("::eLauncherCmd_GetRights .. OK"));
-    EXPECT_EQ(shown + 1, logic_.wizard().messages().size());
+    EXPECT_EQ(shown + 1, wizard_.messages().size());
 
     // Progress and cancel codes are never commands to start.
     logic_.RunAssistant(eLauncherCmd_Progress);
     SendMessageW(window, eWindowsMessage_LauncherAssistantInitResult, GetCurrentProcessId(), 0);
     EXPECT_TRUE(Contains(" .. error: unknown eLauncherCmd\r\n"));
-    EXPECT_EQ(GetString(101), logic_.wizard().messages().back().text);
+    EXPECT_EQ(GetString(101), wizard_.messages().back().text);
     EXPECT_FALSE(Contains("FillDataForAssistant()"));
 }

@@ -1,5 +1,5 @@
-#include "gui/control_ids.h"
-#include "logic/stand_in_wizard.h"
+#include "logic/control_ids.h"
+#include "gui/stand_in_wizard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "assistant_link.h"
+#include "common/assistant_link.h"
 
 namespace {
 const wchar_t kClass[] = L"AssistantTestWindow";

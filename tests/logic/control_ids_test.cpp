@@ -1,4 +1,4 @@
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 
 #include <gtest/gtest.h>
 

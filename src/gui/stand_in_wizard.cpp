@@ -1,11 +1,10 @@
 #include "stand_in_wizard.h"
 
-#include "gui/control_ids.h"
+#include "logic/control_ids.h"
 #include "startup/log_impl.h"
 
 namespace {
 
-const wchar_t kClassName[] = L"LauncherWizardStandIn";
 constexpr UINT kFirstPrivateMessage = 0x914, kLastPrivateMessage = 0xB08;
 
 void CollectFuncs(const tinyxml2::XMLElement* e, std::vector<int>& ids) {
@@ -29,19 +28,18 @@ bool IsComboBox(const char* func) { return std::string(func) == "language"; }
 
 CStandInWizard::~CStandInWizard() { Destroy(); }
 
-const wchar_t* CStandInWizard::ClassName() { return kClassName; }
 
 bool CStandInWizard::Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance) {
-    if (hwnd_) return false;
+    if (hwnd_ || !gdiplus_.Start()) return false;
     owner_ = owner;
     WNDCLASSW wc{};
     wc.lpfnWndProc = &CStandInWizard::WindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = kMainWindowClass;
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    hwnd_ = CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480,
+    hwnd_ = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480,
                             nullptr, nullptr, instance, this);
     if (!hwnd_) return false;
 

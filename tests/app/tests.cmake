@@ -1,0 +1,18 @@
+if(NOT WIN32)
+  return()
+endif()
+
+# The executable's image: machine, subsystem, manifest, version, icon, imports.
+add_test(NAME LauncherImage
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/helpers/check_pe.py
+                 $<TARGET_FILE:Launcher> ${CMAKE_SYSTEM_PROCESSOR})
+set_tests_properties(LauncherImage PROPERTIES LABELS image)
+
+# The real Launcher.exe started as a process: roles, banner, error boxes.
+launcher_test(app_tests
+  common/process.cpp
+  common/temp_folder.cpp
+  app/launcher_entry_test.cpp
+)
+target_link_libraries(app_tests PRIVATE launcher_update launcher_system)
+add_dependencies(app_tests Launcher)

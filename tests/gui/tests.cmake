@@ -1,0 +1,4 @@
+if(WIN32)
+  launcher_test(gui_tests gui/stand_in_wizard_test.cpp)
+  target_link_libraries(gui_tests PRIVATE launcher_gui)
+endif()

@@ -1,0 +1,23 @@
+# Programs the tests start. Windows only: they run under Wine beside the
+# launcher.
+if(NOT WIN32)
+  # The Linux servers of the end-to-end tests: nginx and the fault server.
+  add_test(NAME TestServers COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/helpers/servers_test.py)
+  set_tests_properties(TestServers PROPERTIES TIMEOUT 120)
+  return()
+endif()
+
+# The game client's stand-in, started by the launcher in tests.
+add_executable(game_client WIN32 helpers/game_client.cpp)
+target_link_options(game_client PRIVATE -municode)
+
+# Find and click windows of a running launcher (end-to-end tests).
+add_executable(window_probe helpers/window_probe.cpp)
+target_link_options(window_probe PRIVATE -municode)
+target_link_libraries(window_probe PRIVATE user32 gdi32)
+add_executable(window_click helpers/window_click.cpp)
+target_link_options(window_click PRIVATE -municode)
+target_link_libraries(window_click PRIVATE user32)
+
+# A stand-in for a running game client, for the assistant's process killer.
+add_executable(assistant_test_sleeper helpers/sleeper_main.cpp)

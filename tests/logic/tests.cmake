@@ -1,0 +1,29 @@
+target_sources(portable_tests PRIVATE logic/control_ids_test.cpp)
+
+if(WIN32)
+  # The logic object in the test process, with the configuration and string
+  # tables of the real built Launcher.exe. Own entry: the object under test
+  # starts a copy of this exe as its assistant.
+  launcher_test(logic_tests OWN_MAIN
+    common/assistant_link.cpp
+    common/assistant_role_main.cpp
+    common/process.cpp
+    common/temp_folder.cpp
+    logic/launcher_update_test.cpp
+    logic/logic_assistant_test.cpp
+    logic/logic_network_test.cpp
+    logic/logic_test.cpp
+    logic/update_texts_test.cpp
+  )
+  # The stand-in wizard is what the logic object drives in these tests.
+  target_link_libraries(logic_tests PRIVATE launcher_gui)
+  add_dependencies(logic_tests Launcher)
+
+  launcher_test(client_tests RESOURCE_LOCK client_start_event
+    common/process.cpp
+    common/temp_folder.cpp
+    logic/client_test.cpp
+  )
+  target_link_libraries(client_tests PRIVATE launcher_logic)
+  add_dependencies(client_tests game_client)
+endif()
