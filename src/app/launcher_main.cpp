@@ -112,13 +112,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
         if (uninstallRole && !uninstallMutex.IsValid())
             uninstallMutex.Reset(CreateMutexA(nullptr, TRUE, kUninstallMutexName));
 
-        logic->setQuotedPath(flags.quotedPath);
-        logic->setFast(flags.fast);
+        logic->setFlags(flags);
         if (flags.fast) LogLine(L"Use fast update mode");
-        logic->setRunByClientCritical(flags.runByClientCritical);
-        logic->setRestart(flags.restart);
-        logic->setAutomatic(flags.automatic);
-        logic->setRunByClient(flags.runByClient || flags.runByClientCritical);
 
         bool runFailed = false;
         try {

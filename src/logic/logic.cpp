@@ -1,6 +1,4 @@
-#include "logic.h"
-
-#include "logic/client_launch_thread.h"
+#include "logic/logic.h"
 
 #include "startup/launcher_error.h"
 #include "startup/folders.h"
@@ -36,11 +34,26 @@ bool MakeDpiAware() {
 
 }  // namespace
 
-CLogic::CLogic(IWizard& wizard) : wizard_(wizard) { os_.Detect(); }
+
+CLogic::CLogic(IWizard& wizard) : ctx_(wizard) {
+    ctx_.os.Detect();
+    ctx_.host = this;
+    ctx_.server = &server_;
+    ctx_.update = &update_;
+    ctx_.downloads = &downloads_;
+    ctx_.client = &client_;
+    ctx_.tasks = &tasks_;
+    ctx_.assistant = &assistant_;
+    ctx_.tray = &tray_;
+    ctx_.texts = &texts_;
+    ctx_.replacement = &replacement_;
+    ctx_.installation = &installation_;
+    ctx_.pending = &pending_;
+}
 
 CLogic::~CLogic() {
-    wizard_.Destroy();
-    languages_.Destroy();
+    ctx_.wizard.Destroy();
+    ctx_.languages.Destroy();
 }
 
 bool CLogic::preinit() {
@@ -48,86 +61,93 @@ bool CLogic::preinit() {
     DWORD size = 0;
     if (!ReadModuleResource(L"ZIP", kPackageId, bytes, size) || !PackageStore().OpenPackage(bytes, size))
         return false;
-    if (!LoadLauncherConfig(PackageStore(), config_, languages_)) {
-        languages_.Destroy();
+    if (!LoadLauncherConfig(PackageStore(), ctx_.config, ctx_.languages)) {
+        ctx_.languages.Destroy();
         return false;
     }
     return true;
 }
 
-std::wstring CLogic::OwnFolder() const {
+std::wstring OwnFolder() {
     const std::wstring exe = ModulePath(nullptr);
     return exe.substr(0, exe.rfind(L'\\'));
 }
 
+void CLogic::setFlags(const CommandLineFlags& flags) {
+    ctx_.fast = flags.fast;
+    ctx_.runByClientCritical = flags.runByClientCritical;
+    ctx_.restart = flags.restart;
+    ctx_.automatic = flags.automatic;
+    ctx_.runByClient = flags.runByClient || flags.runByClientCritical;
+}
+
 bool CLogic::IsRegistered(const std::wstring& folder) const {
     CInstallDirectoryList list;
-    list.Open(HKEY_LOCAL_MACHINE, config_.regPath);
+    list.Open(HKEY_LOCAL_MACHINE, ctx_.config.regPath);
     return list.Find(folder) >= 0;
 }
 
 bool CLogic::init(ERunCode runCode, const std::wstring& argument) {
     if (!MakeDpiAware()) return false;
-    if (!wizard_.Create(*config_.themeDoc, this, GetModuleHandleW(nullptr)) ||
-        !wizard_.FindControl("language"))
+    if (!ctx_.wizard.Create(*ctx_.config.themeDoc, this, GetModuleHandleW(nullptr)) ||
+        !ctx_.wizard.FindControl("language"))
         return false;
 
-    commandArgument_ = argument;
-    argument_ = argument;
-    runCode_ = runCode;
+    ctx_.commandArgument = argument;
+    ctx_.runCode = runCode;
     switch (runCode) {
     case rcUninstallFrom:
     case rcUninstallGuest:
-        installFolder_ = argument;
+        ctx_.installFolder = argument;
         break;
     case rcDownload:
-        clientWindow_ = reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(argument.c_str(), nullptr, 10)));
+        ctx_.clientWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(argument.c_str(), nullptr, 10)));
         break;
     case rcSetLongName: {
         const size_t q1 = argument.find(L'"');
         const size_t q2 = q1 == std::wstring::npos ? q1 : argument.find(L'"', q1 + 1);
         const size_t q3 = q2 == std::wstring::npos ? q2 : argument.find(L'"', q2 + 1);
-        if (q2 != std::wstring::npos) installFolder_ = argument.substr(q1 + 1, q2 - q1 - 1);
-        commandArgument_ = q3 == std::wstring::npos ? std::wstring() : argument.substr(q3);
+        if (q2 != std::wstring::npos) ctx_.installFolder = argument.substr(q1 + 1, q2 - q1 - 1);
+        ctx_.commandArgument = q3 == std::wstring::npos ? std::wstring() : argument.substr(q3);
         break;
     }
     default:
         break;
     }
 
-    debugMode_ = ReadDebugMode(config_.regPath);
-    settings_ = ReadInitSettings(config_.root(), automatic_, os_.info().dwMajorVersion, os_.info().dwMinorVersion);
-    theme_ = ReadThemeSettings(config_.themeDoc->RootElement());
-    updatePath_ = ChooseUpdatePath(ReadSlotValue(*FindSlotInfo("UPDATE_PATH")), settings_);
+    ctx_.debugMode = ReadDebugMode(ctx_.config.regPath);
+    ctx_.settings = ReadInitSettings(ctx_.config.root(), ctx_.automatic, ctx_.os.info().dwMajorVersion, ctx_.os.info().dwMinorVersion);
+    ctx_.theme = ReadThemeSettings(ctx_.config.themeDoc->RootElement());
+    ctx_.updatePath = ChooseUpdatePath(ReadSlotValue(*FindSlotInfo("UPDATE_PATH")), ctx_.settings);
 
     const std::wstring exe = ModulePath(nullptr);
     const std::wstring exeName = exe.substr(exe.rfind(L'\\') + 1);
-    if (_wcsicmp(exeName.c_str(), L"Launcher.exe") == 0 && RunPendingLongNameAction()) {
+    if (_wcsicmp(exeName.c_str(), L"Launcher.exe") == 0 && pending_.RunPendingLongNameAction()) {
         Exit();
         return true;
     }
     CheckRuntime();
 
-    const std::wstring markerFolder = runCode == rcSetLongName ? installFolder_ : OwnFolder();
+    const std::wstring markerFolder = runCode == rcSetLongName ? ctx_.installFolder : OwnFolder();
     const RunModeChoice choice =
         ChooseRunMode(runCode, exeName, FileExists(markerFolder + L"\\guest.dat"), IsRegistered(OwnFolder()));
     LogLine(choice.logLine);
-    runMode_ = choice.mode;
-    portable_ = choice.portable;
-    if (runMode_ == rmUnknown) return false;
-    flowKind_ = (runMode_ == rmUpdate || runMode_ == rmSetLongName) ? 1 : runMode_ == rmUninstaller ? 2 : 0;
-    if (!choice.keepFast) fast_ = false;
+    ctx_.runMode = choice.mode;
+    ctx_.portable = choice.portable;
+    if (ctx_.runMode == rmUnknown) return false;
+    ctx_.flowKind = (ctx_.runMode == rmUpdate || ctx_.runMode == rmSetLongName) ? 1 : ctx_.runMode == rmUninstaller ? 2 : 0;
+    if (!choice.keepFast) ctx_.fast = false;
 
-    if (!languages_.Choose(runMode_, config_.regPath, ReadSlotValue(*FindSlotInfo("LANGUAGE")))) return false;
+    if (!ctx_.languages.Choose(ctx_.runMode, ctx_.config.regPath, ReadSlotValue(*FindSlotInfo("LANGUAGE")))) return false;
 
-    networkNeeded_ = runMode_ != rmUninstaller && runMode_ != rmSetLongName;
+    networkNeeded_ = ctx_.runMode != rmUninstaller && ctx_.runMode != rmSetLongName;
     if (!networkNeeded_) return true;
-    return PrepareClientUpdateData();
+    return server_.PrepareClientUpdateData();
 }
 
 void CLogic::CheckRuntime() {
-    if (os_.info().dwMajorVersion >= 10) {
-        runtimePresent_ = true;
+    if (ctx_.os.info().dwMajorVersion >= 10) {
+        ctx_.runtimePresent = true;
         return;
     }
     LogLine(L"Checking for UCRT...");
@@ -138,6 +158,6 @@ void CLogic::CheckRuntime() {
         if (module) FreeLibrary(module);
         else ++failures;
     }
-    runtimePresent_ = failures == 0;
-    LogLine(runtimePresent_ ? L"UCRT is present, OK" : L"UCRT is not present!");
+    ctx_.runtimePresent = failures == 0;
+    LogLine(ctx_.runtimePresent ? L"UCRT is present, OK" : L"UCRT is not present!");
 }

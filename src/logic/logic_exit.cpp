@@ -1,8 +1,6 @@
 // Exit() and uninit().
 
-#include "logic.h"
-
-#include "logic/client_launch_thread.h"
+#include "logic/logic.h"
 
 namespace {
 
@@ -11,37 +9,35 @@ constexpr DWORD kThreadStopLimit = 5000;
 }  // namespace
 
 void CLogic::Exit() {
-    closing_ = true;
-    acceptingTasks_ = false;
-    DeleteAssistantCopy();
+    ctx_.closing = true;
+    tasks_.StopAccepting();
+    assistant_.DeleteAssistantCopy();
     LogLine(L"PostQuitMessage(0)");
     PostQuitMessage(0);
     stopLoop_ = true;
-    ShowTrayIcon(false);
+    tray_.ShowTrayIcon(false);
 }
 
 void CLogic::uninit() {
     auto empty = [this] {
-        if (log_) log_->WriteNewLines(1);
+        if (ctx_.log) ctx_.log->WriteNewLines(1);
     };
     empty();
     LogLine(L"--- Start Uninit ---");
     empty();
-    SaveClientUpdateData();
-    if (runCode_ == rcDownload) {
+    server_.SaveClientUpdateData();
+    if (ctx_.runCode == rcDownload) {
         LogLine(L"Send finish to client");
-        if (clientWindow_) PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, 0, 2);
+        if (ctx_.clientWindow) PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientAnswer, 0, 2);
     }
-    LogLine(portable_ && runMode_ == rmUninstaller ? L"Stop uninstaller thread" : L"Stop checker & unpaker threads");
-    checker_.Stop(kThreadStopLimit);
-    // Stopping writes the parts still in memory, so the next run resumes them.
-    unpacker_.Stop(kThreadStopLimit);
-    if (launchThread_) launchThread_->Stop(kThreadStopLimit);
-    clientPipe_.Close();
-    if (networkReady_) StopNetwork();
+    LogLine(ctx_.portable && ctx_.runMode == rmUninstaller ? L"Stop uninstaller thread" : L"Stop checker & unpaker threads");
+    update_.StopWorkers(kThreadStopLimit);
+    client_.Stop(kThreadStopLimit);
+    tasks_.Close();
+    if (server_.ready()) server_.StopNetwork();
     empty();
     LogLine(L"--- Uninit finished ---");
     empty();
-    languages_.Destroy();
-    wizard_.Destroy();
+    ctx_.languages.Destroy();
+    ctx_.wizard.Destroy();
 }

@@ -1,10 +1,9 @@
 // The private messages of the main window, its timers and its controls.
 
-#include "logic.h"
+#include "logic/logic.h"
 
 #include "logic/control_ids.h"
 #include "startup/format_text.h"
-
 
 namespace {
 
@@ -23,74 +22,75 @@ constexpr WPARAM kAssistantProgress = 6;
 
 void CLogic::ShowWorkProgress(int percent) {
     // Only the installing page (9) and the single page show this progress.
-    if (!theme_.singlePageMode && wizard_.CurrentPage() != 9) return;
+    if (!ctx_.theme.singlePageMode && ctx_.wizard.CurrentPage() != 9) return;
     percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
-    const char* bar = theme_.singlePageMode ? "single_install_progress" : "progress_progress";
-    const char* label = theme_.singlePageMode ? "single_install_text_progress_info" : "progress_info";
-    wizard_.SetProgress(ControlIdForFunc(bar), percent);
-    wizard_.SetText(ControlIdForFunc(label), FormatText(GetString(17).c_str(), percent, L"%"));
+    const char* bar = ctx_.theme.singlePageMode ? "single_install_progress" : "progress_progress";
+    const char* label = ctx_.theme.singlePageMode ? "single_install_text_progress_info" : "progress_info";
+    ctx_.wizard.SetProgress(ControlIdForFunc(bar), percent);
+    ctx_.wizard.SetText(ControlIdForFunc(label), FormatText(GetString(17).c_str(), percent, L"%"));
+}
+
+void CLogic::OnTimer(UINT_PTR id) {
+    server_.OnTimer(id);
 }
 
 LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
     // Once the exit has begun, late worker results must not restart a flow.
-    if (closing_ || message == WM_COPYDATA) return 0;
+    if (ctx_.closing || message == WM_COPYDATA) return 0;
     switch (message) {
     case eWindowsMessage_LauncherAssistantNoRights:
-        wizard_.ShowMessage(9, GetString(106), mbbRetry | mbbCancel, true);
+        ctx_.wizard.ShowMessage(9, GetString(106), mbbRetry | mbbCancel, true);
         return 0;
     case eWindowsMessage_Exit:
-        OnExitRequest(w);
+        client_.OnExitRequest(w);
         return 0;
     case eWindowsMessage_ClientStartFailed:
-        OnClientStartFailed();
+        client_.OnClientStartFailed();
         return 0;
     case eWindowsMessage_LauncherAssistantInitResult:
-        OnAssistantInitResult(w, l);
+        assistant_.OnAssistantInitResult(w, l);
         return 0;
     case eWindowsMessage_LauncherAssistantWorkResult:
         if (w == kAssistantProgress) {
             ShowWorkProgress(int(l));
             return 0;
         }
-        OnAssistantWorkResult(w, l);
+        assistant_.OnAssistantWorkResult(w, l);
         return 0;
     case eWindowsMessage_UninstallProgress:
         ShowWorkProgress(int(l));
         return 0;
     case eWindowsMessage_DownloadProgress:
     case eWindowsMessage_DownloadComplete:
-        downloader_.HandleMessage(message, w, l);
+        server_.downloader().HandleMessage(message, w, l);
         return 0;
     case eWindowsMessage_Activate:
-        ShowTrayIcon(false);
-        ShowMainWindow(true);
+        tray_.ShowTrayIcon(false);
+        tray_.ShowMainWindow(true);
         return 0;
     case eWindowsMessage_IconTrayCallbackMessage:
-        OnTrayCallback(l);
+        tray_.OnTrayCallback(l);
         return 0;
     case eWindowsMessage_SilentDownloadQuery:
-        AnswerSilentDownload();
+        client_.AnswerSilentDownload();
         return 0;
     case eWindowsMessage_SilentDownloadOff:
-        SetSilentDownload(false);
+        client_.SetSilentDownload(false);
         return 0;
     case eWindowsMessage_CheckFinished:
-        OnCheckFinished(w, l);
+        update_.OnCheckFinished(w, l);
         return 0;
     case eWindowsMessage_UnpackFinished:
-        OnUnpackFinished(l);
+        update_.OnUnpackFinished(l);
         return 0;
-    case eWindowsMessage_UnpackProgress: {
-        const uint64_t bytes = UnpackProgressBytes(w, l);
-        if (bytes > 0) unpackedKb_ = bytes / 1024;
-        RefreshProgress();
+    case eWindowsMessage_UnpackProgress:
+        downloads_.OnUnpackProgress(UnpackProgressBytes(w, l));
         return 0;
-    }
     case eWindowsMessage_ClientTask:
-        if (acceptingTasks_) OnClientTask(w, l);
+        tasks_.OnClientTask(w, l);
         return 0;
     default:
-        if (const wchar_t* name = MessageName(message)) HandleLaterMessage(name, w, l);
+        if (const wchar_t* name = MessageName(message)) pending_.HandleLaterMessage(name, w, l);
         return 0;
     }
 }

@@ -1,6 +1,6 @@
 // run(), the main loop, StartWork and the progress stages.
 
-#include "logic.h"
+#include "logic/logic.h"
 
 #include "logic/control_ids.h"
 #include "startup/launcher_error.h"
@@ -18,68 +18,66 @@ int Id(const char* func) { return ControlIdForFunc(func); }
 }  // namespace
 
 bool CLogic::run() {
-    if (runByClient_ && runByClientCritical_) {
-        if (log_) log_->WriteNewLines(1);
+    if (ctx_.runByClient && ctx_.runByClientCritical) {
+        if (ctx_.log) ctx_.log->WriteNewLines(1);
         LogLine(L"Run by client:");
         LogLine(L"  .. waiting for clients closing...");
-        installFolder_ = OwnFolder();
-        bool running = IsClientProcessRunning();
+        ctx_.installFolder = OwnFolder();
+        bool running = client_.IsClientProcessRunning();
         for (int i = 0; running && i < 20; ++i) {
             Sleep(1000);
-            running = IsClientProcessRunning();
+            running = client_.IsClientProcessRunning();
         }
         LogLine(running ? L"    .. not all clients closed, exit" : L"    .. all clients closed, continue run launcher");
-        if (log_) log_->WriteNewLines(1);
+        if (ctx_.log) ctx_.log->WriteNewLines(1);
         if (running) return true;
     }
 
-    silentMode_ = DecideSilentMode();
-    if (silentMode_ == sdmExit) {
+    ctx_.silentMode = client_.DecideSilentMode();
+    if (ctx_.silentMode == sdmExit) {
         LogLine(L"run(): SilentDownloadMode == sdmExit");
         return true;
     }
-    if (!debugMode_ && !config_.multiRun && runMode_ != rmDownload &&
-        (runMode_ == rmInstall || silentMode_ == sdmRun)) {
-        if (FindAndFocusClientWindow()) return true;
+    if (!ctx_.debugMode && !ctx_.config.multiRun && ctx_.runMode != rmDownload &&
+        (ctx_.runMode == rmInstall || ctx_.silentMode == sdmRun)) {
+        if (client_.FindAndFocusClientWindow()) return true;
     }
 
     std::string caption;
     const std::wstring title =
-        XmlText(config_.root(), "common/taskbarCaption/text()", caption) ? Utf8ToWide(caption) : GetString(2);
+        XmlText(ctx_.config.root(), "common/taskbarCaption/text()", caption) ? Utf8ToWide(caption) : GetString(2);
     LogLine(L"Set dialog title: " + title);
-    wizard_.SetTitle(title);
+    ctx_.wizard.SetTitle(title);
 
-    termsButton_ = wizard_.FindControl("single_install_button_terms");
-    termsCheckbox_ = wizard_.FindControl("single_install_checkbox_terms");
     LogLine(L"Dialog successfully created");
 
     CheckRequiredControls();
 
-    if (theme_.singlePageMode) {
-        wizard_.SetChecked(Id("single_install_checkbox_icon_desktop"), settings_.iconDesktop);
-        wizard_.SetChecked(Id("single_install_checkbox_icon_programs"), settings_.iconPrograms);
+    if (ctx_.theme.singlePageMode) {
+        ctx_.wizard.SetChecked(Id("single_install_checkbox_icon_desktop"), ctx_.settings.iconDesktop);
+        ctx_.wizard.SetChecked(Id("single_install_checkbox_icon_programs"), ctx_.settings.iconPrograms);
     }
-    InitTextControls();
+    texts_.InitTextControls();
     const int language = Id("language");
-    if (runMode_ == rmUninstaller) wizard_.EnableControl(language, false);
-    wizard_.ShowControl(language, runMode_ == rmInstall);
+    if (ctx_.runMode == rmUninstaller) ctx_.wizard.EnableControl(language, false);
+    ctx_.wizard.ShowControl(language, ctx_.runMode == rmInstall);
     LogLine(L"Dialog skin controls .. OK");
 
     ChooseInstallFolder();
-    SetProgressStage(runMode_ == rmSetLongName ? 7 : 2);
-    if (runMode_ != rmInstall) SetApplicationIdentity();
+    SetProgressStage(ctx_.runMode == rmSetLongName ? 7 : 2);
+    if (ctx_.runMode != rmInstall) pending_.SetApplicationIdentity();
 
-    if (runByClient_ && !runByClientCritical_) {
-        SetSilentDownload(true);
+    if (ctx_.runByClient && !ctx_.runByClientCritical) {
+        client_.SetSilentDownload(true);
     } else {
-        ShowWindow(wizard_.Window(), SW_SHOWDEFAULT);
-        windowVisible_ = true;
+        ShowWindow(ctx_.wizard.Window(), SW_SHOWDEFAULT);
+        tray_.SetWindowVisible(true);
     }
 
-    if (!runtimePresent_) {
-        wizard_.ShowMessage(kActionError, GetString(114), mbbOk, true);
-        wizard_.SetText(Id("mbox_link"), GetString(117));
-    } else if (RecordsWritable()) {
+    if (!ctx_.runtimePresent) {
+        ctx_.wizard.ShowMessage(kActionError, GetString(114), mbbOk, true);
+        ctx_.wizard.SetText(Id("mbox_link"), GetString(117));
+    } else if (pending_.RecordsWritable()) {
         StartWork();
     }
     MainLoop();
@@ -88,10 +86,10 @@ bool CLogic::run() {
 
 void CLogic::CheckRequiredControls() const {
     auto require = [this](const char* func, const char* error) {
-        if (!wizard_.FindControl(func)) throw CLauncherError{error};
+        if (!ctx_.wizard.FindControl(func)) throw CLauncherError{error};
     };
     require("mblistbox", "Failed create mbox listbox");
-    if (!theme_.singlePageMode) {
+    if (!ctx_.theme.singlePageMode) {
         require("terms", "Failed create terms listbox");
         require("errors", "Failed create errors listbox");
         require("folder", "Failed");
@@ -102,30 +100,30 @@ void CLogic::CheckRequiredControls() const {
 }
 
 void CLogic::ChooseInstallFolder() {
-    const bool given = runMode_ == rmSetLongName ||
-                       (runMode_ == rmUninstaller && (runCode_ == rcUninstallFrom || runCode_ == rcUninstallGuest));
-    if (given && !installFolder_.empty()) return;
-    if (runMode_ != rmInstall) {
-        installFolder_ = OwnFolder();
+    const bool given = ctx_.runMode == rmSetLongName ||
+                       (ctx_.runMode == rmUninstaller && (ctx_.runCode == rcUninstallFrom || ctx_.runCode == rcUninstallGuest));
+    if (given && !ctx_.installFolder.empty()) return;
+    if (ctx_.runMode != rmInstall) {
+        ctx_.installFolder = OwnFolder();
         return;
     }
     CInstallDirectoryList list;
-    list.Open(HKEY_LOCAL_MACHINE, config_.regPath);
-    installFolder_ = list.FirstRegistered();
-    if (!installFolder_.empty()) return;
+    list.Open(HKEY_LOCAL_MACHINE, ctx_.config.regPath);
+    ctx_.installFolder = list.FirstRegistered();
+    if (!ctx_.installFolder.empty()) return;
     wchar_t programs[MAX_PATH] = {};
     if (SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAM_FILES, FALSE))
-        installFolder_ = std::wstring(programs) + L"\\" + Utf8ToWide(settings_.fullName);
+        ctx_.installFolder = std::wstring(programs) + L"\\" + Utf8ToWide(ctx_.settings.fullName);
 }
 
 void CLogic::MainLoop() {
     LogLine(L"Msg cycle - start");
     MSG msg;
     while (!stopLoop_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_COMMAND && msg.hwnd == wizard_.Window()) OnTrayCommand(LOWORD(msg.wParam));
-        if (theme_.singlePageMode && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
-            runMode_ != rmSetLongName) {
-            CancelAssistant();
+        if (msg.message == WM_COMMAND && msg.hwnd == ctx_.wizard.Window()) tray_.OnTrayCommand(LOWORD(msg.wParam));
+        if (ctx_.theme.singlePageMode && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
+            ctx_.runMode != rmSetLongName) {
+            assistant_.CancelAssistant();
             Exit();
         }
         TranslateMessage(&msg);
@@ -136,31 +134,31 @@ void CLogic::MainLoop() {
 
 bool CLogic::StartWork() {
     try {
-        if (runMode_ != rmDownload && runMode_ != rmSetLongName && !ReplaceLoader()) return true;
-        if (runMode_ == rmUninstaller) {
-            if (runCode_ == rcUninstall)
+        if (ctx_.runMode != rmDownload && ctx_.runMode != rmSetLongName && !replacement_.ReplaceLoader()) return true;
+        if (ctx_.runMode == rmUninstaller) {
+            if (ctx_.runCode == rcUninstall)
                 SetProgressStage(1);
             else
-                wizard_.ShowPage(theme_.singlePageMode ? 2 : 6, flowKind_);
-            wizard_.SetTitle(GetString(98));
-            if (runCode_ == rcUninstall && StartUninstallerCopy()) Exit();
+                ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? 2 : 6, ctx_.flowKind);
+            ctx_.wizard.SetTitle(GetString(98));
+            if (ctx_.runCode == rcUninstall && pending_.StartUninstallerCopy()) Exit();
             return true;
         }
-        if (runMode_ == rmSetLongName) {
+        if (ctx_.runMode == rmSetLongName) {
             LogLine(L"Process SetLongName Started");
-            SendLongNameToAssistant();
+            pending_.SendLongNameToAssistant();
             return true;
         }
         if (!networkNeeded_) return true;
         SetProgressStage(3);
-        if (!networkReady_ && !StartNetwork()) {
+        if (!server_.ready() && !server_.StartNetwork()) {
             ShowError(71);
             return true;
         }
-        if (runMode_ == rmInstall && !theme_.singlePageMode)
-            RequestLicence();
+        if (ctx_.runMode == rmInstall && !ctx_.theme.singlePageMode)
+            update_.RequestLicence();
         else
-            RequestManifest();
+            update_.RequestManifest();
         return true;
     } catch (...) {
         return false;
@@ -169,7 +167,7 @@ bool CLogic::StartWork() {
 
 void CLogic::ShowError(int stringId) { ShowError(GetString(stringId)); }
 
-void CLogic::ShowError(const std::wstring& text) { wizard_.ShowMessage(kActionError, text, mbbOk, true); }
+void CLogic::ShowError(const std::wstring& text) { ctx_.wizard.ShowMessage(kActionError, text, mbbOk, true); }
 
 void CLogic::SetProgressStage(int stage) {
     static const struct { int stage; int string; } kStages[] = {
@@ -177,15 +175,15 @@ void CLogic::SetProgressStage(int stage) {
     int text = 85;
     for (const auto& s : kStages)
         if (s.stage == stage) text = s.string;
-    if (stage == 6) waitingForTasks_ = true;
+    if (stage == 6) tasks_.SetWaiting();
     const std::wstring caption = GetString(text);
-    wizard_.SetText(Id("firstpage_info"), caption);
-    wizard_.SetText(Id(theme_.singlePageMode ? "single_install_text_progress_info" : "headline_firstpage_info"),
+    ctx_.wizard.SetText(Id("firstpage_info"), caption);
+    ctx_.wizard.SetText(Id(ctx_.theme.singlePageMode ? "single_install_text_progress_info" : "headline_firstpage_info"),
                     caption);
-    if (theme_.singlePageMode) {
-        wizard_.ShowPage(4, flowKind_);
+    if (ctx_.theme.singlePageMode) {
+        ctx_.wizard.ShowPage(4, ctx_.flowKind);
     } else {
-        wizard_.ShowControl(Id("cancel_firstpage"), stage != 1 && stage != 7);
-        wizard_.ShowPage(11, flowKind_);
+        ctx_.wizard.ShowControl(Id("cancel_firstpage"), stage != 1 && stage != 7);
+        ctx_.wizard.ShowPage(11, ctx_.flowKind);
     }
 }

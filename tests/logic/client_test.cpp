@@ -13,8 +13,8 @@
 
 namespace {
 
-CLogic::ClientCommandParts Parts() {
-    CLogic::ClientCommandParts p;
+CClientLink::ClientCommandParts Parts() {
+    CClientLink::ClientCommandParts p;
     p.installFolder = L"C:\\Games\\Talvoro";
     p.clientCommand = "GameClient.exe";
     p.serverUrl = "http://127.0.0.1:8080/";
@@ -82,20 +82,20 @@ LRESULT CALLBACK AnswerProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 TEST(ClientCommandLine, ServerAppIdAndSlotArgumentsInOrder) {
-    CLogic::ClientCommandParts p = Parts();
-    EXPECT_EQ(L"C:\\Games\\Talvoro\\GameClient.exe -server http://127.0.0.1:8080/", CLogic::ClientCommandLine(p));
+    CClientLink::ClientCommandParts p = Parts();
+    EXPECT_EQ(L"C:\\Games\\Talvoro\\GameClient.exe -server http://127.0.0.1:8080/", CClientLink::ClientCommandLine(p));
     p.clientCommand = "GameClient.exe -windowed";
     p.appIdArgument = L" -appID \"Hollisk.TL\"";
     p.affiliateId = "aff";
     p.promoCode = "PROMO";
     EXPECT_EQ(L"C:\\Games\\Talvoro\\GameClient.exe -windowed -server http://127.0.0.1:8080/ -appID \"Hollisk.TL\""
               L" -affiliateid aff -promocode PROMO",
-              CLogic::ClientCommandLine(p));
+              CClientLink::ClientCommandLine(p));
     p = Parts();
     p.referrerId = "ref";
     p.updatePath = "/games-launcher/velomar/";
     EXPECT_EQ(L"C:\\Games\\Talvoro\\GameClient.exe -server http://127.0.0.1:8080/ -referrerid ref -localRun",
-              CLogic::ClientCommandLine(p));
+              CClientLink::ClientCommandLine(p));
 }
 
 // Of two windows of the client's class, the one that answers the query is taken.

@@ -70,8 +70,8 @@ TEST_F(LogicAssistant, KillProcessRunsTheCopyEndToEndAndTheCopyGoesAtExit) {
     ASSERT_TRUE(bystander.Start(other + L"\\GameClient.exe", L""));
     ASSERT_TRUE(logic_.init(rcUninstallFrom, Upper(inst)));
 
-    ASSERT_TRUE(logic_.RunAssistant(eLauncherCmd_KillProcess));
-    const std::wstring copy = logic_.assistantPath();
+    ASSERT_TRUE(logic_.assistant().RunAssistant(eLauncherCmd_KillProcess));
+    const std::wstring copy = logic_.assistant().assistantPath();
     EXPECT_NE(L"LauncherAssistant.exe", FileName(copy));
     EXPECT_EQ(L".exe", copy.substr(copy.size() - 4));
     EXPECT_TRUE(PathExists(copy));
@@ -81,9 +81,9 @@ TEST_F(LogicAssistant, KillProcessRunsTheCopyEndToEndAndTheCopyGoesAtExit) {
     ASSERT_TRUE(PumpUntil([&] { return logic_.closing(); }, 30000)) << Log();
     EXPECT_EQ(0, client.Wait(5000));
     EXPECT_EQ(-1, bystander.Wait(0));
-    EXPECT_EQ(eLauncherCmd_KillProcess, logic_.assistantData().command);
+    EXPECT_EQ(eLauncherCmd_KillProcess, logic_.assistant().assistantData().command);
     EXPECT_EQ(Upper(inst) + L"\\GameClient.exe",
-              std::wstring(logic_.assistantData().chTemp.begin(), logic_.assistantData().chTemp.end()));
+              std::wstring(logic_.assistant().assistantData().chTemp.begin(), logic_.assistant().assistantData().chTemp.end()));
 
     const std::wstring base = copy.substr(0, copy.size() - 4);
     for (const std::wstring& leftover : {copy, copy + L".log", base + L".tmp", base + L".log"})
@@ -119,7 +119,7 @@ TEST_F(LogicAssistant, GetRightsOnAFolderTreeEndsWithSuccess) {
     if (existing) RegCloseKey(existing);
 
     ASSERT_TRUE(logic_.init(rcUninstallFrom, inst));
-    ASSERT_TRUE(logic_.RunAssistant(eLauncherCmd_GetRights));
+    ASSERT_TRUE(logic_.assistant().RunAssistant(eLauncherCmd_GetRights));
     const bool answered =
         PumpUntil([&] { return Contains("OnUserMessage: eWindowsMessage_LauncherAssistantWorkResult"); }, 30000);
     if (!productKeyExisted) RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Hollisk Games");
@@ -128,7 +128,7 @@ TEST_F(LogicAssistant, GetRightsOnAFolderTreeEndsWithSuccess) {
         << Log();
     // Success continues the flow (here: the uninstaller's page), no error shown.
     EXPECT_TRUE(wizard_.messages().empty());
-    const std::wstring copy = logic_.assistantPath();
+    const std::wstring copy = logic_.assistant().assistantPath();
     logic_.Exit();
     EXPECT_FALSE(PathExists(copy));
 }
@@ -138,21 +138,21 @@ TEST_F(LogicAssistant, AFreeTemporaryFolderGetsThePlainNameAndASecondLauncherAUn
     ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
     UseTemp(temp);
     ASSERT_TRUE(logic_.init(rcUninstallFrom, path(L"inst")));
-    ASSERT_TRUE(logic_.PrepareAssistantCopy());
-    EXPECT_EQ(temp + L"\\LauncherAssistant.exe", logic_.assistantPath());
+    ASSERT_TRUE(logic_.assistant().PrepareAssistantCopy());
+    EXPECT_EQ(temp + L"\\LauncherAssistant.exe", logic_.assistant().assistantPath());
     // The path is kept: the next command replaces the same file.
     WriteFileBytes(temp + L"\\LauncherAssistant.exe", "stale");
     SetFileAttributesW((temp + L"\\LauncherAssistant.exe").c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(logic_.PrepareAssistantCopy());
-    EXPECT_EQ(temp + L"\\LauncherAssistant.exe", logic_.assistantPath());
+    ASSERT_TRUE(logic_.assistant().PrepareAssistantCopy());
+    EXPECT_EQ(temp + L"\\LauncherAssistant.exe", logic_.assistant().assistantPath());
     EXPECT_GT(ReadFileBytes(temp + L"\\LauncherAssistant.exe").size(), 5u);
 
     // Another launcher finds the file taken.
     CStandInWizard secondWizard;
     CLogic second(secondWizard);
     ASSERT_TRUE(second.preinit());
-    ASSERT_TRUE(second.PrepareAssistantCopy());
-    const std::wstring unique = second.assistantPath();
+    ASSERT_TRUE(second.assistant().PrepareAssistantCopy());
+    const std::wstring unique = second.assistant().assistantPath();
     EXPECT_NE(temp + L"\\LauncherAssistant.exe", unique);
     EXPECT_EQ(temp + L"\\", unique.substr(0, temp.size() + 1));
     EXPECT_EQ(L".exe", unique.substr(unique.size() - 4));
@@ -161,7 +161,7 @@ TEST_F(LogicAssistant, AFreeTemporaryFolderGetsThePlainNameAndASecondLauncherAUn
     EXPECT_TRUE(PathExists(unique));
     WriteFileBytes(unique + L".log", "log");
 
-    second.DeleteAssistantCopy();
+    second.assistant().DeleteAssistantCopy();
     EXPECT_FALSE(PathExists(unique));
     EXPECT_FALSE(PathExists(placeholder));
     EXPECT_FALSE(PathExists(unique + L".log"));
@@ -173,7 +173,7 @@ TEST_F(LogicAssistant, AFreeTemporaryFolderGetsThePlainNameAndASecondLauncherAUn
 TEST_F(LogicAssistant, AFailedStartShowsString105WithRetry) {
     UseTemp(path(L"no-such-folder"));
     ASSERT_TRUE(logic_.init(rcUninstallFrom, path(L"inst")));
-    EXPECT_FALSE(logic_.RunAssistant(eLauncherCmd_GetRights));
+    EXPECT_FALSE(logic_.assistant().RunAssistant(eLauncherCmd_GetRights));
     ASSERT_EQ(1u, wizard_.messages().size());
     const auto& m = wizard_.messages().back();
     EXPECT_EQ(9, m.action);
@@ -191,7 +191,7 @@ TEST_F(LogicAssistant, APipeThatCannotBeCreatedShowsString105) {
     CNamedPipe squatter;
     ASSERT_TRUE(squatter.Create(AssistantPipeName(temp + L"\\LauncherAssistant.exe")));
     ASSERT_TRUE(logic_.init(rcUninstallFrom, path(L"inst")));
-    EXPECT_FALSE(logic_.RunAssistant(eLauncherCmd_GetRights));
+    EXPECT_FALSE(logic_.assistant().RunAssistant(eLauncherCmd_GetRights));
     ASSERT_FALSE(wizard_.messages().empty());
     EXPECT_EQ(GetString(105), wizard_.messages().back().text);
     EXPECT_TRUE(Contains(" create .. Fail\r\n"));
@@ -209,12 +209,12 @@ TEST_F(LogicAssistant, AnswersBecomeTheMessagesOfTheirCommands) {
     EXPECT_TRUE(wizard_.messages().empty());
     EXPECT_TRUE(Contains("  .. no assistant command pending, ignored\r\n"));
 
-    logic_.RunAssistant(eLauncherCmd_GetRights);
+    logic_.assistant().RunAssistant(eLauncherCmd_GetRights);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_GetRights, 4);
     EXPECT_EQ(GetString(70), lastText());
     EXPECT_TRUE(Contains("::eLauncherCmd_GetRights .. error: CntSetRights\r\n"));
 
-    logic_.RunAssistant(eLauncherCmd_Install);
+    logic_.assistant().RunAssistant(eLauncherCmd_Install);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_Install, 6);
     EXPECT_NE(std::wstring::npos, lastText().find(L"Talvoro")) << Narrow(lastText());
     EXPECT_EQ(std::wstring::npos, lastText().find(L"%s"));
@@ -222,12 +222,12 @@ TEST_F(LogicAssistant, AnswersBecomeTheMessagesOfTheirCommands) {
     EXPECT_EQ(GetString(108), lastText());
     EXPECT_TRUE(Contains("::eLauncherCmd_Install .. error: CntCreateUninstallRegPath\r\n"));
 
-    logic_.RunAssistant(eLauncherCmd_InstallKB);
+    logic_.assistant().RunAssistant(eLauncherCmd_InstallKB);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_InstallKB, 17);
     EXPECT_EQ(GetString(116), lastText());
     EXPECT_TRUE(Contains("::eLauncherCmd_InstallKB .. error: Unknown\r\n"));
 
-    logic_.RunAssistant(eLauncherCmd_Uninstall);
+    logic_.assistant().RunAssistant(eLauncherCmd_Uninstall);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_Uninstall, 14);
     EXPECT_EQ(GetString(108), lastText());
 
@@ -247,7 +247,7 @@ TEST_F(LogicAssistant, AnswersBecomeTheMessagesOfTheirCommands) {
 
     // Progress moves the bar and is not a result.
     const size_t shown = wizard_.messages().size();
-    logic_.RunAssistant(eLauncherCmd_KillProcess);
+    logic_.assistant().RunAssistant(eLauncherCmd_KillProcess);
     wizard_.ShowPage(9, 0);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_Progress, 42);
     EXPECT_EQ(42, wizard_.Progress(wizard_.FindControl("progress_progress")));
@@ -273,11 +273,11 @@ TEST_F(LogicAssistant, CancelStopsTheRunningAssistant) {
     if (existing) RegCloseKey(existing);
 
     ASSERT_TRUE(logic_.init(rcUninstallFrom, inst));
-    EXPECT_FALSE(logic_.CancelAssistant());  // nothing to cancel yet
-    ASSERT_TRUE(logic_.RunAssistant(eLauncherCmd_GetRights));
+    EXPECT_FALSE(logic_.assistant().CancelAssistant());  // nothing to cancel yet
+    ASSERT_TRUE(logic_.assistant().RunAssistant(eLauncherCmd_GetRights));
     ASSERT_TRUE(PumpUntil([&] { return Contains("---------------------------\r\n"); }, 30000)) << Log();
-    const std::wstring copy = logic_.assistantPath();
-    EXPECT_TRUE(logic_.CancelAssistant());  // the assistant ended within its limit
+    const std::wstring copy = logic_.assistant().assistantPath();
+    EXPECT_TRUE(logic_.assistant().CancelAssistant());  // the assistant ended within its limit
     // Its answer was sent before it ended.
     const bool answered =
         PumpUntil([&] { return Contains("OnUserMessage: eWindowsMessage_LauncherAssistantWorkResult"); }, 10000);
@@ -293,7 +293,7 @@ TEST_F(LogicAssistant, AnAssistantThatCannotBeWatchedIsAbandoned) {
     UseTemp(path(L"no-such-folder"));  // nothing really starts
     ASSERT_TRUE(logic_.init(rcNone, L""));
     const HWND window = wizard_.Window();
-    logic_.RunAssistant(eLauncherCmd_GetRights);
+    logic_.assistant().RunAssistant(eLauncherCmd_GetRights);
     const size_t shown = wizard_.messages().size();
     // A process id that names no process.
     SendMessageW(window, eWindowsMessage_LauncherAssistantInitResult, 0xFFFFFFF0u, 0);
@@ -307,7 +307,7 @@ TEST_F(LogicAssistant, AnAssistantThatCannotBeWatchedIsAbandoned) {
     EXPECT_EQ(shown + 1, wizard_.messages().size());
 
     // Progress and cancel codes are never commands to start.
-    logic_.RunAssistant(eLauncherCmd_Progress);
+    logic_.assistant().RunAssistant(eLauncherCmd_Progress);
     SendMessageW(window, eWindowsMessage_LauncherAssistantInitResult, GetCurrentProcessId(), 0);
     EXPECT_TRUE(Contains(" .. error: unknown eLauncherCmd\r\n"));
     EXPECT_EQ(GetString(101), wizard_.messages().back().text);

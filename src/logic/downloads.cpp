@@ -1,10 +1,14 @@
 // Downloading the queued packs: preparing them from what tmp\ already holds,
 // requesting them part by part, handing complete files to the unpacker,
-// the new launcher's download and the progress display. UI thread only.
+// the new launcher's download, pausing and the progress display. UI thread
+// only.
 
-#include "logic.h"
+#include "logic/downloads.h"
 
+#include "logic/client_link.h"
 #include "logic/launcher_update.h"
+#include "logic/server_link.h"
+#include "logic/tray.h"
 #include "logic/update_texts.h"
 #include "net/url_components.h"
 #include "startup/format_text.h"
@@ -45,23 +49,23 @@ const wchar_t kBadFileWarning[] = L"    .. warning: crc or size is not correct, 
 
 }  // namespace
 
-std::wstring CLogic::ItemPath(const DownloadQueueItem& item) const {
+std::wstring CDownloads::ItemPath(const DownloadQueueItem& item) const {
     if (item.file == kLauncherName && item.crc == kUnknownCrc)
-        return LauncherDownloadPath(installFolder_, launcherInfo_.version, item.size);
-    return DownloadFilePath(installFolder_, item.crc, item.size);
+        return LauncherDownloadPath(ctx_.installFolder, state_.launcherInfo.version, item.size);
+    return DownloadFilePath(ctx_.installFolder, item.crc, item.size);
 }
 
-void CLogic::ClearQueue() {
-    CLock lock(checker_.Lock());
-    queue_.items.clear();
+void CDownloads::ClearQueue() {
+    CLock lock(state_.checker.Lock());
+    state_.queue.items.clear();
 }
 
-bool CLogic::PrepareFileDownloads() {
+bool CDownloads::PrepareFileDownloads() {
     std::list<DownloadQueueItem> items, kept;
     {
-        CLock lock(checker_.Lock());
-        items.swap(queue_.items);
-        bytesToDownload_ = queue_.bytesToDownload;
+        CLock lock(state_.checker.Lock());
+        items.swap(state_.queue.items);
+        bytesToDownload_ = state_.queue.bytesToDownload;
     }
     // A cycle restarted on another server counts from what tmp\ holds.
     bytesDone_ = bytesDoneBefore_ = 0;
@@ -71,58 +75,58 @@ bool CLogic::PrepareFileDownloads() {
         totalSize_ += item.size;
         const std::wstring path = ItemPath(item);
         CBuffer none;
-        unpacker_.AddFilePart(path, none, 0);
+        state_.unpacker.AddFilePart(path, none, 0);
         uint32_t crc = 0;
         uint64_t held = 0;
-        unpacker_.GetPackageInfo(path, crc, held);
+        state_.unpacker.GetPackageInfo(path, crc, held);
         if (held > item.size || (held == item.size && crc != item.crc)) {
             LogUnpackerTask(item.file, L"tmp", path);
             LogLine(kBadFileWarning);
-            unpacker_.ForgetParts(path);
+            state_.unpacker.ForgetParts(path);
             DeleteFileW(path.c_str());
             held = 0;
         }
         item.received = held;
         item.outstanding = item.size - held;
-        if (settings_.progressFromZero)
+        if (ctx_.settings.progressFromZero)
             bytesToDownload_ -= std::min(bytesToDownload_, held);
         else
             bytesDone_ += held;
         if (held == item.size) {
             LogUnpackerTask(item.file, L"tmp", path);
-            unpacker_.AddPackageTask(path);
+            state_.unpacker.AddPackageTask(path);
             handedOver = true;
         } else {
             kept.push_back(item);
         }
     }
-    if (!settings_.progressFromZero) bytesDoneBefore_ = bytesDone_;
-    CLock lock(checker_.Lock());
-    queue_.items.splice(queue_.items.end(), kept);
+    if (!ctx_.settings.progressFromZero) bytesDoneBefore_ = bytesDone_;
+    CLock lock(state_.checker.Lock());
+    state_.queue.items.splice(state_.queue.items.end(), kept);
     return handedOver;
 }
 
-bool CLogic::QueueLauncherDownload() {
+bool CDownloads::QueueLauncherDownload() {
     bytesToDownload_ = bytesDone_ = bytesDoneBefore_ = 0;
     DownloadQueueItem item;
     item.file = kLauncherName;
-    item.size = uint64_t(std::max<int64_t>(launcherInfo_.size, 0));
+    item.size = uint64_t(std::max<int64_t>(state_.launcherInfo.size, 0));
     item.crc = kUnknownCrc;
     LauncherSlotArguments slots;
     slots.language = ReadSlotValue(*FindSlotInfo("LANGUAGE"));
     slots.affiliateId = ReadSlotValue(*FindSlotInfo("AFFILIATE_ID"));
     slots.referrerId = ReadSlotValue(*FindSlotInfo("REFERRER_ID"));
     slots.promoCode = ReadSlotValue(*FindSlotInfo("PROMOCODE"));
-    item.url = LauncherDownloadUrl(launcherInfo_.url, slots);
+    item.url = LauncherDownloadUrl(state_.launcherInfo.url, slots);
 
     const std::wstring path = ItemPath(item);
     CBuffer none;
-    unpacker_.AddFilePart(path, none, 0);
+    state_.unpacker.AddFilePart(path, none, 0);
     uint32_t crc = 0;
     uint64_t held = 0;
-    unpacker_.GetPackageInfo(path, crc, held);
+    state_.unpacker.GetPackageInfo(path, crc, held);
     if (held > item.size) {
-        unpacker_.ForgetParts(path);
+        state_.unpacker.ForgetParts(path);
         DeleteFileW(path.c_str());
         held = 0;
     }
@@ -131,65 +135,65 @@ bool CLogic::QueueLauncherDownload() {
     bytesToDownload_ += item.outstanding;
     totalSize_ = item.outstanding;
     if (item.outstanding > 0) {
-        CLock lock(checker_.Lock());
-        queue_.items.push_back(item);
+        CLock lock(state_.checker.Lock());
+        state_.queue.items.push_back(item);
         return false;
     }
     LogUnpackerTask(item.file, L"tmp", path);
-    unpacker_.AddFileTask(path, L"Launcher.tmp.exe");
-    launcherUpdatePending_ = true;
+    state_.unpacker.AddFileTask(path, L"Launcher.tmp.exe");
+    state_.launcherUpdatePending = true;
     return true;
 }
 
-void CLogic::StartNextDownload() {
-    attempts_ = 1;
+void CDownloads::StartNextDownload() {
+    ctx_.server->SetAttempts(1);
     RequestFrontItem();
 }
 
-void CLogic::RequestFrontItem() {
+void CDownloads::RequestFrontItem() {
     DownloadQueueItem item;
     {
-        CLock lock(checker_.Lock());
-        if (queue_.items.empty()) {
-            unpacker_.Finish();
+        CLock lock(state_.checker.Lock());
+        if (state_.queue.items.empty()) {
+            state_.unpacker.Finish();
             return;
         }
-        item = queue_.items.front();
+        item = state_.queue.items.front();
     }
     const std::wstring path = ItemPath(item);
     uint32_t crc = 0;
     uint64_t held = 0;
-    if (!unpacker_.GetPackageInfo(path, crc, held)) {
+    if (!state_.unpacker.GetPackageInfo(path, crc, held)) {
         CBuffer none;
-        unpacker_.AddFilePart(path, none, 0);
-        unpacker_.GetPackageInfo(path, crc, held);
+        state_.unpacker.AddFilePart(path, none, 0);
+        state_.unpacker.GetPackageInfo(path, crc, held);
     }
     if (held >= item.size) {
         OnUpdateFileDone();
         return;
     }
     const uint64_t piece = std::min(item.size - held, kPartSize);
-    std::string url = updatePath_ + item.file;
+    std::string url = ctx_.updatePath + item.file;
     if (!item.url.empty()) {
         // The launcher may live on another server than the packs.
         CUrlComponents parsed;
         if (parsed.Parse(item.url.c_str())) {
-            downloader_.SetBaseUrl(parsed.BaseUrl());
+            ctx_.server->downloader().SetBaseUrl(parsed.BaseUrl());
             url = parsed.PathAndQuery();
         }
     } else {
-        downloader_.SetBaseUrl(urlSelector_.selection.SelectedURL);
+        ctx_.server->downloader().SetBaseUrl(ctx_.server->selector().selection.SelectedURL);
     }
-    lastRequest_ = url;
-    downloader_.DownloadUpdate(url, int(held), int(piece - 1));
+    ctx_.server->SetLastRequest(url);
+    ctx_.server->downloader().DownloadUpdate(url, int(held), int(piece - 1));
 }
 
-void CLogic::OnUpdateData(CBuffer& body, bool partial) {
+void CDownloads::OnUpdateData(CBuffer& body, bool partial) {
     DownloadQueueItem item;
     {
-        CLock lock(checker_.Lock());
-        if (queue_.items.empty()) return;
-        item = queue_.items.front();
+        CLock lock(state_.checker.Lock());
+        if (state_.queue.items.empty()) return;
+        item = state_.queue.items.front();
     }
     const uint32_t length = body.length();
     if (length == 0) {
@@ -197,22 +201,21 @@ void CLogic::OnUpdateData(CBuffer& body, bool partial) {
         // A failed transfer is followed by its error report, which counts
         // the attempt and retries.
         if (partial) return;
-        ++attempts_;
+        ctx_.server->SetAttempts(ctx_.server->attempts() + 1);
         LogLine(FormatText(L"Server answer is unexpected: %s", Utf8ToWide(item.file).c_str()));
-        lastErrorText_ = GetString(30);
-        ArmRetryTimer(2225);
+        ctx_.server->SetLastErrorText(GetString(30));
+        ctx_.server->ArmRetryTimer(2225);
         return;
     }
     // Only a part that arrived whole proves the server works: a server that
     // breaks off every transfer must still run out of attempts.
-    if (!partial) attempts_ = 0;
-    ++partCount_;
+    if (!partial) ctx_.server->SetAttempts(0);
     OnUpdateProgress(length, false);
     LogLine(FormatText(L"filePartReceived: file: %s (part size: %d)", Utf8ToWide(item.file).c_str(), int(length)));
     const std::wstring path = ItemPath(item);
-    if (!unpacker_.AddFilePart(path, body, length)) {
+    if (!state_.unpacker.AddFilePart(path, body, length)) {
         LogLine(L"fireFilePartReceived() : addFilePart false");
-        if (!partial) CountAttempt(0, 0), ArmRetryTimer(2225);
+        if (!partial) ctx_.server->CountAttempt(0, 0), ctx_.server->ArmRetryTimer(2225);
         return;
     }
     if (partial) {
@@ -221,23 +224,23 @@ void CLogic::OnUpdateData(CBuffer& body, bool partial) {
     }
     uint32_t crc = 0;
     uint64_t held = 0;
-    unpacker_.GetPackageInfo(path, crc, held);
+    state_.unpacker.GetPackageInfo(path, crc, held);
     if (held < item.size)
-        RetryDownload(2225);
+        ctx_.server->RetryDownload(2225);
     else
         OnUpdateFileDone();
 }
 
-void CLogic::OnUpdateFileDone() {
+void CDownloads::OnUpdateFileDone() {
     DownloadQueueItem item;
     {
-        CLock lock(checker_.Lock());
-        if (queue_.items.empty()) return;
-        item = queue_.items.front();
-        queue_.items.pop_front();
+        CLock lock(state_.checker.Lock());
+        if (state_.queue.items.empty()) return;
+        item = state_.queue.items.front();
+        state_.queue.items.pop_front();
     }
     const std::wstring path = ItemPath(item);
-    unpacker_.MarkComplete(path);
+    state_.unpacker.MarkComplete(path);
     if (item.file == kLauncherName && !EndsWith(item.file, ".pkg")) {
         OnLauncherReceived(item, path);
         return;
@@ -246,51 +249,51 @@ void CLogic::OnUpdateFileDone() {
     // same way) is tested and unpacked; nothing downloaded is left unused.
     uint32_t crc = 0;
     uint64_t held = 0;
-    unpacker_.GetPackageInfo(path, crc, held);
+    state_.unpacker.GetPackageInfo(path, crc, held);
     LogUnpackerTask(item.file, L"received", path);
     if (held != item.size || crc != item.crc) {
         LogLine(kBadFileWarning);
         // Forget before deleting: parts still in memory must not recreate the file.
-        unpacker_.ForgetParts(path);
+        state_.unpacker.ForgetParts(path);
         DeleteFileW(path.c_str());
-        wizard_.ShowMessage(kActionRetryFiles, GetString(40), mbbRetry | mbbCancel, false);
+        ctx_.wizard.ShowMessage(kActionRetryFiles, GetString(40), mbbRetry | mbbCancel, false);
         bytesDoneBefore_ -= std::min(bytesDoneBefore_, item.size);
         bytesDone_ = bytesDoneBefore_;
         item.received = 0;
         item.outstanding = item.size;
-        CLock lock(checker_.Lock());
-        queue_.items.push_back(item);
+        CLock lock(state_.checker.Lock());
+        state_.queue.items.push_back(item);
         return;
     }
-    unpacker_.AddPackageTask(path);
-    if (launcherUpdatePending_) ClearQueue();
+    state_.unpacker.AddPackageTask(path);
+    if (state_.launcherUpdatePending) ClearQueue();
     if (!paused_) StartNextDownload();
 }
 
-void CLogic::OnLauncherReceived(const DownloadQueueItem& item, const std::wstring& path) {
+void CDownloads::OnLauncherReceived(const DownloadQueueItem& item, const std::wstring& path) {
     LogUnpackerTask(item.file, L"received", path);
     std::string bytes;
     const bool accepted =
-        unpacker_.ReadPackage(path, bytes) && AcceptDownloadedLauncher(bytes, item.size, launcherInfo_.crcPresent,
-                                                                       launcherInfo_.crc, checker_.ManifestChanged());
+        state_.unpacker.ReadPackage(path, bytes) && AcceptDownloadedLauncher(bytes, item.size, state_.launcherInfo.crcPresent,
+                                                                       state_.launcherInfo.crc, state_.checker.ManifestChanged());
     bytes.clear();
     bytes.shrink_to_fit();
     ClearQueue();
     if (accepted) {
-        unpacker_.AddFileTask(path, L"Launcher.tmp.exe");
-        launcherUpdatePending_ = true;
+        state_.unpacker.AddFileTask(path, L"Launcher.tmp.exe");
+        state_.launcherUpdatePending = true;
         if (!paused_) StartNextDownload();
         return;
     }
-    unpacker_.ForgetParts(path);
+    state_.unpacker.ForgetParts(path);
     DeleteFileW(path.c_str());
     QueueLauncherDownload();
     LogUnpackerTask(item.file, L"received", path);
     LogLine(kBadFileWarning);
-    wizard_.ShowMessage(kActionRetryFiles, GetString(40), mbbRetry | mbbCancel, false);
+    ctx_.wizard.ShowMessage(kActionRetryFiles, GetString(40), mbbRetry | mbbCancel, false);
 }
 
-void CLogic::OnUpdateProgress(uint32_t bytes, bool add) {
+void CDownloads::OnUpdateProgress(uint32_t bytes, bool add) {
     if (add) {
         bytesDone_ += bytes;
     } else {
@@ -300,29 +303,45 @@ void CLogic::OnUpdateProgress(uint32_t bytes, bool add) {
     RefreshProgress();
 }
 
-void CLogic::RefreshProgress() {
-    const ProgressFigures f = ComputeProgress(bytesDone_, bytesToDownload_, newLauncherKnown_, unpackedKb_, totalSize_);
-    const int label = theme_.singlePageMode ? kSingleProgressLabel : kProgressLabel;
-    const int bar = theme_.singlePageMode ? kSingleProgressBar : kProgressBar;
+void CDownloads::RefreshProgress() {
+    const ProgressFigures f = ComputeProgress(bytesDone_, bytesToDownload_, state_.newLauncherKnown, unpackedKb_, totalSize_);
+    const int label = ctx_.theme.singlePageMode ? kSingleProgressLabel : kProgressLabel;
+    const int bar = ctx_.theme.singlePageMode ? kSingleProgressBar : kProgressBar;
     double percent;
-    if (f.downloading || silentDownloadActive_) {
+    if (f.downloading || ctx_.client->silentDownloadActive()) {
         percent = f.downloading ? f.percent : f.wholePercent;
-        progressText_ = FormatText(GetString(paused_ ? 9 : 8).c_str(), percent);
-        if (trayIconShown_) SetTrayIconTooltip();
-        wizard_.SetText(label, FormatText(GetString(4).c_str(), f.doneKb, f.totalKb));
+        ctx_.tray->SetProgressText(FormatText(GetString(paused_ ? 9 : 8).c_str(), percent));
+        ctx_.wizard.SetText(label, FormatText(GetString(4).c_str(), f.doneKb, f.totalKb));
     } else {
         percent = f.wholePercent;
-        wizard_.SetText(label, FormatText(GetString(16).c_str(), f.wholePercent, L"%"));
+        ctx_.wizard.SetText(label, FormatText(GetString(16).c_str(), f.wholePercent, L"%"));
     }
-    wizard_.SetProgress(bar, int(std::clamp(percent, 0.0, 100.0)));
+    ctx_.wizard.SetProgress(bar, int(std::clamp(percent, 0.0, 100.0)));
 }
 
-bool CLogic::EnoughDiskSpace() {
+bool CDownloads::EnoughDiskSpace() {
     ULARGE_INTEGER available{}, total{}, free{};
-    const std::wstring root = installFolder_ + L"\\";
+    const std::wstring root = ctx_.installFolder + L"\\";
     if (GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free)) return available.QuadPart >= bytesToDownload_;
     DWORD sectors = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
     if (!GetDiskFreeSpaceW(root.substr(0, 3).c_str(), &sectors, &bytesPerSector, &freeClusters, &clusters))
         return false;
     return uint64_t(sectors) * bytesPerSector * freeClusters >= bytesToDownload_;
+}
+
+void CDownloads::TogglePause() {
+    paused_ = !paused_;
+    RefreshProgress();
+    bool queued;
+    {
+        CCriticalSection::Scope lock(state_.checker.Lock());
+        queued = !state_.queue.items.empty();
+    }
+    // A part still on its way continues the download by itself when it arrives.
+    if (!paused_ && queued && ctx_.server->downloader().kind() == CDownloader::dkNone) StartNextDownload();
+}
+
+void CDownloads::OnUnpackProgress(uint64_t bytes) {
+    if (bytes > 0) unpackedKb_ = bytes / 1024;
+    RefreshProgress();
 }

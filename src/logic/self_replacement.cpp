@@ -2,7 +2,7 @@
 // overwrites "Launcher.exe" and starts it; the regular file removes the
 // temporary copy; any run can restart the launcher of the installation.
 
-#include "logic.h"
+#include "logic/self_replacement.h"
 
 #include "startup/module.h"
 #include "system/copy_whole_file.h"
@@ -15,32 +15,32 @@ constexpr DWORD kTemporaryCopyEndLimit = 10000;
 
 }  // namespace
 
-bool CLogic::RestartLauncher(const std::wstring& fileName) {
-    std::wstring commandLine = installFolder_ + L"\\" + fileName;
-    if (fast_) commandLine += L" /fast";
+bool CSelfReplacement::RestartLauncher(const std::wstring& fileName) {
+    std::wstring commandLine = ctx_.installFolder + L"\\" + fileName;
+    if (ctx_.fast) commandLine += L" /fast";
     commandLine += L" /restart";
-    if (automatic_) commandLine += L" /auto";
+    if (ctx_.automatic) commandLine += L" /auto";
     LogLine(L"Create process " + fileName + L" from Launcher.exe");
     if (!StartProcess(commandLine)) {
-        wizard_.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+        ctx_.wizard.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
         return false;
     }
     LogLine(L"Process started succesful");
-    Exit();
+    ctx_.host->Exit();
     return true;
 }
 
-bool CLogic::ReplaceLoader() {
+bool CSelfReplacement::ReplaceLoader() {
     LogLine(L"replaceLoader()");
     const std::wstring exe = ModulePath(nullptr);
     const size_t slash = exe.rfind(L'\\');
     const std::wstring ownFolder = slash == std::wstring::npos || slash == 0 ? std::wstring() : exe.substr(0, slash);
     const std::wstring exeName = slash == std::wstring::npos ? exe : exe.substr(slash + 1);
-    LogLine(L"Install Folder  " + installFolder_);
+    LogLine(L"Install Folder  " + ctx_.installFolder);
 
     if (_wcsicmp(exeName.c_str(), L"Launcher.tmp.exe") == 0) {
         LogLine(L"Runned temp copy of launcher");
-        SetProgressStage(1);
+        ctx_.host->SetProgressStage(1);
         const std::wstring destination = ownFolder + L"\\Launcher.exe";
         LogLine(L"Copy Launcher.tmp.exe to Launcher.exe");
         for (int attempt = 1;; ++attempt) {
@@ -48,17 +48,17 @@ bool CLogic::ReplaceLoader() {
             LogLine(L" .. copy failed, waiting 0.25 second and try again");
             if (attempt == kCopyAttempts) {
                 LogLine(L"Copy failed, exit");
-                wizard_.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+                ctx_.wizard.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
                 return false;
             }
             Sleep(250);
         }
         LogLine(L"Create process Launcher.exe from Launcher.tmp.exe");
-        if (StartProcess(destination + (fast_ ? L" /fast" : L""))) {
+        if (StartProcess(destination + (ctx_.fast ? L" /fast" : L""))) {
             LogLine(L"Process started succesful");
-            Exit();
+            ctx_.host->Exit();
         } else {
-            wizard_.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+            ctx_.wizard.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
         }
         return false;
     }

@@ -1,9 +1,10 @@
 // The language box: switching the language at run time, saving the choice,
 // and the wizard texts that follow the current language. UI thread only.
 
-#include "logic.h"
+#include "logic/language_texts.h"
 
 #include "logic/control_ids.h"
+#include "logic/server_link.h"
 #include "startup/text.h"
 
 namespace {
@@ -32,56 +33,56 @@ constexpr TextOf kCommonTexts[] = {
 
 }  // namespace
 
-void CLogic::OnLanguageBoxChange() {
+void CLanguageTexts::OnLanguageBoxChange() {
     LogPart(L"CLogic::OnCBNSelChange: ");
     LogLine(L"ID_CMB_LANGUAGE");
-    SetLanguage(wizard_.ComboSelection(kLanguageBox), false);
+    SetLanguage(ctx_.wizard.ComboSelection(kLanguageBox), false);
 }
 
-void CLogic::SetLanguage(int recordIndex, bool quiet) {
-    if (!wizard_.HasControl(kLanguageBox)) return;
+void CLanguageTexts::SetLanguage(int recordIndex, bool quiet) {
+    if (!ctx_.wizard.HasControl(kLanguageBox)) return;
     // Select ignores a row outside the records.
-    if (!languages_.Select(recordIndex)) return;
-    const LanguageRecord& record = languages_.records()[size_t(recordIndex)];
-    wizard_.SelectComboRow(kLanguageBox, recordIndex, Utf8ToWide(record.displayName), record.icon);
-    if (!languages_.chosenCode().empty()) downloader_.SetLanguage(languages_.chosenCode());
+    if (!ctx_.languages.Select(recordIndex)) return;
+    const LanguageRecord& record = ctx_.languages.records()[size_t(recordIndex)];
+    ctx_.wizard.SelectComboRow(kLanguageBox, recordIndex, Utf8ToWide(record.displayName), record.icon);
+    if (!ctx_.languages.chosenCode().empty()) ctx_.server->downloader().SetLanguage(ctx_.languages.chosenCode());
     if (!quiet) {
         InitTextControls();
         // The terms follow the language. While the manifest or files are
         // on their way the terms are not on screen, and a second request
         // would take the progress reports from the running one.
-        const int busy = downloader_.kind();
-        if (!theme_.singlePageMode && (busy == CDownloader::dkNone || busy == CDownloader::dkLicense))
-            downloader_.DownloadLicense(settings_.urlLicense);
+        const int busy = ctx_.server->downloader().kind();
+        if (!ctx_.theme.singlePageMode && (busy == CDownloader::dkNone || busy == CDownloader::dkLicense))
+            ctx_.server->downloader().DownloadLicense(ctx_.settings.urlLicense);
     }
-    if (wizard_.Window()) InvalidateRect(wizard_.Window(), nullptr, TRUE);
+    if (ctx_.wizard.Window()) InvalidateRect(ctx_.wizard.Window(), nullptr, TRUE);
     SaveLanguage();
 }
 
-void CLogic::SaveLanguage() { languages_.Save(runMode_, config_.regPath); }
+void CLanguageTexts::SaveLanguage() { ctx_.languages.Save(ctx_.runMode, ctx_.config.regPath); }
 
-void CLogic::InitTextControls() {
+void CLanguageTexts::InitTextControls() {
     LogPart(L"Init text controls .. ");
-    const std::vector<LanguageRecord>& records = languages_.records();
+    const std::vector<LanguageRecord>& records = ctx_.languages.records();
     std::vector<std::pair<int, std::wstring>> rows;
     int chosenRow = -1;
     for (size_t i = 0; i < records.size(); ++i) {
         rows.emplace_back(kFirstLanguageRow + int(i), Utf8ToWide(records[i].displayName));
-        if (records[i].code == languages_.chosenCode()) chosenRow = int(i);
+        if (records[i].code == ctx_.languages.chosenCode()) chosenRow = int(i);
     }
-    wizard_.SetComboRows(kLanguageBox, rows);
+    ctx_.wizard.SetComboRows(kLanguageBox, rows);
     SetLanguage(chosenRow, true);
 
-    auto text = [this](int id, int entry) { wizard_.SetText(id, GetString(entry)); };
-    if (theme_.singlePageMode) {
+    auto text = [this](int id, int entry) { ctx_.wizard.SetText(id, GetString(entry)); };
+    if (ctx_.theme.singlePageMode) {
         for (const TextOf& t : kSinglePageTexts) text(t.id, t.entry);
-        text(12354, runMode_ == rmUninstaller ? 48 : 64);
+        text(12354, ctx_.runMode == rmUninstaller ? 48 : 64);
     }
     for (const TextOf& t : kCommonTexts) text(t.id, t.entry);
-    const int back = theme_.backNextArrowsInText ? 44 : 46, next = theme_.backNextArrowsInText ? 45 : 47;
+    const int back = ctx_.theme.backNextArrowsInText ? 44 : 46, next = ctx_.theme.backNextArrowsInText ? 45 : 47;
     for (int id : {12349, 12375, 12379}) text(id, back);
     for (int id : {12350, 12376, 12380}) text(id, next);
-    text(12424, runMode_ == rmInstall ? 86 : runMode_ == rmDownload ? 75 : 87);
-    wizard_.SetText(12438, installFolder_);
+    text(12424, ctx_.runMode == rmInstall ? 86 : ctx_.runMode == rmDownload ? 75 : 87);
+    ctx_.wizard.SetText(12438, ctx_.installFolder);
     LogLine(L"OK");
 }

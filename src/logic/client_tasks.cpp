@@ -2,8 +2,10 @@
 // additional packages) to this launcher over its pipe and gets an answer
 // per task. UI thread only.
 
-#include "logic.h"
+#include "logic/client_tasks.h"
 
+#include "logic/update_cycle.h"
+#include "logic/window_messages.h"
 #include "startup/format_text.h"
 
 namespace {
@@ -28,32 +30,33 @@ std::vector<std::wstring> SplitTask(const std::wstring& text) {
 
 }  // namespace
 
-void CLogic::OpenClientPipe() {
+void CClientTasks::OpenClientPipe() {
     if (clientPipe_.IsValid()) return;
     const std::wstring name =
-        FormatText(L"\\\\.\\pipe\\launcher_%llu", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(clientWindow_)));
+        FormatText(L"\\\\.\\pipe\\launcher_%llu", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ctx_.clientWindow)));
     LogPart(L"Init pipe: " + name);
-    const HWND window = wizard_.Window();
+    const HWND window = ctx_.wizard.Window();
     if (!clientPipe_.Open(name)) {
         LogLine(L" .. fail");
-        PostMessageW(clientWindow_, eWindowsMessage_ClientPipeReady, reinterpret_cast<WPARAM>(window), 1);
-        Exit();
+        PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientPipeReady, reinterpret_cast<WPARAM>(window), 1);
+        ctx_.host->Exit();
         return;
     }
     LogLine(L" .. ok");
-    SetProgressStage(6);
-    addPkg_.SetAddPkgFolder(installFolder_);
+    ctx_.host->SetProgressStage(6);
+    addPkg_.SetAddPkgFolder(ctx_.installFolder);
     addPkg_.Load();
     acceptingTasks_ = true;
-    PostMessageW(clientWindow_, eWindowsMessage_ClientPipeReady, reinterpret_cast<WPARAM>(window), 0);
+    PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientPipeReady, reinterpret_cast<WPARAM>(window), 0);
 }
 
-void CLogic::OnClientTask(WPARAM id, LPARAM bytes) {
+void CClientTasks::OnClientTask(WPARAM id, LPARAM bytes) {
+    if (!acceptingTasks_) return;
     if (static_cast<int>(bytes) <= 0) {
         if (!clientTasks_.empty() && waitingForTasks_)
-            StartCheck();
+            ctx_.update->StartCheck();
         else
-            Exit();
+            ctx_.host->Exit();
         return;
     }
     if (!clientPipe_.IsValid()) return;
@@ -62,7 +65,7 @@ void CLogic::OnClientTask(WPARAM id, LPARAM bytes) {
     std::vector<char> raw(static_cast<size_t>(bytes));
     const bool read = clientPipe_.Read(raw.data(), raw.size());
     if (!read || raw.size() > kMaxTaskBytes) {
-        PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, id, kTaskUnreadable);
+        PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientAnswer, id, kTaskUnreadable);
         return;
     }
     std::wstring text(raw.size() / 2, L'\0');
@@ -77,23 +80,33 @@ void CLogic::OnClientTask(WPARAM id, LPARAM bytes) {
     }
     if (items.empty()) {
         LogLine(FormatText(L"New task received: %s, (already loaded, skip)", text.c_str()));
-        PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, id, kTaskDone);
-        if (clientTasks_.empty()) PostMessageW(wizard_.Window(), eWindowsMessage_ClientTask, 0, 0);
+        PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientAnswer, id, kTaskDone);
+        if (clientTasks_.empty()) PostMessageW(ctx_.wizard.Window(), eWindowsMessage_ClientTask, 0, 0);
         return;
     }
     clientTasks_.push_back({id, text, items});
     LogLine(FormatText(L"New task received: %s", text.c_str()));
-    if (waitingForTasks_) StartCheck();
+    if (waitingForTasks_) ctx_.update->StartCheck();
 }
 
-void CLogic::FinishClientTasks() {
+void CClientTasks::FinishClientTasks() {
     const size_t done = std::min(checkedTasks_, clientTasks_.size());
     for (size_t i = 0; i < done; ++i) {
         for (const std::wstring& item : clientTasks_[i].items) addPkg_.Add(item, false);
-        PostMessageW(clientWindow_, eWindowsMessage_ClientAnswer, clientTasks_[i].id, kTaskDone);
+        PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientAnswer, clientTasks_[i].id, kTaskDone);
     }
     clientTasks_.erase(clientTasks_.begin(), clientTasks_.begin() + ptrdiff_t(done));
     checkedTasks_ = 0;
-    SetProgressStage(6);
-    PostMessageW(wizard_.Window(), eWindowsMessage_ClientTask, 0, 0);
+    ctx_.host->SetProgressStage(6);
+    PostMessageW(ctx_.wizard.Window(), eWindowsMessage_ClientTask, 0, 0);
 }
+
+bool CClientTasks::TakeForCheck(std::set<std::wstring>& packages) {
+    if (clientTasks_.empty()) return false;
+    for (const ClientTask& task : clientTasks_) packages.insert(task.items.begin(), task.items.end());
+    checkedTasks_ = clientTasks_.size();
+    waitingForTasks_ = false;
+    return true;
+}
+
+void CClientTasks::Close() { clientPipe_.Close(); }

@@ -2,9 +2,12 @@
 // start, the record it is sent, its answers, cancelling it and removing
 // the copy when the launcher ends. UI thread only.
 
-#include "logic.h"
+#include "logic/assistant_link.h"
 
 #include "logic/control_ids.h"
+#include "logic/pending_parts.h"
+#include "logic/server_link.h"
+#include "logic/update_cycle.h"
 #include "startup/folders.h"
 #include "startup/module.h"
 #include "startup/text.h"
@@ -15,7 +18,6 @@
 #include <shlobj.h>
 #define SECURITY_WIN32
 #include <security.h>
-
 
 namespace {
 
@@ -31,7 +33,7 @@ std::wstring UninstallValue(const tinyxml2::XMLElement* root, const char* name) 
 
 }  // namespace
 
-bool CLogic::PrepareAssistantCopy() {
+bool CAssistantLink::PrepareAssistantCopy() {
     LogPart(L"Unpacking LauncherAssistant to temp .. ");
     if (assistantPath_.empty()) {
         const std::wstring temp = GetTempFolder();
@@ -61,20 +63,20 @@ bool CLogic::PrepareAssistantCopy() {
     return ok;
 }
 
-bool CLogic::RunAssistant(uint32_t command) {
+bool CAssistantLink::RunAssistant(uint32_t command) {
     assistantCommand_ = command;
     bool started = PrepareAssistantCopy();
     if (started) {
-        const int page = theme_.singlePageMode ? 4 : 9;
-        if (!theme_.singlePageMode) {
+        const int page = ctx_.theme.singlePageMode ? 4 : 9;
+        if (!ctx_.theme.singlePageMode) {
             const int headline = command == eLauncherCmd_IconUpdate ? 83 : command == eLauncherCmd_Uninstall ? 78 : 80;
-            wizard_.SetText(ControlIdForFunc("headline_progress_info"), GetString(headline));
+            ctx_.wizard.SetText(ControlIdForFunc("headline_progress_info"), GetString(headline));
         }
-        wizard_.ShowPage(page, flowKind_);
-        ShowWorkProgress(0);
+        ctx_.wizard.ShowPage(page, ctx_.flowKind);
+        ctx_.host->ShowWorkProgress(0);
 
         const bool admin = IsAdministrator();
-        const HWND window = wizard_.Window();
+        const HWND window = ctx_.wizard.Window();
         const std::wstring parameters =
             L"/assistant " + std::to_wstring(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
 
@@ -102,11 +104,11 @@ bool CLogic::RunAssistant(uint32_t command) {
             if (!started) assistantPipe_.Close();
         }
     }
-    if (!started) wizard_.ShowMessage(kActionRetryAssistant, GetString(105), mbbRetry | mbbCancel, true);
+    if (!started) ctx_.wizard.ShowMessage(kActionRetryAssistant, GetString(105), mbbRetry | mbbCancel, true);
     return started;
 }
 
-bool CLogic::FillDataForAssistant() {
+bool CAssistantLink::FillDataForAssistant() {
     LogLine(L"FillDataForAssistant()");
     wchar_t user[257];
     ULONG userChars = 257;
@@ -114,35 +116,35 @@ bool CLogic::FillDataForAssistant() {
         LogLine(L" - can't get user name");
         return false;
     }
-    const std::wstring serverUrl = CurrentServerUrl();
+    const std::wstring serverUrl = ctx_.server->CurrentServerUrl();
     LogLine(L" username=\"" + std::wstring(user) + L"\"");
     LogLine(L" serverurl=\"" + serverUrl + L"\"");
     LogLine(L" [");
 
     LauncherAssistantData d;
-    const tinyxml2::XMLElement* root = config_.root();
+    const tinyxml2::XMLElement* root = ctx_.config.root();
     d.chHelpLink = U16(serverUrl + UninstallValue(root, "HelpLink"));
     d.chUrlInfoAbout = U16(serverUrl + UninstallValue(root, "URLInfoAbout"));
     d.chUrlUpdateInfo = U16(serverUrl + UninstallValue(root, "URLUpdateInfo"));
     wchar_t desktop[MAX_PATH] = {};
     if (SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) d.chLnkDesctopIcon = U16(desktop);
-    d.chInstallFolder = U16(installFolder_);
+    d.chInstallFolder = U16(ctx_.installFolder);
     d.chLauncherName = u"Launcher.exe";
     d.chUserName = U16(user);
-    d.chShortName = U16(Utf8ToWide(settings_.shortName));
-    d.chFullName = U16(Utf8ToWide(settings_.fullName));
-    d.chRegPath = U16(config_.regPath);
-    d.chIconName = U16(Utf8ToWide(settings_.iconName.empty() ? settings_.fullName : settings_.iconName));
-    d.chTemp = U16(installFolder_ + L"\\" + Utf8ToWide(settings_.process));
-    d.bIconPrograms = settings_.iconPrograms;
-    d.bIconProgramsFolder = settings_.iconProgramsFolder;
+    d.chShortName = U16(Utf8ToWide(ctx_.settings.shortName));
+    d.chFullName = U16(Utf8ToWide(ctx_.settings.fullName));
+    d.chRegPath = U16(ctx_.config.regPath);
+    d.chIconName = U16(Utf8ToWide(ctx_.settings.iconName.empty() ? ctx_.settings.fullName : ctx_.settings.iconName));
+    d.chTemp = U16(ctx_.installFolder + L"\\" + Utf8ToWide(ctx_.settings.process));
+    d.bIconPrograms = ctx_.settings.iconPrograms;
+    d.bIconProgramsFolder = ctx_.settings.iconProgramsFolder;
     d.bIconStartMenu = assistantData_.bIconStartMenu;
 
     // The manifest's shortcut changes join these once the integrity checker
     // delivers them; a new or renamed installation always gets the
     // launcher's own shortcut.
     assistantIcons_.clear();
-    if (runMode_ == rmInstall || runMode_ == rmSetLongName) {
+    if (ctx_.runMode == rmInstall || ctx_.runMode == rmSetLongName) {
         LogLine(L" (");
         LauncherAssistantIcon launcher;
         launcher.name = d.chIconName;
@@ -159,7 +161,7 @@ bool CLogic::FillDataForAssistant() {
     return true;
 }
 
-void CLogic::SendDataToAssistant() {
+void CAssistantLink::SendDataToAssistant() {
     const LauncherAssistantData& d = assistantData_;
     LogLine(L"");
     LogLine(L"--- SendDataToAssistant ---");
@@ -200,31 +202,31 @@ void CLogic::SendDataToAssistant() {
 
 // Gives up on the running command: the pipe closes, so an assistant still
 // waiting for its data ends at once, and its late answer is not acted on.
-void CLogic::AbandonAssistant() {
+void CAssistantLink::AbandonAssistant() {
     assistantCommand_ = 0;
     assistantPipe_.Close();
 }
 
-void CLogic::OnAssistantInitResult(WPARAM w, LPARAM l) {
+void CAssistantLink::OnAssistantInitResult(WPARAM w, LPARAM l) {
     LogLine(L"OnUserMessage: eWindowsMessage_LauncherAssistantInitResult");
     if (l != 0) {
         // wParam is a system error code here, not a process id.
         LogLine(L"::eLauncherCmd_Init" + AnsiToWide(AssistantResultText(int32_t(l), uint32_t(w))));
         AbandonAssistant();
-        ShowError(101);
+        ctx_.host->ShowError(101);
         return;
     }
     assistantProcess_.Reset(OpenProcess(SYNCHRONIZE, FALSE, DWORD(w)));
     if (!assistantProcess_.IsValid()) {
         AbandonAssistant();
-        ShowError(101);
+        ctx_.host->ShowError(101);
         return;
     }
     const uint32_t command = assistantCommand_;
     if (!IsValidLauncherCmd(command) || command == eLauncherCmd_Progress || command == eLauncherCmd_Cancel) {
         LogLine(L" .. error: unknown eLauncherCmd");
         AbandonAssistant();
-        ShowError(101);
+        ctx_.host->ShowError(101);
         return;
     }
     LogLine(L"::" + AnsiToWide(LauncherCmdName(command)) + L" .. OK");
@@ -234,17 +236,17 @@ void CLogic::OnAssistantInitResult(WPARAM w, LPARAM l) {
     }
     if (!FillDataForAssistant()) {
         AbandonAssistant();
-        ShowError(107);
+        ctx_.host->ShowError(107);
         return;
     }
     if (command == eLauncherCmd_SetLongName) {
         assistantData_.bIconPrograms = true;
-        assistantData_.chTemp = U16(commandArgument_);
+        assistantData_.chTemp = U16(ctx_.commandArgument);
     }
     SendDataToAssistant();
 }
 
-void CLogic::OnAssistantWorkResult(WPARAM w, LPARAM l) {
+void CAssistantLink::OnAssistantWorkResult(WPARAM w, LPARAM l) {
     LogLine(L"OnUserMessage: eWindowsMessage_LauncherAssistantWorkResult");
     assistantPipe_.Close();
     const uint32_t pending = assistantCommand_;
@@ -256,52 +258,52 @@ void CLogic::OnAssistantWorkResult(WPARAM w, LPARAM l) {
     const uint32_t command = uint32_t(w);
     if (command == eLauncherCmd_Progress || !IsValidLauncherCmd(command) || command == eLauncherCmd_Cancel) {
         LogLine(L"error: unknown eLauncherCmd");
-        ShowError(101);
+        ctx_.host->ShowError(101);
         return;
     }
     LogLine(L"::" + AnsiToWide(LauncherCmdName(command)) + AnsiToWide(AssistantResultText(result, 0)));
     switch (command) {
     case eLauncherCmd_Install:
         if (result == 0) {
-            if (pending == eLauncherCmd_Install) AfterAssistantInstall();
+            if (pending == eLauncherCmd_Install) ctx_.pending->AfterAssistantInstall();
         } else if (result == eAssistantTooManyClients) {
             // The table's "%s" is filled in directly: a translated text is
             // never used as a format.
             std::wstring text = GetString(109);
             const size_t at = text.find(L"%s");
-            if (at != std::wstring::npos) text.replace(at, 2, Utf8ToWide(settings_.fullName));
-            wizard_.ShowMessage(kActionError, text, mbbOk, true);
+            if (at != std::wstring::npos) text.replace(at, 2, Utf8ToWide(ctx_.settings.fullName));
+            ctx_.wizard.ShowMessage(kActionError, text, mbbOk, true);
         } else {
-            ShowError(108);
+            ctx_.host->ShowError(108);
         }
         break;
     case eLauncherCmd_InstallKB:
-        if (result == 0) AfterRuntimeInstalled();
-        else ShowError(116);
+        if (result == 0) ctx_.pending->AfterRuntimeInstalled();
+        else ctx_.host->ShowError(116);
         break;
     case eLauncherCmd_Uninstall:
         if (pending == eLauncherCmd_Uninstall) {
-            if (result == eAssistantCntKillProcess) ShowError(108);
-            else FinishAssistantUninstall(result == 0);
+            if (result == eAssistantCntKillProcess) ctx_.host->ShowError(108);
+            else ctx_.pending->FinishAssistantUninstall(result == 0);
         }
         break;
     case eLauncherCmd_GetRights:
-        if (result == 0) StartWork();
-        else ShowError(70);
+        if (result == 0) ctx_.host->StartWork();
+        else ctx_.host->ShowError(70);
         break;
     case eLauncherCmd_IconUpdate:
-        if (result == 0) UpdateUserDesktopShortcuts();
-        ContinueDownloadAfterIcons();
+        if (result == 0) ctx_.pending->UpdateUserDesktopShortcuts();
+        ctx_.update->processStartDownload();
         break;
     case eLauncherCmd_KillProcess:
-        Exit();
+        ctx_.host->Exit();
         break;
     case eLauncherCmd_SetLongName:
         if (result == 0) {
-            FinishLongName();
-            Exit();
+            ctx_.pending->FinishLongName();
+            ctx_.host->Exit();
         } else {
-            ShowError(108);
+            ctx_.host->ShowError(108);
         }
         break;
     default:
@@ -309,7 +311,7 @@ void CLogic::OnAssistantWorkResult(WPARAM w, LPARAM l) {
     }
 }
 
-bool CLogic::CancelAssistant() {
+bool CAssistantLink::CancelAssistant() {
     if (!assistantProcess_.IsValid()) return false;
     LogLine(L"Sending cancel to launcher assistant");
     const uint32_t cancel = eLauncherCmd_Cancel;
@@ -319,7 +321,7 @@ bool CLogic::CancelAssistant() {
     return ended;
 }
 
-void CLogic::DeleteAssistantCopy() {
+void CAssistantLink::DeleteAssistantCopy() {
     if (assistantPath_.empty()) return;
     LogLine(L"Deleting launcher assistant from temp");
     assistantPipe_.Close();
@@ -333,4 +335,15 @@ void CLogic::DeleteAssistantCopy() {
     const std::wstring base = dot == std::wstring::npos ? assistantPath_ : assistantPath_.substr(0, dot);
     for (const wchar_t* ext : {L".tmp", L".exe", L".log"}) DeleteFileW((base + ext).c_str());
     assistantPath_.clear();
+}
+
+void CAssistantLink::SetProgramChanges(const std::vector<ProgramChange>& changes) {
+    assistantIcons_.clear();
+    for (const ProgramChange& c : changes) {
+        LauncherAssistantIcon icon;
+        icon.name = U16(c.name);
+        icon.exec = U16(c.exec);
+        icon.action = c.add ? 1 : 0;
+        assistantIcons_.push_back(icon);
+    }
 }

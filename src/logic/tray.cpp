@@ -1,10 +1,12 @@
 // The notification-area icon that stands in for the hidden window while the
 // launcher downloads in the background, its menu and balloon, showing and
-// hiding the main window, and the error reports.
+// hiding the main window, and the error reports. UI thread only.
 
-#include "logic.h"
+#include "logic/tray.h"
 
+#include "logic/downloads.h"
 #include "logic/error_reports.h"
+#include "logic/window_messages.h"
 #include "startup/handle.h"
 #include "startup/text.h"
 
@@ -25,10 +27,10 @@ void CopyField(wchar_t* field, size_t capacity, const std::wstring& text) {
 
 }  // namespace
 
-NOTIFYICONDATAW CLogic::TrayRecord(UINT flags) const {
+NOTIFYICONDATAW CTray::TrayRecord(UINT flags) const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
-    data.hWnd = wizard_.Window();
+    data.hWnd = ctx_.wizard.Window();
     data.uID = kIconId;
     data.uFlags = flags;
     if (flags & NIF_MESSAGE) data.uCallbackMessage = eWindowsMessage_IconTrayCallbackMessage;
@@ -36,35 +38,35 @@ NOTIFYICONDATAW CLogic::TrayRecord(UINT flags) const {
     return data;
 }
 
-void CLogic::ShowTrayIcon(bool show) {
+void CTray::ShowTrayIcon(bool show) {
     if (show == trayIconShown_) return;
     LogLine(show ? L"ShowTrayIcon(true);" : L"ShowTrayIcon(false);");
     trayIconShown_ = show;
     NOTIFYICONDATAW data = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    CopyField(data.szTip, std::size(data.szTip), Utf8ToWide(settings_.fullName));
+    CopyField(data.szTip, std::size(data.szTip), Utf8ToWide(ctx_.settings.fullName));
     Shell_NotifyIconW(show ? NIM_ADD : NIM_DELETE, &data);
 }
 
-void CLogic::SetTrayIconTooltip() {
+void CTray::SetTrayIconTooltip() {
     if (!trayIconShown_) return;
     LogLine(L"SetTrayIconTooltip();");
     NOTIFYICONDATAW data = TrayRecord(NIF_TIP);
-    CopyField(data.szTip, std::size(data.szTip), Utf8ToWide(settings_.fullName) + L": " + progressText_);
+    CopyField(data.szTip, std::size(data.szTip), Utf8ToWide(ctx_.settings.fullName) + L": " + progressText_);
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
-void CLogic::ShowTrayBalloon(bool show) {
+void CTray::ShowTrayBalloon(bool show) {
     LogLine(show ? L"ShowTrayBalloon(true);" : L"ShowTrayBalloon(false);");
     NOTIFYICONDATAW data = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_INFO);
     data.dwInfoFlags = NIIF_INFO;
     data.uTimeout = 0;
     CopyField(data.szInfo, std::size(data.szInfo), GetString(15));
-    CopyField(data.szInfoTitle, std::size(data.szInfoTitle), Utf8ToWide(settings_.fullName));
+    CopyField(data.szInfoTitle, std::size(data.szInfoTitle), Utf8ToWide(ctx_.settings.fullName));
     Shell_NotifyIconW(show ? NIM_MODIFY : NIM_DELETE, &data);
 }
 
-void CLogic::ShowMainWindow(bool show) {
-    const HWND window = wizard_.Window();
+void CTray::ShowMainWindow(bool show) {
+    const HWND window = ctx_.wizard.Window();
     ShowWindow(window, show ? SW_SHOW : SW_HIDE);
     if (show) {
         const DWORD own = GetCurrentThreadId();
@@ -77,7 +79,7 @@ void CLogic::ShowMainWindow(bool show) {
     windowVisible_ = show;
 }
 
-void CLogic::OnTrayCallback(LPARAM event) {
+void CTray::OnTrayCallback(LPARAM event) {
     switch (event) {
     case WM_LBUTTONDOWN:
         ShowMainWindow(!windowVisible_);
@@ -89,7 +91,7 @@ void CLogic::OnTrayCallback(LPARAM event) {
     case NIN_BALLOONUSERCLICK:
         LogLine(L"eWindowsMessage_IconTrayCallbackMessage: WM_BALLOONCLICK or WM_BALLOONCLOSE - exit");
         ShowTrayBalloon(false);
-        Exit();
+        ctx_.host->Exit();
         break;
     default:
         break;
@@ -98,7 +100,7 @@ void CLogic::OnTrayCallback(LPARAM event) {
 
 // The pause item is never offered: nothing in the launcher enters the
 // paused state, so a menu without it is what users see.
-void CLogic::ShowTrayMenu() {
+void CTray::ShowTrayMenu() {
     POINT cursor{};
     GetCursorPos(&cursor);
     const CMenuHandle menu(CreatePopupMenu());
@@ -106,38 +108,29 @@ void CLogic::ShowTrayMenu() {
     AppendMenuW(menu.Get(), MF_STRING, kTrayShowHide, GetString(windowVisible_ ? 11 : 10).c_str());
     AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.Get(), MF_STRING, kTrayExit, GetString(12).c_str());
-    SetForegroundWindow(wizard_.Window());
-    TrackPopupMenu(menu.Get(), 0, cursor.x, cursor.y, 0, wizard_.Window(), nullptr);
-    PostMessageW(wizard_.Window(), WM_NULL, 0, 0);
+    SetForegroundWindow(ctx_.wizard.Window());
+    TrackPopupMenu(menu.Get(), 0, cursor.x, cursor.y, 0, ctx_.wizard.Window(), nullptr);
+    PostMessageW(ctx_.wizard.Window(), WM_NULL, 0, 0);
 }
 
-void CLogic::OnTrayCommand(UINT command) {
+void CTray::OnTrayCommand(UINT command) {
     if (command == kTrayExit)
-        PostMessageW(wizard_.Window(), eWindowsMessage_Exit, 1, 0);
+        PostMessageW(ctx_.wizard.Window(), eWindowsMessage_Exit, 1, 0);
     else if (command == kTrayPause)
-        TogglePause();
+        ctx_.downloads->TogglePause();
     else if (command == kTrayShowHide)
         ShowMainWindow(!windowVisible_);
 }
 
-void CLogic::TogglePause() {
-    paused_ = !paused_;
-    RefreshProgress();
-    bool queued;
-    {
-        CCriticalSection::Scope lock(checker_.Lock());
-        queued = !queue_.items.empty();
-    }
-    // A part still on its way continues the download by itself when it arrives.
-    if (!paused_ && queued && downloader_.kind() == CDownloader::dkNone) StartNextDownload();
+void CTray::ShowFileErrorReport(const std::wstring& path, DWORD code) {
+    ctx_.wizard.ShowMessage(kActionQuit, FileErrorReportText(path, code), mbbOk, false);
 }
 
-void CLogic::ShowFileErrorReport(const std::wstring& path, DWORD code) {
-    wizard_.ShowMessage(kActionQuit, FileErrorReportText(path, code), mbbOk, false);
+void CTray::ShowSystemErrorReport(const std::wstring& prefix, DWORD code) {
+    ctx_.wizard.ShowMessage(kActionError, SystemErrorReportText(prefix, code), mbbOk, true);
 }
 
-void CLogic::ShowSystemErrorReport(const std::wstring& prefix, DWORD code) {
-    wizard_.ShowMessage(kActionError, SystemErrorReportText(prefix, code), mbbOk, true);
+void CTray::SetProgressText(const std::wstring& text) {
+    progressText_ = text;
+    if (trayIconShown_) SetTrayIconTooltip();
 }
-
-void CLogic::ShowSilentDownloadBalloon() { ShowTrayBalloon(true); }

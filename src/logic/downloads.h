@@ -1,0 +1,48 @@
+#pragma once
+// Downloading the queued packs: preparing them from what tmp\ already
+// holds, requesting them part by part, handing complete files to the
+// unpacker, the new launcher's download, pausing, and the progress
+// display. UI thread only; shares the update cycle's workers and queue.
+
+#include "logic/logic_context.h"
+#include "logic/update_cycle.h"
+
+#include <cstdint>
+#include <string>
+
+class CDownloads {
+public:
+    CDownloads(LogicContext& ctx, UpdateState& state) : ctx_(ctx), state_(state) {}
+
+    // Takes the checker's queue, hands over what tmp\ holds complete; true
+    // when something went to the unpacker.
+    bool PrepareFileDownloads();
+    // Queues the new launcher; true when it is already complete in tmp\.
+    bool QueueLauncherDownload();
+    void ClearQueue();
+    void StartNextDownload();
+    void RequestFrontItem();
+    void OnUpdateData(CBuffer& body, bool partial);
+    void OnUpdateFileDone();
+    void OnUpdateProgress(uint32_t bytes, bool add);
+    void OnUnpackProgress(uint64_t bytes);
+    void RefreshProgress();
+    bool EnoughDiskSpace();
+    // Pausing stops asking for parts; resuming asks for the front item again.
+    void TogglePause();
+    bool paused() const { return paused_; }
+
+private:
+    void OnLauncherReceived(const DownloadQueueItem& item, const std::wstring& path);
+    std::wstring ItemPath(const DownloadQueueItem& item) const;
+
+    LogicContext& ctx_;
+    UpdateState& state_;
+    // Progress counters; 64-bit so that installations beyond 4 GiB count right.
+    uint64_t bytesToDownload_ = 0;
+    uint64_t bytesDone_ = 0;
+    uint64_t bytesDoneBefore_ = 0;
+    uint64_t totalSize_ = 0;
+    uint64_t unpackedKb_ = 0;
+    bool paused_ = false;
+};

@@ -1,0 +1,37 @@
+#pragma once
+// Entry points whose work belongs to parts of the system not built yet:
+// installation records and rights, shortcuts and the taskbar identity,
+// configured actions and renaming, uninstallation, the runtime update.
+// Each reports the neutral result named in its comment so the flows around
+// it run; nothing here pretends the work was done. UI thread only.
+
+#include "logic/logic_context.h"
+#include "startup/buffer.h"
+
+#include <cstdint>
+
+class CPendingParts {
+public:
+    explicit CPendingParts(LogicContext& ctx) : ctx_(ctx) {}
+
+    bool RunPendingLongNameAction();
+    void SetApplicationIdentity();
+    void RunConfiguredActions(bool& exitRequested);
+    void RunExternalApplications();
+    bool RecordsWritable();
+    bool StartUninstallerCopy();
+    void SendLongNameToAssistant();
+    void AfterAssistantInstall();
+    void AfterRuntimeInstalled();
+    void FinishAssistantUninstall(bool success);
+    void UpdateUserDesktopShortcuts();
+    void FinishLongName();
+    void OnKbProgress(uint32_t received, int32_t size);
+    void OnKbData(CBuffer& body);
+    void OnKind6Complete();
+    // Messages of workers not built yet (the portable uninstaller).
+    void HandleLaterMessage(const wchar_t* name, WPARAM w, LPARAM l);
+
+private:
+    LogicContext& ctx_;
+};

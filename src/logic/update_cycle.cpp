@@ -1,0 +1,378 @@
+// The update cycle's frame: licence text, manifest, the check, the decision
+// after it (processStartDownload), unpack results and the end step
+// (processAfterDownload). UI thread only.
+
+#include "logic/update_cycle.h"
+
+#include "logic/assistant_link.h"
+#include "logic/client_link.h"
+#include "logic/client_tasks.h"
+#include "logic/control_ids.h"
+#include "logic/downloads.h"
+#include "logic/pending_parts.h"
+#include "logic/server_link.h"
+#include "logic/tray.h"
+#include "logic/update_texts.h"
+#include "logic/window_messages.h"
+#include "startup/folders.h"
+#include "startup/format_text.h"
+#include "startup/text.h"
+#include "update/manifest_archive.h"
+
+namespace {
+
+constexpr uint64_t kManifestSizeLimit = 256u << 20;
+
+int Id(const char* func) { return ControlIdForFunc(func); }
+
+int WindowsPlatform() {
+#ifdef _WIN64
+    return 2;
+#else
+    BOOL wow = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow) && wow ? 2 : 1;
+#endif
+}
+
+}  // namespace
+
+void CUpdateCycle::RequestLicence() {
+    ctx_.server->SetAttempts(1);
+    ctx_.server->SetLastRequest(ctx_.settings.urlLicense);
+    ctx_.server->downloader().DownloadLicense(ctx_.settings.urlLicense);
+}
+
+void CUpdateCycle::RequestManifest() {
+    if (state_.checker.IsRunning()) return;
+    ctx_.server->SetAttempts(1);
+    ctx_.server->downloader().SetLanguage(ctx_.languages.chosenCode());
+    const std::string request = ctx_.updatePath + "update.rxml";
+    ctx_.server->SetLastRequest(request);
+    ctx_.server->downloader().DownloadUpdateXml(request);
+}
+
+void CUpdateCycle::OnLicenseData(CBuffer& body) {
+    LogLine(L"License received");
+    ctx_.server->selector().AcceptCustomUrl();
+    std::wstring text;
+    if (!ExtractLicenceText(BufferString(body), text)) {
+        ctx_.server->OnNetError(CDownloader::dkLicense, 0, 0, std::string());
+        return;
+    }
+    termsText_ = text;
+    if (ctx_.wizard.HasControl(Id("terms"))) ctx_.wizard.SetText(Id("terms"), termsText_);
+    LogLine(L"License Ready");
+    RequestManifest();
+}
+
+void CUpdateCycle::OnUpdateXmlData(CBuffer& body) {
+    LogLine(L"update.rxml Received");
+    std::string text;
+    if (!UnwrapManifest(BufferString(body), text)) {
+        ctx_.server->SetAttempts(6);
+        ctx_.server->OnNetError(CDownloader::dkUpdateXml, 0, 0, WideToUtf8(GetString(21)));
+        return;
+    }
+    manifestText_ = text;
+    ctx_.server->selector().AcceptCustomUrl();
+    LogLine(L"--- start Update.xml ---");
+    LogLine(Utf8ToWide(manifestText_));
+    LogLine(L"--- end Update.xml ---");
+    if (ctx_.runMode == rmUpdate) {
+        LogLine(L"Load old update.xml");
+        if (!ReadWholeFile(ctx_.installFolder + L"\\update.xml", oldManifestText_, kManifestSizeLimit))
+            oldManifestText_.clear();
+    }
+    StartCheck();
+}
+
+void CUpdateCycle::StartCheck() {
+    CheckerSettings s;
+    s.installFolder = ctx_.installFolder;
+    s.launcherPath = ctx_.installFolder + L"\\Launcher.exe";
+    s.newManifest = manifestText_;
+    s.window = ctx_.wizard.Window();
+    s.platform = WindowsPlatform();
+    s.language = ctx_.languages.chosenCode();
+    s.queue = &state_.queue;
+    if (ctx_.fast && ctx_.runMode != rmDownload && !oldManifestText_.empty()) {
+        LogLine(L"Init check thread (fast mode)");
+        s.oldManifest = oldManifestText_;
+        s.fastCompare = true;
+        s.cleanup = false;
+        s.useAddPackages = true;
+    } else if (ctx_.runMode == rmDownload) {
+        LogLine(L"Init check thread");
+        if (!ctx_.tasks->TakeForCheck(s.extraAddPackages)) {
+            LogLine(L"Wait task for download");
+            ctx_.tasks->OpenClientPipe();
+            return;
+        }
+        s.useAddPackages = true;
+    } else {
+        LogLine(L"Init check thread");
+        s.cleanup = !ctx_.client->IsClientProcessRunning() && ctx_.silentMode == sdmFull;
+        LogLine(std::wstring(L"bCanDelete = ") + (s.cleanup ? L"true" : L"false"));
+        if (!(s.cleanup && FileExists(ctx_.installFolder + L"\\silent.dat"))) s.oldManifest = oldManifestText_;
+        s.useAddPackages = ctx_.runMode == rmUpdate;
+    }
+    LogLine(L"Start check thread");
+    state_.checker.Stop(INFINITE);
+    checkedManifest_ = nullptr;
+    state_.checker.Configure(s);
+    state_.checker.Start();
+    ctx_.host->SetProgressStage(4);
+}
+
+void CUpdateCycle::OnCheckFinished(WPARAM w, LPARAM l) {
+    switch (l) {
+    case crServerInfoReady:
+        LogLine(L"Server info ready");
+        ctx_.server->downloader().SetClientVersion(ManifestRootAttribute(manifestText_, "clientVersion"));
+        state_.checker.SetAddPkgFolder(ctx_.installFolder);
+        if (ctx_.runMode == rmDownload) {
+            ctx_.tasks->OpenClientPipe();
+            state_.checker.Continue();
+        } else if (ctx_.runMode == rmUpdate) {
+            ctx_.host->OnControl(Id("next_icons"));
+        } else if (ctx_.theme.singlePageMode && ctx_.settings.automaticInstall) {
+            ctx_.host->OnControl(Id("single_install_button_install"));
+        } else {
+            ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? 4 : 2, ctx_.flowKind);
+        }
+        return;
+    case crDone:
+    case crLauncherUpdate:
+        if (!w) break;
+        if (l == crLauncherUpdate) {
+            LogLine(L"Finish check thread .. OK, only launcher update");
+            state_.newLauncherKnown = ReadLauncherInfo(manifestText_, state_.launcherInfo);
+        } else {
+            LogLine(L"Finish check thread .. OK");
+        }
+        checkedManifest_ = reinterpret_cast<const CManifest*>(w);
+        ContinueAfterCheck();
+        return;
+    default:
+        break;
+    }
+    LogLine(L"Finish check thread .. Fail");
+    ctx_.wizard.ShowMessage(kActionQuit, GetString(21), mbbOk, false);
+}
+
+void CUpdateCycle::ContinueAfterCheck() {
+    std::vector<ProgramChange> changes;
+    if (state_.checker.GetShortcutChanges(changes) && !changes.empty() && !ctx_.portable && ctx_.runMode != rmDownload) {
+        ctx_.assistant->SetProgramChanges(changes);
+        if (ctx_.assistant->RunAssistant(5)) return;  // the icon result continues with processStartDownload
+    }
+    processStartDownload();
+}
+
+bool CUpdateCycle::processStartDownload() {
+    LogLine(L"processStartDownload();");
+    if (ctx_.settings.silentDownload && ctx_.runMode != rmDownload) {
+        bool canRun = state_.checker.CanRunResult() && !(ctx_.runByClient && ctx_.runByClientCritical);
+        std::wstring blocker = state_.checker.RunBlocker();
+        if (ctx_.runByClient && !ctx_.runByClientCritical && state_.newLauncherKnown) {
+            LogLine(L"  .. runByClient - new launcher available, exit");
+            ctx_.host->Exit();
+            return false;
+        }
+        const HWND window = ctx_.client->FindClientWindow();
+        const bool clientRunning = ctx_.client->IsClientProcessRunning();
+        if (FileExists(ctx_.installFolder + L"\\silent.dat")) {
+            if (window && !ctx_.restart) {
+                if (ctx_.silentMode == sdmFull) ctx_.silentMode = sdmRun;
+            } else {
+                canRun = false;
+                if (ctx_.restart) blocker += L"run blocker: [silent restart]";
+            }
+        }
+        LogLine(std::wstring(L"bCanRun = ") + (canRun ? L"true" : L"false"));
+        if (!canRun) LogLine(L"  .. " + blocker);
+        bool empty;
+        {
+            CCriticalSection::Scope lock(state_.checker.Lock());
+            empty = state_.queue.items.empty() && !state_.newLauncherKnown;
+        }
+        if (ctx_.silentMode == sdmRun) {
+            if (!canRun) {
+                ctx_.client->NotifyOtherInstances(0);
+                ctx_.host->Exit();
+                return false;
+            }
+            if (ctx_.runByClient) {
+                if (!window) ctx_.client->NotifyOtherInstances(0);
+                ctx_.host->Exit();
+                return false;
+            }
+            if (ctx_.debugMode || ctx_.config.multiRun || !window) {
+                ctx_.client->PressLaunch();
+                return true;
+            }
+            ctx_.client->FocusClientWindow(window);
+            ctx_.host->Exit();
+            return false;
+        }
+        if (ctx_.silentMode == sdmFull && canRun) {
+            if (!empty) {
+                ctx_.client->SetSilentDownload(true);
+            } else {
+                SaveUpdateXml();
+                bool exitRequested = false;
+                ctx_.pending->RunConfiguredActions(exitRequested);
+                if (exitRequested || ctx_.runByClient) {
+                    ctx_.host->Exit();
+                    return false;
+                }
+                if (!window || ctx_.debugMode || ctx_.config.multiRun) {
+                    ctx_.client->PressLaunch();
+                    return true;
+                }
+                ctx_.client->FocusClientWindow(window);
+                ctx_.host->Exit();
+                return false;
+            }
+        } else if (ctx_.silentMode == sdmFull) {
+            if (clientRunning) {
+                if (ctx_.runByClient) {
+                    ctx_.client->SetSilentDownload(true);
+                } else {
+                    if (window) ctx_.client->FocusClientWindow(window);
+                    ctx_.host->Exit();
+                    return false;
+                }
+            }
+        }
+    }
+    if (ctx_.theme.singlePageMode) ctx_.wizard.ShowControl(Id("single_install_spriterange_wait"), false);
+    StartUnpacker();
+    CreateFolderTree(ctx_.installFolder + L"\\tmp");
+    if (ctx_.runMode != rmDownload) {
+        LogLine(L"Remove ext directory");
+        RemoveStateFolder(L"ext");
+        state_.checker.WriteAppList(true);
+    }
+    if (ctx_.closing) return false;
+    bool handedOver = false, queued = false;
+    if (ctx_.runMode == rmInstall || ctx_.runMode == rmUpdate || ctx_.runMode == rmDownload) {
+        if (state_.newLauncherKnown) {
+            ctx_.downloads->ClearQueue();
+            handedOver = ctx_.downloads->QueueLauncherDownload();
+        } else {
+            handedOver = ctx_.downloads->PrepareFileDownloads();
+        }
+    }
+    {
+        CCriticalSection::Scope lock(state_.checker.Lock());
+        queued = !state_.queue.items.empty();
+    }
+    if (queued || handedOver) {
+        ctx_.downloads->RefreshProgress();
+        if (!ctx_.downloads->EnoughDiskSpace()) {
+            ctx_.wizard.ShowMessage(0, GetString(22), mbbOk, false);
+            return false;
+        }
+        if (!ctx_.theme.singlePageMode) ctx_.wizard.ShowPage(3, ctx_.flowKind);
+        ctx_.downloads->StartNextDownload();
+    } else {
+        processAfterDownload();
+    }
+    return true;
+}
+
+void CUpdateCycle::StartUnpacker() {
+    if (state_.unpacker.HasThread()) return;
+    LogLine(L"Init/start unpack thread");
+    state_.unpacker.Configure(ctx_.installFolder, ctx_.wizard.Window(), !ctx_.client->silentDownloadActive(), ctx_.runMode == rmDownload);
+    unpackFinishRequested_ = false;
+    state_.unpacker.Start();
+}
+
+void CUpdateCycle::OnUnpackFinished(LPARAM result) {
+    if (result == 0) {
+        LogLine(L"Finish unpack thread .. OK");
+        if (state_.launcherUpdatePending) {
+            if (!(ctx_.runByClient && !ctx_.runByClientCritical)) ctx_.client->PressLaunch();
+            return;
+        }
+        processAfterDownload();
+        return;
+    }
+    LogLine(L"Finish unpack thread .. Fail");
+    LogLine(state_.unpacker.ErrorText());
+    if (result == 1) {
+        ctx_.wizard.ShowMessage(kActionQuit, GetString(19), mbbOk, false);
+        return;
+    }
+    ctx_.tray->ShowFileErrorReport(state_.unpacker.ErrorText(), state_.unpacker.ErrorValue());
+}
+
+void CUpdateCycle::processAfterDownload() {
+    LogLine(L"processAfterDownload();");
+    if (ctx_.client->silentDownloadActive()) {
+        CFile marker(CreateFileW((ctx_.installFolder + L"\\silent.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        SaveUpdateXml();
+        PostMessageW(ctx_.wizard.Window(), eWindowsMessage_Exit, 2, 0);
+        return;
+    }
+    if (!ctx_.fast && ctx_.runMode != rmDownload) {
+        ctx_.pending->RunExternalApplications();
+        state_.checker.WriteAppList(false);
+    }
+    LogLine(L"Remove tmp directory");
+    RemoveStateFolder(L"tmp");
+    if (ctx_.runMode == rmDownload) {
+        ctx_.tasks->FinishClientTasks();
+        return;
+    }
+    DeleteFileW((ctx_.installFolder + L"\\silent.dat").c_str());
+    SaveUpdateXml();
+    bool exitRequested = false;
+    ctx_.pending->RunConfiguredActions(exitRequested);
+    if (exitRequested) {
+        ctx_.host->Exit();
+        return;
+    }
+    if (ctx_.fast) {
+        LogLine(L"Fast update finished .. OK");
+        ctx_.host->Exit();
+        return;
+    }
+    if (ctx_.runMode == rmUpdate || state_.launcherUpdatePending || ctx_.theme.singlePageMode) {
+        if (!(ctx_.runByClient && !ctx_.runByClientCritical)) ctx_.client->PressLaunch();
+        return;
+    }
+    ctx_.wizard.ShowPage(4, ctx_.flowKind);
+}
+
+void CUpdateCycle::SaveUpdateXml() {
+    if (ctx_.installFolder.size() < 4 || manifestText_.empty()) return;
+    LogLine(L"Save update.xml");
+    const std::wstring path = ctx_.installFolder + L"\\update.xml";
+    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file.IsValid() || !WriteFile(file.Get(), manifestText_.data(), DWORD(manifestText_.size()), &written, nullptr) ||
+        written != manifestText_.size()) {
+        file.Reset();
+        DeleteFileW(path.c_str());  // a cut manifest would mislead the next fast check
+    }
+}
+
+void CUpdateCycle::RemoveStateFolder(const wchar_t* name) {
+    const std::wstring path = ctx_.installFolder + L"\\" + name;
+    if (path.size() > 7) DeleteFolder(path);
+}
+
+void CUpdateCycle::ResumeFullUnpacking() {
+    if (unpackFinishRequested_) return;
+    unpackFinishRequested_ = true;
+    state_.unpacker.ResumeWork();
+}
+
+void CUpdateCycle::StopWorkers(DWORD limit) {
+    state_.checker.Stop(limit);
+    state_.unpacker.Stop(limit);
+}
