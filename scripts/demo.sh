@@ -10,6 +10,8 @@ set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${LAUNCHER_BUILD_DIR:-$repo/build}
 limit=${DEMO_TIME_LIMIT:-120}
+# DEMO_CLIENT_MIB: size of the sample client (48 MiB); the test command's
+# check of the demo uses a small one.
 
 # The demo runs only the 64-bit build: it needs no i686 dependencies.
 "$repo/scripts/bootstrap.sh" x86_64 || exit 1
@@ -25,7 +27,7 @@ rm -rf "$demo" && mkdir -p "$demo/www"
 
 echo "== publishing a sample client (GameClient.exe is the test double of the game client)"
 python3 "$repo/tests/e2e/sample_client.py" "$demo/client" "$demo/description.xml" \
-  --game-client "$build/x86_64/bin/game_client.exe" --files 200 --mib 48 --packs 4 || exit 1
+  --game-client "$build/x86_64/bin/game_client.exe" --files 200 --mib "${DEMO_CLIENT_MIB:-48}" --packs 4 || exit 1
 "$tool" make-update-set "$demo/client" "$demo/description.xml" "$demo/www/updates" || exit 1
 ls -l "$demo/www/updates" | tail -n +2
 

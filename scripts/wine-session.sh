@@ -31,11 +31,14 @@ wine_session_start() {
   # test process that started them would hand them its output pipes and
   # CTest would wait for those pipes to close. wineboot returns once the
   # prefix is complete.
-  "$WINE_BIN" wineboot >/dev/null 2>&1 || true
+  local booted=0
+  "$WINE_BIN" wineboot >/dev/null 2>&1 && booted=1
   # The desktop process (explorer.exe /desktop) and rpcss start with the
   # first program that uses windows; start them here for the same reason.
   "$WINE_BIN" rundll32 user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
-  [ -f "$WINEPREFIX/system.reg" ] && touch "$WINEPREFIX/.launcher-ready"
+  # The registry files reach the disk only later; wineboot's own answer
+  # tells that the prefix is complete.
+  [ $booted = 1 ] && touch "$WINEPREFIX/.launcher-ready"
 }
 
 wine_session_stop() {

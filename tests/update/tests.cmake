@@ -10,11 +10,6 @@ target_sources(portable_tests PRIVATE
 if(WIN32)
   launcher_test(cud_tests common/temp_folder.cpp update/url_selector_test.cpp)
   target_link_libraries(cud_tests PRIVATE launcher_update)
-  # The version reader is checked against Windows on the real launcher.
-  add_dependencies(portable_tests Launcher)
-  target_link_libraries(portable_tests PRIVATE version)
-  target_compile_definitions(portable_tests PRIVATE
-    LAUNCHER_EXE_PATH="Z:$<TARGET_FILE:Launcher>" LAUNCHER_EXE_PATH_W=L"Z:$<TARGET_FILE:Launcher>")
 endif()
 
 # Fixtures made with the real tools at build time: a RAR5 manifest archive
@@ -58,13 +53,16 @@ if(WIN32)
     update/app_list_test.cpp
     update/checker_thread_test.cpp
     update/message_sink.cpp
+    update/pe_version_windows_test.cpp
     update/png_image_test.cpp
     update/unpacker_thread_test.cpp
   )
   target_link_libraries(update_tests PRIVATE launcher_update)
   # The launcher test reads the real Launcher.exe next to the test exe.
   add_dependencies(update_tests update_fixtures Launcher)
+  target_link_libraries(update_tests PRIVATE version)
   target_compile_definitions(update_tests PRIVATE
+    LAUNCHER_EXE_PATH="Z:$<TARGET_FILE:Launcher>" LAUNCHER_EXE_PATH_W=L"Z:$<TARGET_FILE:Launcher>"
     LAUNCHER_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}"
     LAUNCHER_TEST_PACKAGE_RAR5="Z:${_update_fixtures}/package5.rar"
     LAUNCHER_TEST_UPDATE_XML="Z:${_update_data}/update.xml")
