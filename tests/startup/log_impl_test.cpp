@@ -123,12 +123,18 @@ TEST_F(LauncherLog, TimePrefixAndTitleShapes) {
     EXPECT_EQ(std::string(80, '=') + "\r\n", text.substr(text.size() - 82));
 }
 
-TEST(LauncherLogPointer, ConvenienceWritersAreSilentWithoutALog) {
+TEST_F(LauncherLog, ConvenienceWritersGoThroughThePointerAndAreSilentWithoutIt) {
+    ASSERT_TRUE(log.Open(path(L"a.log")));
+    log.SetUtf8(true);
     CLogImplW* saved = g_pLog;
     g_pLog = nullptr;
-    LogLine(L"nothing");
-    LogPart(L"nothing");
+    LogLine(L"lost");
+    LogPart(L"lost");
     LogFormat(L"%d", 1);
+    g_pLog = &log;
+    LogPart(L"a ");
+    LogLine(L"b");
+    LogFormat(L"%d-%d", 2, 3);
     g_pLog = saved;
-    SUCCEED();
+    EXPECT_EQ("a b\r\n2-3\r\n", Contents());
 }
