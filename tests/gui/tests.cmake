@@ -1,3 +1,8 @@
+target_sources(portable_tests PRIVATE
+  gui/sprite_sheet_test.cpp
+  gui/theme_values_test.cpp
+)
+
 if(WIN32)
   launcher_test(gui_tests gui/stand_in_wizard_test.cpp)
   target_link_libraries(gui_tests PRIVATE launcher_gui)
