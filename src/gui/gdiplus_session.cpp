@@ -1,5 +1,6 @@
 #include "gdiplus_session.h"
 
+#include "gui/ui_scale.h"
 #include "startup/handle.h"
 
 #include <objidl.h>
@@ -10,8 +11,6 @@
 using std::max;
 using std::min;
 #include <gdiplus.h>
-
-float g_uiScale = 1.0f;
 
 CGdiPlusSession::~CGdiPlusSession() {
     if (token_) Gdiplus::GdiplusShutdown(token_);
@@ -27,6 +26,6 @@ bool CGdiPlusSession::Start() {
     const CWindowDc screen = TakeWindowDc(nullptr);
     Gdiplus::Graphics graphics(screen.Get().dc);
     const float dpi = graphics.GetDpiX();
-    if (dpi > 0) g_uiScale = dpi / 96.0f;
+    if (dpi > 0) SetUiScale(dpi / 96.0f);
     return true;
 }

@@ -1,12 +1,10 @@
 #pragma once
-// GDI+ for the process (started by init, shut down with the logic object)
-// and the process-wide UiScale: horizontal screen DPI / 96.
+// GDI+ for the process, started with the wizard's window; it sets the
+// process-wide UiScale (gui/ui_scale.h) from the screen's DPI.
 
 #include <windows.h>
 
 #include <cstdint>
-
-extern float g_uiScale;
 
 class CGdiPlusSession {
 public:
@@ -15,7 +13,7 @@ public:
     CGdiPlusSession& operator=(const CGdiPlusSession&) = delete;
     ~CGdiPlusSession();
 
-    // Starts GDI+ (version 1) and sets g_uiScale from the screen's DPI.
+    // Starts GDI+ (version 1) and sets UiScale from the screen's DPI.
     bool Start();
     bool started() const { return token_ != 0; }
 

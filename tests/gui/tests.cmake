@@ -1,4 +1,5 @@
 target_sources(portable_tests PRIVATE
+  gui/gui_control_test.cpp
   gui/sprite_sheet_test.cpp
   gui/theme_values_test.cpp
 )
