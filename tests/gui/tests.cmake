@@ -1,5 +1,6 @@
 target_sources(portable_tests PRIVATE
   gui/gui_control_test.cpp
+  gui/gui_profile_test.cpp
   gui/sprite_sheet_test.cpp
   gui/theme_values_test.cpp
 )
