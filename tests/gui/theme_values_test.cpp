@@ -1,3 +1,4 @@
+#include "gui/control_tables.h"
 #include "gui/theme_values.h"
 
 #include <gtest/gtest.h>
@@ -65,4 +66,16 @@ TEST(ThemeValues, IntegersQuadsFloatsAndBooleans) {
     EXPECT_TRUE(ParseThemeBoolean("1", flag) && flag);
     EXPECT_TRUE(ParseThemeBoolean("false", flag) && !flag);
     EXPECT_FALSE(ParseThemeBoolean("True", flag));
+}
+
+TEST(ThemeTables, ClassesAndFunctionsAreMatchedExactly) {
+    EXPECT_EQ(gcStep, ControlClassForElement("step"));
+    EXPECT_EQ(gcTextLines, ControlClassForElement("CGuiTextLinesCtrl"));
+    EXPECT_EQ(gcToolTip, ControlClassForElement("tooltip"));
+    EXPECT_EQ(gcUnknown, ControlClassForElement("Step"));
+    EXPECT_EQ(gcUnknown, ControlClassForElement(""));
+    EXPECT_EQ(12345, FindControlFunc("close"));
+    EXPECT_EQ(12438, FindControlFunc("text_wantuninstall_path"));
+    EXPECT_EQ(-1, FindControlFunc("Close"));
+    EXPECT_EQ(-1, FindControlFunc(""));
 }
