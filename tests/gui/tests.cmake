@@ -1,6 +1,7 @@
 target_sources(portable_tests PRIVATE
   gui/gui_control_test.cpp
   gui/gui_profile_test.cpp
+  gui/slice_layout_test.cpp
   gui/sprite_sheet_test.cpp
   gui/texture_cache_test.cpp
   gui/theme_values_test.cpp
