@@ -78,7 +78,7 @@ void CContextHttx::Close() {
     if (!connection_.IsValid()) return;
     // Closing each handle first keeps WinINet from calling back into
     // requests that are about to be deleted.
-    for (auto& r : requests_) r->CloseHandle();
+    for (auto& r : requests_) r->CloseRequestHandle();
     requests_.clear();
     trace_.Heading("Destroying context");
     trace_.End();

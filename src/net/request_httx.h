@@ -146,7 +146,7 @@ private:
     void AdaptReadSize(uint32_t growth);
     bool GrowBody(uint32_t want);
     void Fail(uint32_t code);
-    void CloseHandle();
+    void CloseRequestHandle();
 
     CContextHttx* context_ = nullptr;
     CInternetHandle handle_;

@@ -35,7 +35,7 @@ void CRequestHttx::Fail(uint32_t code) {
     category_ = kCategoryCallFailed;
 }
 
-void CRequestHttx::CloseHandle() {
+void CRequestHttx::CloseRequestHandle() {
     handle_.Reset();
     state_ = stIdle;
 }
@@ -225,7 +225,7 @@ std::unique_ptr<CRequestHttx> CContextHttx::Unlink(CRequestHttx* r) {
 
 void CContextHttx::Complete(CRequestHttx* r) {
     std::unique_ptr<CRequestHttx> owned = Unlink(r);
-    owned->CloseHandle();
+    owned->CloseRequestHandle();
     owned->context_ = nullptr;
     if (client_)
         client_->OnRequestComplete(owned.release());
@@ -301,7 +301,7 @@ void CContextHttx::SendRequest(CRequestHttx* request) {
     TraceSending(*request);
     if (!request->OpenHandle(*this) || !request->SendHandle(*this)) {
         trace_.ErrorLine(request->errorCode_);
-        request->CloseHandle();
+        request->CloseRequestHandle();
         request->context_ = nullptr;
         if (client_) client_->OnRequestComplete(owned.release());
         return;
@@ -315,7 +315,7 @@ bool CContextHttx::CancelRequest(int32_t requestId) {
             TraceRequest("Canceling request", *r);
             trace_.End();
             std::unique_ptr<CRequestHttx> owned = Unlink(r.get());
-            owned->CloseHandle();
+            owned->CloseRequestHandle();
             return true;
         }
     }
@@ -373,7 +373,7 @@ void CContextHttx::OnStatus(StatusRecord* record) {
                 return;
             }
             if (result.dwError == ERROR_INTERNET_OPERATION_CANCELLED) {
-                Unlink(r)->CloseHandle();
+                Unlink(r)->CloseRequestHandle();
                 return;
             }
             r->errorCode_ = result.dwError;

@@ -80,6 +80,13 @@ struct GdiObjectTraits {
     static bool IsValid(Type h) { return h != nullptr; }
     static void Close(Type h) { DeleteObject(h); }
 };
+// A device context made with CreateCompatibleDC.
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { DeleteDC(h); }
+};
 // A device context taken with GetDC: released with the window it came from.
 struct WindowDc {
     HWND window = nullptr;
@@ -98,6 +105,7 @@ using CFindHandle = CHandleT<FindHandleTraits>;
 using CRegKeyHandle = CHandleT<RegistryKeyTraits>;
 using CMenuHandle = CHandleT<MenuTraits>;
 using CGdiObject = CHandleT<GdiObjectTraits>;
+using CMemoryDc = CHandleT<MemoryDcTraits>;
 using CWindowDc = CHandleT<WindowDcTraits>;
 
 // The device context of a window (null: the screen), released on scope exit.

@@ -1,12 +1,13 @@
 #include "common/process.h"
 #include "common/temp_folder.h"
 
+#include "startup/crc32.h"
+#include "startup/find_files.h"
 #include "startup/module.h"
 #include "startup/module_resources.h"
 #include "startup/package_store.h"
 #include "startup/resource_slots.h"
 #include "system/process_list.h"
-#include "startup/crc32.h"
 #include "update/cud_cipher.h"
 #include "update/rar29_writer.h"
 
@@ -25,11 +26,8 @@ protected:
         TempFolderTest::TearDown();
     }
     std::wstring OnlyLogFile() const {
-        WIN32_FIND_DATAW d;
-        HANDLE h = FindFirstFileW((dir() + L"\\*.log").c_str(), &d);
-        if (h == INVALID_HANDLE_VALUE) return {};
-        FindClose(h);
-        return path(d.cFileName);
+        const CFindFiles find(dir() + L"\\*.log");
+        return find.Found() ? path(find.Name()) : std::wstring();
     }
     bool AnyLogFile() const { return !OnlyLogFile().empty(); }
     // Runs the launcher until it shows a window whose title (or, with
@@ -215,14 +213,13 @@ TEST_F(LauncherEntry, DisabledLauncherLogCreatesNoFileAndMovesNothing) {
 
 // Another uninstaller holds the uninstall mutex: this one leaves quietly.
 TEST_F(LauncherEntry, SecondUninstallerEndsWithoutAWindow) {
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, "Global\\{420B48D2-AC21-4ec6-8295-BB0C8D8BD72C}");
-    ASSERT_NE(nullptr, mutex);
+    const CHandle mutex(CreateMutexA(nullptr, TRUE, "Global\\{420B48D2-AC21-4ec6-8295-BB0C8D8BD72C}"));
+    ASSERT_TRUE(mutex.IsValid());
     CChildProcess p;
     ASSERT_TRUE(p.Start(exe_, L"/uninstall \"C:\\Desktop\\TL.lnk\"", dir()));
     const long code = p.Wait(20000);
     const bool windowShown = !ProcessWindows(p.id()).empty();
-    ReleaseMutex(mutex);
-    CloseHandle(mutex);
+    ReleaseMutex(mutex.Get());
     EXPECT_EQ(0, code);
     EXPECT_FALSE(windowShown);
     const std::string log = ReadFileBytes(OnlyLogFile());
@@ -358,21 +355,17 @@ namespace {
 // The first log below `folder` (earlier runs' logs are moved into logs\)
 // that contains `text`.
 std::string LogContaining(const std::wstring& folder, const std::string& text) {
-    WIN32_FIND_DATAW d;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return {};
     std::string found;
-    do {
-        const std::wstring name = d.cFileName;
+    for (CFindFiles find(folder + L"\\*"); found.empty() && find.Found(); find.Next()) {
+        const std::wstring name = find.Name();
         if (name == L"." || name == L"..") continue;
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (find.IsFolder()) {
             found = LogContaining(folder + L"\\" + name, text);
         } else if (name.size() > 4 && name.compare(name.size() - 4, 4, L".log") == 0) {
             const std::string log = ReadFileBytes(folder + L"\\" + name);
             if (log.find(text) != std::string::npos) found = log;
         }
-    } while (found.empty() && FindNextFileW(h, &d));
-    FindClose(h);
+    }
     return found;
 }
 }  // namespace

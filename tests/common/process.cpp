@@ -14,22 +14,25 @@ bool CChildProcess::Start(const std::wstring& exe, const std::wstring& arguments
     if (!arguments.empty()) cmd += L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    return CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          workDir.empty() ? nullptr : workDir.c_str(), &si, &pi_) != 0;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &si, &pi))
+        return false;
+    CHandle(pi.hThread).Reset();
+    process_.Reset(pi.hProcess);
+    id_ = pi.dwProcessId;
+    return true;
 }
 
 CChildProcess::~CChildProcess() {
-    if (pi_.hProcess) {
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-        CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
-    }
+    if (process_.IsValid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT)
+        TerminateProcess(process_.Get(), 99);
 }
 
 long CChildProcess::Wait(DWORD ms) {
-    if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    if (WaitForSingleObject(process_.Get(), ms) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
+    GetExitCodeProcess(process_.Get(), &code);
     return long(code);
 }
 

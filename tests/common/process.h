@@ -2,7 +2,7 @@
 // Running the real Launcher.exe in tests and driving the windows it shows
 // through ordinary UI automation (window enumeration, texts, WM_CLOSE).
 
-#include <windows.h>
+#include "startup/handle.h"
 
 #include <string>
 #include <vector>
@@ -18,10 +18,11 @@ public:
     ~CChildProcess();
     // Exit code, or -1 when it did not end within `ms`.
     long Wait(DWORD ms);
-    DWORD id() const { return pi_.dwProcessId; }
+    DWORD id() const { return id_; }
 
 private:
-    PROCESS_INFORMATION pi_{};
+    CHandle process_;
+    DWORD id_ = 0;
 };
 
 struct FoundWindow {

@@ -1,25 +1,21 @@
 #include "common/temp_folder.h"
 
-#include <windows.h>
+#include "startup/find_files.h"
+#include "startup/handle.h"
 
 #include <fstream>
 #include <sstream>
 
 void ForceRemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW d;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &d);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = d.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                ForceRemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &d));
-        FindClose(find);
+    for (CFindFiles find(path + L"\\*"); find.Found(); find.Next()) {
+        const std::wstring name = find.Name();
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = path + L"\\" + name;
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (find.IsFolder())
+            ForceRemoveTree(child);
+        else
+            DeleteFileW(child.c_str());
     }
     RemoveDirectoryW(path.c_str());
 }
@@ -41,23 +37,21 @@ void TempFolderTest::TearDown() {
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.IsValid());
     DWORD written = 0;
-    WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(h);
+    WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
     ASSERT_EQ(bytes.size(), written);
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return {};
+    const CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    if (!file.IsValid()) return {};
     std::string out;
     char buf[65536];
     DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
-    CloseHandle(h);
+    while (ReadFile(file.Get(), buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
     return out;
 }
 

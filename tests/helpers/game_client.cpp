@@ -22,7 +22,7 @@
 // list with 0xA0E (0, 0). Every 0xA72 and 0xA73 is appended to
 // client_answers.txt beside itself ("A72 <result>", "A73 <task id> <result>").
 
-#include <windows.h>
+#include "startup/handle.h"
 
 #include <string>
 #include <vector>
@@ -35,7 +35,7 @@ constexpr UINT kClientAnswer = 0xA73;
 
 std::string g_shortName = "Velomar";
 std::wstring g_folder;
-HANDLE g_pipe = INVALID_HANDLE_VALUE;
+CFile g_pipe;
 HWND g_launcher = nullptr;
 std::vector<std::wstring> g_tasks;  // task ids count from 1
 size_t g_answered = 0;
@@ -57,22 +57,21 @@ bool HasWord(const std::wstring& options, const std::wstring& word) {
 }
 
 void AppendUtf8(const std::wstring& file, const std::wstring& line) {
-    HANDLE h = CreateFileW((g_folder + L"\\" + file).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
+    const CFile h(CreateFileW((g_folder + L"\\" + file).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, 0, nullptr));
+    if (!h.IsValid()) return;
     const std::wstring text = line + L"\r\n";
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(size_t(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &utf8[0], bytes, nullptr, nullptr);
     DWORD written = 0;
-    WriteFile(h, utf8.data(), DWORD(utf8.size()), &written, nullptr);
-    CloseHandle(h);
+    WriteFile(h.Get(), utf8.data(), DWORD(utf8.size()), &written, nullptr);
 }
 
 void SendTasks() {
     for (size_t i = 0; i < g_tasks.size(); ++i) {
         DWORD written = 0;
-        WriteFile(g_pipe, g_tasks[i].data(), DWORD(g_tasks[i].size() * sizeof(wchar_t)), &written, nullptr);
+        WriteFile(g_pipe.Get(), g_tasks[i].data(), DWORD(g_tasks[i].size() * sizeof(wchar_t)), &written, nullptr);
         PostMessageW(g_launcher, kClientTask, WPARAM(i + 1), LPARAM(written));
     }
     if (g_tasks.empty()) PostMessageW(g_launcher, kClientTask, 0, 0);
@@ -91,7 +90,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
         // The launcher has opened the pipe already; this only completes the
         // server side (ERROR_PIPE_CONNECTED).
         if (l == 0) {
-            ConnectNamedPipe(g_pipe, nullptr);
+            ConnectNamedPipe(g_pipe.Get(), nullptr);
             SendTasks();
         }
         return 0;
@@ -138,8 +137,8 @@ void StartLauncher(const std::wstring& options, const std::wstring& mode, HWND w
     std::wstring arguments = L"/" + mode;
     if (mode == L"download") {
         const std::wstring id = std::to_wstring(reinterpret_cast<UINT_PTR>(window));
-        g_pipe = CreateNamedPipeW((L"\\\\.\\pipe\\launcher_" + id).c_str(), PIPE_ACCESS_DUPLEX,
-                                  PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+        g_pipe.Reset(CreateNamedPipeW((L"\\\\.\\pipe\\launcher_" + id).c_str(), PIPE_ACCESS_DUPLEX,
+                                      PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
         g_tasks = Split(Option(options, L"tasks="), L';');
         arguments += L" " + id;
     }
@@ -150,8 +149,8 @@ void StartLauncher(const std::wstring& options, const std::wstring& mode, HWND w
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     if (CreateProcessW(launcher.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        CHandle(pi.hThread).Reset();
+        CHandle(pi.hProcess).Reset();
     } else {
         AppendUtf8(L"client_answers.txt", L"launcher not started " + std::to_wstring(GetLastError()));
     }
@@ -182,11 +181,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ShowWindow(window, SW_SHOWNORMAL);
 
     if (!HasWord(options, L"nosignal")) {
-        HANDLE started = CreateEventA(nullptr, TRUE, FALSE, "{E44BFF50-25BA-49A3-9C71-EBC1AAC8D22E}");
-        if (started) {
-            SetEvent(started);
-            CloseHandle(started);
-        }
+        const CHandle started(CreateEventA(nullptr, TRUE, FALSE, "{E44BFF50-25BA-49A3-9C71-EBC1AAC8D22E}"));
+        if (started.IsValid()) SetEvent(started.Get());
     }
     const std::wstring mode = Option(options, L"mode=");
     if (!mode.empty()) StartLauncher(options, mode, window);
@@ -198,6 +194,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    if (g_pipe != INVALID_HANDLE_VALUE) CloseHandle(g_pipe);
+    g_pipe.Reset();
     return 0;
 }

@@ -10,11 +10,13 @@ endif()
 # The game client's stand-in, started by the launcher in tests.
 add_executable(game_client WIN32 helpers/game_client.cpp)
 target_link_options(game_client PRIVATE -municode)
+# The helpers hold their handles in the product's owner (a header).
+target_link_libraries(game_client PRIVATE launcher_startup)
 
 # Find and click windows of a running launcher (end-to-end tests).
 add_executable(window_probe helpers/window_probe.cpp)
 target_link_options(window_probe PRIVATE -municode)
-target_link_libraries(window_probe PRIVATE user32 gdi32)
+target_link_libraries(window_probe PRIVATE launcher_startup user32 gdi32)
 add_executable(window_click helpers/window_click.cpp)
 target_link_options(window_click PRIVATE -municode)
 target_link_libraries(window_click PRIVATE user32)

@@ -7,6 +7,7 @@
 // window's controls shows it before reporting.
 // Exit code 0 when the window was found and closed, 1 otherwise.
 
+#include "startup/handle.h"
 #include "window_text.h"
 
 #include <windows.h>
@@ -47,31 +48,29 @@ bool SavePicture(HWND hwnd, const wchar_t* path) {
     GetWindowRect(hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
+    const CWindowDc screen = TakeWindowDc(nullptr);
+    const CMemoryDc mem(CreateCompatibleDC(screen.Get().dc));
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
+    const CGdiObject bmp(CreateDIBSection(screen.Get().dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bmp.IsValid()) return false;
+    HGDIOBJ old = SelectObject(mem.Get(), bmp.Get());
+    BitBlt(mem.Get(), 0, 0, w, h, screen.Get().dc, r.left, r.top, SRCCOPY);
+    SelectObject(mem.Get(), old);
     GdiFlush();
     const DWORD stride = DWORD((w * 3 + 3) & ~3);
     const DWORD size = stride * DWORD(h);
     BITMAPFILEHEADER fh{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
                         DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
     bool ok = false;
-    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
+    const CFile f(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (f.IsValid()) {
         DWORD n = 0;
-        ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
-             WriteFile(f, bits, size, &n, nullptr);
-        CloseHandle(f);
+        ok = WriteFile(f.Get(), &fh, sizeof fh, &n, nullptr) &&
+             WriteFile(f.Get(), &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
+             WriteFile(f.Get(), bits, size, &n, nullptr);
     }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     return ok;
 }
 

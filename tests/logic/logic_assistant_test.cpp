@@ -116,7 +116,7 @@ TEST_F(LogicAssistant, GetRightsOnAFolderTreeEndsWithSuccess) {
     HKEY existing = nullptr;
     const bool productKeyExisted =
         RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Hollisk Games", 0, KEY_READ, &existing) == ERROR_SUCCESS;
-    if (existing) RegCloseKey(existing);
+    CRegKeyHandle(existing).Reset();
 
     ASSERT_TRUE(logic_.init(rcUninstallFrom, inst));
     ASSERT_TRUE(logic_.assistant().RunAssistant(eLauncherCmd_GetRights));
@@ -270,7 +270,7 @@ TEST_F(LogicAssistant, CancelStopsTheRunningAssistant) {
     HKEY existing = nullptr;
     const bool productKeyExisted =
         RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Hollisk Games", 0, KEY_READ, &existing) == ERROR_SUCCESS;
-    if (existing) RegCloseKey(existing);
+    CRegKeyHandle(existing).Reset();
 
     ASSERT_TRUE(logic_.init(rcUninstallFrom, inst));
     EXPECT_FALSE(logic_.assistant().CancelAssistant());  // nothing to cancel yet

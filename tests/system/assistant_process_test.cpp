@@ -6,6 +6,7 @@
 #include "common/process.h"
 #include "common/temp_folder.h"
 #include "common/test_registry.h"
+#include "startup/handle.h"
 #include "system/assistant_records.h"
 #include "system/named_pipe.h"
 
@@ -60,14 +61,15 @@ std::vector<Ace> FileDacl(const std::wstring& path) {
 }
 
 std::vector<Ace> KeyDacl(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL, &key) != ERROR_SUCCESS) return {};
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL, &opened) != ERROR_SUCCESS) return {};
+    const CRegKeyHandle key(opened);
     DWORD size = 0;
-    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    RegGetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, nullptr, &size);
     std::vector<BYTE> sd(size ? size : 1);
     std::vector<Ace> out;
-    if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, sd.data(), &size) == ERROR_SUCCESS) out = DaclOf(sd.data());
-    RegCloseKey(key);
+    if (RegGetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, sd.data(), &size) == ERROR_SUCCESS)
+        out = DaclOf(sd.data());
     return out;
 }
 

@@ -1,4 +1,5 @@
 #include "common/temp_folder.h"
+#include "startup/handle.h"
 #include "system/copy_whole_file.h"
 
 #include <windows.h>
@@ -22,11 +23,10 @@ TEST_F(CopyWholeFileTest, AFailedAttemptLeavesTheDestinationAsItWas) {
     WriteFileBytes(path(L"Launcher.exe"), "old");
     {
         // The old launcher still runs from its file: nobody may replace it.
-        HANDLE held = CreateFileW(path(L"Launcher.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        const CFile held(CreateFileW(path(L"Launcher.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
         EXPECT_FALSE(CopyWholeFile(path(L"Launcher.tmp.exe"), path(L"Launcher.exe")));
-        CloseHandle(held);
     }
     EXPECT_EQ("old", ReadFileBytes(path(L"Launcher.exe")));
     EXPECT_FALSE(PathExists(path(L"Launcher.exe.new")));

@@ -1,5 +1,6 @@
 #include "common/temp_folder.h"
 #include "startup/crc32.h"
+#include "startup/handle.h"
 #include "update/message_sink.h"
 #include "update/rar29_writer.h"
 #include "update/unpacker_thread.h"
@@ -241,37 +242,37 @@ TEST_F(UnpackerTest, ALockedTargetWithTheSameBytesCountsAsWritten) {
     CreateDirectoryW((install_ + L"\\bin").c_str(), nullptr);
     const std::wstring target = install_ + L"\\bin\\client.exe";
     WriteFileBytes(target, "same bytes");
-    HANDLE lock = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    CFile lock(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.IsValid());
     StartUnpacker();
     EXPECT_EQ(0, Unpack(L"a.pkg", WriteZip({{"bin/client.exe", "same bytes", false}, {"after.txt", "x", false}})));
     EXPECT_EQ("x", Installed(L"after.txt"));
-    CloseHandle(lock);
+    lock.Reset();
 }
 
 TEST_F(UnpackerTest, ALockedTargetWithOtherBytesFailsWithTheCreateError) {
     const std::wstring target = install_ + L"\\client.exe";
     WriteFileBytes(target, "old bytes");
-    HANDLE lock = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    CFile lock(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.IsValid());
     StartUnpacker();
     EXPECT_EQ(2, Unpack(L"a.pkg", WriteZip({{"client.exe", "new bytes", false}, {"after.txt", "x", false}})));
     EXPECT_EQ(L"unpacker: file can't be create : " + target, unpacker_.ErrorText());
     EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), unpacker_.ErrorValue());
     EXPECT_FALSE(PathExists(install_ + L"\\after.txt"));
-    CloseHandle(lock);
+    lock.Reset();
     EXPECT_EQ("old bytes", ReadFileBytes(target));
 }
 
 TEST_F(UnpackerTest, IgnoredWriteErrorsLetTheUnpackingGoOn) {
     const std::wstring target = install_ + L"\\client.exe";
     WriteFileBytes(target, "old bytes");
-    HANDLE lock = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    CFile lock(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.IsValid());
     StartUnpacker(true);
     EXPECT_EQ(0, Unpack(L"a.pkg", WriteZip({{"client.exe", "new bytes", false}, {"after.txt", "x", false}})));
     EXPECT_EQ("x", Installed(L"after.txt"));
-    CloseHandle(lock);
+    lock.Reset();
 }
 
 TEST_F(UnpackerTest, UnreadablePackagesFailWithTheirTexts) {
