@@ -1,4 +1,5 @@
 target_sources(portable_tests PRIVATE
+  gui/control_states_test.cpp
   gui/gui_control_test.cpp
   gui/gui_profile_test.cpp
   gui/slice_layout_test.cpp
