@@ -11,19 +11,19 @@ const char* const kFontElements[4] = {"fontP", "fontH", "fontD", "fontN"};
 // fontName, then colour, size, bold and italic in this order, stopping at
 // the first missing or malformed one; what was not read keeps its default.
 GuiFontSpec ParseFont(const tinyxml2::XMLElement& element) {
-    GuiFontSpec spec;
+    GuiFontSpec font;
     const char* name = element.Attribute("fontName");
-    if (!name) return spec;
-    spec.family = name;
+    if (!name) return font;
+    font.family = name;
     const char* colour = element.Attribute("fontColor");
-    if (!colour || !ParseThemeColour(colour, spec.colour)) return spec;
+    if (!colour || !ParseThemeColour(colour, font.colour)) return font;
     const char* size = element.Attribute("fontSize");
-    if (!size || !ParseThemeInteger(size, spec.size)) return spec;
+    if (!size || !ParseThemeInteger(size, font.size)) return font;
     const char* bold = element.Attribute("fontBold");
-    if (!bold || !ParseThemeBoolean(bold, spec.bold)) return spec;
+    if (!bold || !ParseThemeBoolean(bold, font.bold)) return font;
     const char* italic = element.Attribute("fontItalic");
-    if (italic) ParseThemeBoolean(italic, spec.italic);
-    return spec;
+    if (italic) ParseThemeBoolean(italic, font.italic);
+    return font;
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ public:
     // Null when the picture is missing or cannot be used.
     virtual const CGuiTexture* GetTexture(const std::string& path) = 0;
     // Null for an empty family name.
-    virtual const Gdiplus::Font* GetFont(const GuiFontSpec& spec) = 0;
+    virtual const Gdiplus::Font* GetFont(const GuiFontSpec& font) = 0;
 
 protected:
     ~IThemeResources() = default;

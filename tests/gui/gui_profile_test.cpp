@@ -14,8 +14,8 @@ public:
         if (path.rfind("good", 0) != 0) return nullptr;
         return &textures[path];
     }
-    const Gdiplus::Font* GetFont(const GuiFontSpec& spec) override {
-        if (spec.family.empty()) return nullptr;
+    const Gdiplus::Font* GetFont(const GuiFontSpec& font) override {
+        if (font.family.empty()) return nullptr;
         return reinterpret_cast<const Gdiplus::Font*>(uintptr_t(++fonts));
     }
     std::map<std::string, CGuiTexture> textures;
