@@ -74,9 +74,6 @@ public:
     // Capture and focus through the host; the flags follow.
     void TakeCapture(bool take);
     void TakeFocus(bool take);
-    // Called by the host when another control takes the capture or focus.
-    void LoseCapture() { captured_ = false; }
-    void LoseFocus() { focused_ = false; }
 
     void SetDesignPosition(int32_t x, int32_t y) { designX_ = x, designY_ = y; }
     void SetDesignSize(int32_t width, int32_t height) { designWidth_ = width, designHeight_ = height; }

@@ -1,6 +1,5 @@
 #include "gui/theme_values.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <limits>
 
@@ -41,7 +40,6 @@ bool ParseDecimalAt(const std::string& text, size_t& at, int32_t& out) {
 bool ParseWholeFloat(const std::string& text, float& out) {
     if (text.empty()) return false;
     char* end = nullptr;
-    errno = 0;
     const float value = std::strtof(text.c_str(), &end);
     if (end == text.c_str() || *end != '\0') return false;
     out = value;

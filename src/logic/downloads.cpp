@@ -74,16 +74,12 @@ bool CDownloads::PrepareFileDownloads() {
     for (DownloadQueueItem& item : items) {
         totalSize_ += item.size;
         const std::wstring path = ItemPath(item);
-        CBuffer none;
-        state_.unpacker.AddFilePart(path, none, 0);
         uint32_t crc = 0;
-        uint64_t held = 0;
-        state_.unpacker.GetPackageInfo(path, crc, held);
+        uint64_t held = OpenPart(path, crc);
         if (held > item.size || (held == item.size && crc != item.crc)) {
             LogUnpackerTask(item.file, L"tmp", path);
             LogLine(kBadFileWarning);
-            state_.unpacker.ForgetParts(path);
-            DeleteFileW(path.c_str());
+            DropPart(path);
             held = 0;
         }
         item.received = held;
@@ -106,6 +102,21 @@ bool CDownloads::PrepareFileDownloads() {
     return handedOver;
 }
 
+uint64_t CDownloads::OpenPart(const std::wstring& path, uint32_t& crc) {
+    CBuffer none;
+    state_.unpacker.AddFilePart(path, none, 0);
+    uint64_t held = 0;
+    crc = 0;
+    state_.unpacker.GetPackageInfo(path, crc, held);
+    return held;
+}
+
+void CDownloads::DropPart(const std::wstring& path) {
+    // Forget before deleting: parts still in memory must not recreate the file.
+    state_.unpacker.ForgetParts(path);
+    DeleteFileW(path.c_str());
+}
+
 bool CDownloads::QueueLauncherDownload() {
     bytesToDownload_ = bytesDone_ = bytesDoneBefore_ = 0;
     DownloadQueueItem item;
@@ -120,14 +131,10 @@ bool CDownloads::QueueLauncherDownload() {
     item.url = LauncherDownloadUrl(state_.launcherInfo.url, slots);
 
     const std::wstring path = ItemPath(item);
-    CBuffer none;
-    state_.unpacker.AddFilePart(path, none, 0);
     uint32_t crc = 0;
-    uint64_t held = 0;
-    state_.unpacker.GetPackageInfo(path, crc, held);
+    uint64_t held = OpenPart(path, crc);
     if (held > item.size) {
-        state_.unpacker.ForgetParts(path);
-        DeleteFileW(path.c_str());
+        DropPart(path);
         held = 0;
     }
     item.received = held;
@@ -163,11 +170,7 @@ void CDownloads::RequestFrontItem() {
     const std::wstring path = ItemPath(item);
     uint32_t crc = 0;
     uint64_t held = 0;
-    if (!state_.unpacker.GetPackageInfo(path, crc, held)) {
-        CBuffer none;
-        state_.unpacker.AddFilePart(path, none, 0);
-        state_.unpacker.GetPackageInfo(path, crc, held);
-    }
+    if (!state_.unpacker.GetPackageInfo(path, crc, held)) held = OpenPart(path, crc);
     if (held >= item.size) {
         OnUpdateFileDone();
         return;
@@ -253,9 +256,7 @@ void CDownloads::OnUpdateFileDone() {
     LogUnpackerTask(item.file, L"received", path);
     if (held != item.size || crc != item.crc) {
         LogLine(kBadFileWarning);
-        // Forget before deleting: parts still in memory must not recreate the file.
-        state_.unpacker.ForgetParts(path);
-        DeleteFileW(path.c_str());
+        DropPart(path);
         ctx_.wizard.ShowMessage(kActionRetryFiles, GetString(40), mbbRetry | mbbCancel, false);
         bytesDoneBefore_ -= std::min(bytesDoneBefore_, item.size);
         bytesDone_ = bytesDoneBefore_;
@@ -285,8 +286,7 @@ void CDownloads::OnLauncherReceived(const DownloadQueueItem& item, const std::ws
         if (!paused_) StartNextDownload();
         return;
     }
-    state_.unpacker.ForgetParts(path);
-    DeleteFileW(path.c_str());
+    DropPart(path);
     QueueLauncherDownload();
     LogUnpackerTask(item.file, L"received", path);
     LogLine(kBadFileWarning);

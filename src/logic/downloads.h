@@ -35,6 +35,11 @@ public:
 private:
     void OnLauncherReceived(const DownloadQueueItem& item, const std::wstring& path);
     std::wstring ItemPath(const DownloadQueueItem& item) const;
+    // Opens the file of `path` in tmp\ through the unpacker: the bytes it
+    // holds, and their CRC-32 in `crc`.
+    uint64_t OpenPart(const std::wstring& path, uint32_t& crc);
+    // Forgets the parts of `path` and deletes its file.
+    void DropPart(const std::wstring& path);
 
     LogicContext& ctx_;
     UpdateState& state_;
