@@ -74,8 +74,8 @@ class ToolTest(unittest.TestCase):
         return exe
 
     def checksum(self, exe):
-        code, out, _ = run("checksum", exe)
-        self.assertEqual(0, code)
+        code, out, err = run("checksum", exe)
+        self.assertEqual(0, code, err)
         return dict(line.split() for line in out.splitlines())
 
 
