@@ -14,6 +14,7 @@ packages=(
   wine64 xvfb xauth cmake ninja-build make perl pkg-config
   libz-mingw-w64-dev googletest python3 nginx-light libarchive-dev libtinyxml2-dev
   fonts-dejavu-core rar zip zlib1g-dev libssl-dev dpkg-dev file
+  python3-pil python3-fonttools fonts-roboto-unhinted x11-apps imagemagick
 )
 
 # The extra apt sources (non-free for rar, deb-src for the dependency
