@@ -3,14 +3,7 @@
 #include "gui/ui_scale.h"
 #include "startup/handle.h"
 
-#include <objidl.h>
-
-#include <algorithm>
-// GDI+'s headers use unqualified min and max and need objidl.h, which the
-// lean Windows headers leave out.
-using std::max;
-using std::min;
-#include <gdiplus.h>
+#include "gui/gdiplus_api.h"
 
 CGdiPlusSession::~CGdiPlusSession() {
     if (token_) Gdiplus::GdiplusShutdown(token_);

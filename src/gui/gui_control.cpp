@@ -1,10 +1,17 @@
 #include "gui/gui_control.h"
 
+#include "gui/look_hash.h"
 #include "gui/ui_scale.h"
 
 #include <algorithm>
 
 GuiControl::~GuiControl() = default;
+
+void GuiTreeDeleter::operator()(GuiControl* root) const {
+    if (!root) return;
+    for (GuiControl* child : root->children()) (*this)(child);
+    delete root;
+}
 
 bool GuiControl::HitTest(int32_t x, int32_t y) const {
     return visible_ && x >= left_ && x < left_ + width_ && y >= top_ && y < top_ + height_;
@@ -46,6 +53,17 @@ bool GuiControl::OnMouseWheel(int32_t delta) { return parent_ ? parent_->OnMouse
 void GuiControl::Refresh() {
     Layout();
     for (GuiControl* child : children_) child->Refresh();
+    if (toolTip_) toolTip_->Refresh();
+}
+
+void GuiControl::SetToolTip(std::unique_ptr<GuiControl> tooltip) { toolTip_ = std::move(tooltip); }
+
+void GuiControl::HashLook(uint64_t& hash) const {
+    HashValue(hash, uint64_t(uint32_t(left_)) << 32 | uint32_t(top_));
+    HashValue(hash, uint64_t(uint32_t(width_)) << 32 | uint32_t(height_));
+    HashValue(hash, uint64_t(visible_) | uint64_t(enabled_) << 1 | uint64_t(captured_) << 2 | uint64_t(focused_) << 3);
+    if (!visible_) return;
+    for (const GuiControl* child : children_) child->HashLook(hash);
 }
 
 void GuiControl::AddChild(GuiControl* child) {

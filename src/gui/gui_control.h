@@ -16,6 +16,14 @@ class Graphics;
 class CGuiProfile;
 class GuiControl;
 
+// Destroys a control tree from the leaves up, each control after its
+// children; the owner of a page holds it through GuiTree.
+struct GuiTreeDeleter {
+    void operator()(GuiControl* root) const;
+};
+template <class T = GuiControl>
+using GuiTree = std::unique_ptr<T, GuiTreeDeleter>;
+
 struct GuiPoint {
     int32_t x = 0;
     int32_t y = 0;
@@ -65,12 +73,19 @@ public:
     virtual void OnPress() {}
     virtual void OnChildContentChanged() {}
     virtual void Refresh();
+    // Mixes in everything that decides how the control and its children
+    // look, including what changes with time (an animation, a caret).
+    virtual void HashLook(uint64_t& hash) const;
 
     // Ignores null, itself and a child already in the list.
     void AddChild(GuiControl* child);
     // Itself or the first depth-first match among the children.
     GuiControl* FindById(int32_t id);
     void SetHost(IGuiControlHost* host) { host_ = host; }
+    // The tooltip shown while the mouse rests on the control; owned, and
+    // replacing any earlier one.
+    void SetToolTip(std::unique_ptr<GuiControl> tooltip);
+    GuiControl* toolTip() const { return toolTip_.get(); }
     // Capture and focus through the host; the flags follow.
     void TakeCapture(bool take);
     void TakeFocus(bool take);
@@ -115,4 +130,5 @@ private:
     int32_t id_ = -1;
     std::vector<GuiControl*> children_;
     IGuiControlHost* host_ = nullptr;
+    std::unique_ptr<GuiControl> toolTip_;
 };

@@ -81,3 +81,11 @@ const CGuiProfile* CGuiProfiles::Find(const std::string& name) const {
     const auto it = profiles_.find(name);
     return it == profiles_.end() ? nullptr : it->second.get();
 }
+
+void CGuiProfiles::RecreateFonts(IThemeResources& resources) {
+    const auto recreate = [&resources](CGuiProfile& profile) {
+        for (int state = 0; state < 4; ++state) profile.fontHandles[state] = resources.GetFont(profile.fonts[state]);
+    };
+    for (auto& entry : profiles_) recreate(*entry.second);
+    for (auto& profile : replaced_) recreate(*profile);
+}

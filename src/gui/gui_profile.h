@@ -64,6 +64,8 @@ public:
     // that cannot be loaded. Profiles read before a failure stay.
     bool Load(const tinyxml2::XMLDocument& theme, IThemeResources& resources, std::string& error);
     const CGuiProfile* Find(const std::string& name) const;
+    // The four fonts of every profile again, at the current UiScale.
+    void RecreateFonts(IThemeResources& resources);
 
 private:
     std::unique_ptr<CGuiProfile> Parse(const tinyxml2::XMLElement& element, IThemeResources& resources,
