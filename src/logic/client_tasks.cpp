@@ -5,7 +5,7 @@
 #include "logic/client_tasks.h"
 
 #include "logic/update_cycle.h"
-#include "logic/window_messages.h"
+#include "startup/window_messages.h"
 #include "startup/format_text.h"
 
 namespace {

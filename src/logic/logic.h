@@ -27,7 +27,7 @@
 #include "logic/server_link.h"
 #include "logic/tray.h"
 #include "logic/update_cycle.h"
-#include "logic/window_messages.h"
+#include "startup/window_messages.h"
 
 #include <string>
 

@@ -8,6 +8,7 @@
 
 #include "logic/control_ids.h"
 #include "logic/downloads.h"
+#include "startup/window_messages.h"
 #include "logic/pending_parts.h"
 #include "logic/update_cycle.h"
 #include "logic/update_texts.h"
@@ -27,7 +28,8 @@ namespace {
 constexpr DWORD kStartLimit = 5000;
 constexpr DWORD kStopLimit = 5000;
 constexpr uint32_t kTraceBufferSize = 4096;
-constexpr UINT_PTR kTimerCud = 2222, kTimerLicence = 2223, kTimerManifest = 2224, kTimerFile = 2225;
+constexpr UINT_PTR kTimerCud = eWindowTimer_RetryCud, kTimerLicence = eWindowTimer_RetryLicence,
+                   kTimerManifest = eWindowTimer_RetryManifest, kTimerFile = eWindowTimer_RetryFile;
 constexpr int kMaxAttempts = 5;
 constexpr int kEditBox = 12417;
 constexpr DWORD kTimeoutCode = 12002;  // ERROR_INTERNET_TIMEOUT

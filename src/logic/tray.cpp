@@ -6,7 +6,7 @@
 
 #include "logic/downloads.h"
 #include "logic/error_reports.h"
-#include "logic/window_messages.h"
+#include "startup/window_messages.h"
 #include "startup/handle.h"
 #include "startup/text.h"
 

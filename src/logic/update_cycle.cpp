@@ -13,7 +13,7 @@
 #include "logic/server_link.h"
 #include "logic/tray.h"
 #include "logic/update_texts.h"
-#include "logic/window_messages.h"
+#include "startup/window_messages.h"
 #include "startup/folders.h"
 #include "startup/format_text.h"
 #include "startup/text.h"

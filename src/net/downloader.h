@@ -12,6 +12,7 @@
 #include "net/downloader_notify.h"
 #include "net/net_client.h"
 #include "startup/log_impl.h"
+#include "startup/window_messages.h"
 
 #include <windows.h>
 
@@ -22,8 +23,8 @@
 class CDownloader : public NetEx::CNetClient {
 public:
     enum EKind { dkNone = 0, dkCud = 1, dkKb = 2, dkLicense = 3, dkUpdateXml = 4, dkUpdate = 5, dkKind6 = 6 };
-    static constexpr UINT kProgressMessage = 0xA9A;
-    static constexpr UINT kCompleteMessage = 0xA9B;
+    static constexpr UINT kProgressMessage = eWindowsMessage_DownloadProgress;
+    static constexpr UINT kCompleteMessage = eWindowsMessage_DownloadComplete;
     // wParam of kCompleteMessage: lParam holds a request, or an error record
     // of the transport (a context that could not be created, ...).
     static constexpr WPARAM kCarriesRequest = 0;

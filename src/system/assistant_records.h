@@ -4,6 +4,8 @@
 // texts the launcher logs for them. Portable: the records are encoded byte
 // by byte (little-endian, UTF-16 code units), never copied as structs.
 
+#include "startup/window_messages.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -96,6 +98,6 @@ std::string LauncherCmdName(uint32_t code);
 std::string AssistantResultText(int32_t error, uint32_t systemError);
 
 // Window messages the assistant sends to the launcher's main window.
-constexpr unsigned kAssistantInitResultMessage = 0x914;  // process id or system error / 0 or 11
-constexpr unsigned kAssistantWorkResultMessage = 0x915;  // command (6: progress) / error or percent
-constexpr unsigned kAssistantNoRightsMessage = 0x916;    // 0 / 0
+constexpr unsigned kAssistantInitResultMessage = eWindowsMessage_LauncherAssistantInitResult;
+constexpr unsigned kAssistantWorkResultMessage = eWindowsMessage_LauncherAssistantWorkResult;
+constexpr unsigned kAssistantNoRightsMessage = eWindowsMessage_LauncherAssistantNoRights;

@@ -17,6 +17,7 @@
 
 #include "startup/handle.h"
 #include "startup/thread.h"
+#include "startup/window_messages.h"
 #include "update/add_pkg.h"
 #include "update/app_list.h"
 #include "startup/critical_section.h"
@@ -60,7 +61,7 @@ class CCheckerThread : public CThread, public CAddPkg {
 public:
     // Posted to the configured window: wParam the parsed manifest (owned by
     // the receiver), lParam the result.
-    static constexpr UINT kFinishedMessage = 0xA41;
+    static constexpr UINT kFinishedMessage = eWindowsMessage_CheckFinished;
     CCheckerThread();
     ~CCheckerThread() override;
 

@@ -17,6 +17,7 @@
 #include "startup/buffer.h"
 #include "startup/handle.h"
 #include "startup/thread.h"
+#include "startup/window_messages.h"
 #include "startup/critical_section.h"
 
 #include <windows.h>
@@ -34,8 +35,8 @@ inline uint64_t UnpackProgressBytes(WPARAM w, LPARAM l) { return uint64_t(uint32
 class CUnpackerThread : public CThread {
 public:
     // Posted to the configured window (see above).
-    static constexpr UINT kFinishedMessage = 0xA40;
-    static constexpr UINT kProgressMessage = 0xA43;
+    static constexpr UINT kFinishedMessage = eWindowsMessage_UnpackFinished;
+    static constexpr UINT kProgressMessage = eWindowsMessage_UnpackProgress;
     CUnpackerThread();
     ~CUnpackerThread() override;
 
