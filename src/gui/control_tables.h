@@ -26,6 +26,11 @@ enum EGuiControlClass : int {
 };
 EGuiControlClass ControlClassForElement(const std::string& name);
 
+// Identifiers the window itself knows: the language box it must have, and
+// the browse button that opens a modal folder dialog.
+constexpr int32_t kLanguageBoxId = 12366;
+constexpr int32_t kBrowseButtonId = 12353;
+
 // ControlFuncTable: the identifier of a `func` name, -1 when it is empty
 // or unknown.
 int32_t FindControlFunc(const std::string& name);

@@ -43,8 +43,11 @@ std::unique_ptr<Gdiplus::Font> CGuiFontCache::Create(const std::string& family, 
         auto font = std::make_unique<Gdiplus::Font>(&arial, float(pixels), style, Gdiplus::UnitPixel);
         if (Usable(*font)) return font;
     }
-    auto font = std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(), float(pixels), style,
-                                                Gdiplus::UnitPixel);
+    // A machine may have no sans-serif family at all; the control then
+    // draws no text.
+    const Gdiplus::FontFamily* sans = Gdiplus::FontFamily::GenericSansSerif();
+    if (!sans) return nullptr;
+    auto font = std::make_unique<Gdiplus::Font>(sans, float(pixels), style, Gdiplus::UnitPixel);
     return Usable(*font) ? std::move(font) : nullptr;
 }
 

@@ -1,5 +1,6 @@
 target_sources(portable_tests PRIVATE
   gui/control_states_test.cpp
+  gui/edit_text_test.cpp
   gui/gui_control_test.cpp
   gui/gui_profile_test.cpp
   gui/slice_layout_test.cpp
@@ -9,6 +10,6 @@ target_sources(portable_tests PRIVATE
 )
 
 if(WIN32)
-  launcher_test(gui_tests gui/stand_in_wizard_test.cpp)
+  launcher_test(gui_tests gui/stand_in_wizard_test.cpp gui/edit_combo_test.cpp gui/toolkit_test.cpp gui/test_theme.cpp)
   target_link_libraries(gui_tests PRIVATE launcher_gui)
 endif()
