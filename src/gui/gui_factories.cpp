@@ -3,6 +3,8 @@
 #include "gui/control_tables.h"
 #include "gui/gui_button.h"
 #include "gui/gui_check_box.h"
+#include "gui/gui_combo_box.h"
+#include "gui/gui_edit.h"
 #include "gui/gui_progress.h"
 #include "gui/gui_scroll.h"
 #include "gui/gui_text_lines.h"
@@ -61,16 +63,51 @@ public:
 using CFabricTextLabel = CFabricAligned<CGuiTextLabelCtrl>;
 using CFabricTextArea = CFabricAligned<CGuiTextLinesCtrl>;
 
+// Each attribute that is present and well-formed replaces its default.
+class CFabricCombobox : public CControlFabricBase<CGuiComboBoxCtrl> {
+public:
+    bool Parse(const tinyxml2::XMLElement& element, CGuiComboBoxCtrl& combo) override {
+        GuiComboListStyle style;
+        const char* value = element.Attribute("flagOffset");
+        if (value) ParseThemeIntegerPair(value, style.flagOffset[0], style.flagOffset[1]);
+        if ((value = element.Attribute("listElementsBorder"))) ParseThemeIntegerQuad(value, style.elementsBorder);
+        if ((value = element.Attribute("listElementTextOffset")))
+            ParseThemeIntegerPair(value, style.textOffset[0], style.textOffset[1]);
+        if ((value = element.Attribute("colorElement"))) ParseThemeColour(value, style.colourElement);
+        if ((value = element.Attribute("colorElementHL"))) ParseThemeColour(value, style.colourHover);
+        if ((value = element.Attribute("colorElementSEL"))) ParseThemeColour(value, style.colourSelected);
+        if ((value = element.Attribute("listElementHeight"))) ParseThemeInteger(value, style.rowHeight);
+        if ((value = element.Attribute("listBorder"))) ParseThemeIntegerQuad(value, style.listBorder);
+        combo.SetListStyle(style);
+        return true;
+    }
+};
+
+class CFabricEdit : public CControlFabricBase<CGuiEditCtrl> {
+public:
+    bool Parse(const tinyxml2::XMLElement& element, CGuiEditCtrl& edit) override {
+        int32_t border[4] = {0, 0, 0, 0};
+        const char* value = element.Attribute("textBorder");
+        if (value && ParseThemeIntegerQuad(value, border)) edit.SetTextBorder(border);
+        uint32_t colour = 0;
+        value = element.Attribute("colorSelection");
+        if (value && ParseThemeColour(value, colour)) edit.SetSelectionColour(colour);
+        return true;
+    }
+};
+
 GuiControl* CreateOfClass(EGuiControlClass kind, const tinyxml2::XMLElement& element, GuiControl* parent,
                           const CGuiProfiles& profiles) {
     switch (kind) {
     case gcButton: return CControlFabricBase<CGuiButtonCtrl>().Create(element, parent, profiles);
     case gcScroll: return CControlFabricBase<CGuiScrollCtrl>().Create(element, parent, profiles);
+    case gcComboBox: return CFabricCombobox().Create(element, parent, profiles);
     case gcProgress: return CControlFabricBase<CGuiProgressCtrl>().Create(element, parent, profiles);
     case gcProgressWait: return CControlFabricBase<CGuiProgressWaitCtrl>().Create(element, parent, profiles);
     case gcBitmapBorder: return CControlFabricBase<CGuiBitmapBorderCtrl>().Create(element, parent, profiles);
     case gcStep: return CFabricStep().Create(element, parent, profiles);
     case gcBitmap: return CControlFabricBase<CGuiBitmapCtrl>().Create(element, parent, profiles);
+    case gcEdit: return CFabricEdit().Create(element, parent, profiles);
     case gcCheckBox: return CControlFabricBase<CGuiCheckBoxCtrl>().Create(element, parent, profiles);
     case gcTextLabel: return CFabricTextLabel().Create(element, parent, profiles);
     case gcTextLines: return CFabricTextArea().Create(element, parent, profiles);
