@@ -1,5 +1,6 @@
 #include "gui/gui_text_label.h"
 
+#include "gui/control_text_table.h"
 #include "gui/gui_drawing.h"
 #include "gui/look_hash.h"
 
@@ -34,4 +35,13 @@ void CGuiTextLabelCtrl::HashLook(uint64_t& hash) const {
 void CGuiTextLabelCtrl::SetText(const std::wstring& text) {
     text_ = text;
     OnTextChanged();
+}
+
+void ApplyDefaultTexts(GuiControl& root, const std::function<std::wstring(int32_t entry)>& text) {
+    const int32_t entry = ControlTextEntry(root.id());
+    if (auto* label = entry >= 0 ? dynamic_cast<CGuiTextLabelCtrl*>(&root) : nullptr) {
+        const std::wstring value = text(entry);
+        if (!value.empty()) label->SetText(value);
+    }
+    for (GuiControl* child : root.children()) ApplyDefaultTexts(*child, text);
 }

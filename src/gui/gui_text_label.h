@@ -7,6 +7,7 @@
 #include "gui/gdiplus_api.h"
 #include "gui/gui_control.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,3 +40,8 @@ private:
     Gdiplus::RectF textRect_;
     std::unique_ptr<Gdiplus::StringFormat> format_;
 };
+
+// The default text of every label-family control of a tree whose
+// identifier has one (the control text table); `text` gives a string-table
+// entry's text, and an empty one keeps the control's text.
+void ApplyDefaultTexts(GuiControl& root, const std::function<std::wstring(int32_t entry)>& text);

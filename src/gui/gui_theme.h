@@ -18,14 +18,12 @@
 // Where the theme's files come from.
 class IThemeSource {
 public:
+    virtual ~IThemeSource() = default;
     // The bytes of a file by its package path ("theme_kx\\buttons\\b.png").
     virtual bool Read(const std::string& path, std::string& bytes) const = 0;
     // Every package path whose parent folder is "fonts" and whose
     // extension is ".ttf".
     virtual std::vector<std::string> FontPaths() const = 0;
-
-protected:
-    ~IThemeSource() = default;
 };
 
 class CGuiTheme : public IThemeResources {

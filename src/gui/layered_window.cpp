@@ -1,6 +1,5 @@
 #include "gui/layered_window.h"
 
-#include "gui/control_text_table.h"
 #include "gui/gui_factories.h"
 #include "gui/gui_text_label.h"
 #include "gui/gui_tooltip.h"
@@ -164,14 +163,7 @@ void CLayeredWindow::RecomputeSurface() {
 
 void CLayeredWindow::ReloadTexts() {
     if (!texts_) return;
-    for (auto& page : pages_)
-        ForEachControl(*page, [this](GuiControl& c) {
-            const int32_t entry = ControlTextEntry(c.id());
-            auto* label = entry >= 0 ? dynamic_cast<CGuiTextLabelCtrl*>(&c) : nullptr;
-            if (!label) return;
-            const std::wstring text = texts_(entry);
-            if (!text.empty()) label->SetText(text);
-        });
+    for (auto& page : pages_) ApplyDefaultTexts(*page, texts_);
 }
 
 bool CLayeredWindow::ComposeFrame() {
