@@ -27,13 +27,13 @@ if(WIN32)
   )
   # The tests build their packages with the publisher's RAR writer.
   target_link_libraries(startup_tests PRIVATE launcher_startup launcher_update)
-  # A compressed RAR5 copy of the package sources, made with Debian's rar,
-  # for the package reader.
+  # A compressed RAR5 archive of the package's two configuration files,
+  # made with Debian's rar, for the package reader.
   find_program(RAR_PROGRAM rar REQUIRED)
   set(_rar5 ${CMAKE_CURRENT_BINARY_DIR}/testdata/package5.rar)
   add_custom_command(OUTPUT ${_rar5}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${_rar5}
-    COMMAND ${RAR_PROGRAM} a -idq -m3 -ma5 -r ${_rar5} config.xml theme_kx
+    COMMAND ${RAR_PROGRAM} a -idq -m3 -ma5 ${_rar5} config.xml theme_kx/config.xml
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/assets/package
     DEPENDS ${PROJECT_SOURCE_DIR}/assets/package/config.xml ${PROJECT_SOURCE_DIR}/assets/package/theme_kx/config.xml
     VERBATIM)
