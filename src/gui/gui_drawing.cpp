@@ -44,10 +44,16 @@ void DrawSprite(Gdiplus::Graphics& graphics, const SpriteBitmap& sprite, bool ma
                 const Gdiplus::RectF& destination) {
     const int inset = margin ? 1 : 0;
     const int w = sprite.width - 2 * inset, h = sprite.height - 2 * inset;
-    if (w <= 0 || h <= 0) return;
+    if (w <= 0 || h <= 0 || destination.Width <= 0 || destination.Height <= 0) return;
     CSpriteView view(sprite);
-    graphics.DrawImage(&view.bitmap(), destination, float(inset), float(inset), float(w), float(h),
-                       Gdiplus::UnitPixel);
+    // The sprite is stretched as a brush over the destination: a filled
+    // rectangle covers exactly its pixels, and the brush mirrors the
+    // sprite at its edges, so neighbouring slices meet without a seam or
+    // a blend with what lies outside the sprite.
+    Gdiplus::TextureBrush brush(&view.bitmap(), Gdiplus::WrapModeTileFlipXY, inset, inset, w, h);
+    brush.TranslateTransform(destination.X, destination.Y);
+    brush.ScaleTransform(destination.Width / float(w), destination.Height / float(h));
+    graphics.FillRectangle(&brush, destination);
 }
 
 bool DrawTextureSprite(Gdiplus::Graphics& graphics, const CGuiTexture& texture, size_t index,
