@@ -196,11 +196,15 @@ void CGuiComboBoxCtrl::DrawList(Gdiplus::Graphics& graphics) const {
 void CGuiComboBoxCtrl::DrawPicture(Gdiplus::Graphics& graphics) const {
     const CGuiTexture* texture = pictureProfile_ ? pictureProfile_->texture : nullptr;
     if (!texture || selected_ < 0 || size_t(selected_) >= texture->sprites.size()) return;
-    // At the bitmap's own size, margin included.
+    // Placed and sized with the UI scale like everything else, so the
+    // picture keeps its place in the box at any DPI.
     const SpriteBitmap& sprite = texture->sprites[size_t(selected_)];
-    DrawSprite(graphics, sprite, false,
-               Gdiplus::RectF(float(left() + style_.flagOffset[0]), float(top() + style_.flagOffset[1]),
-                              float(sprite.width), float(sprite.height)));
+    const bool margin = texture->sprites.size() > 1;
+    const float s = UiScale(), inset = margin ? 2.0f : 0.0f;
+    DrawSprite(graphics, sprite, margin,
+               Gdiplus::RectF(float(left()) + float(style_.flagOffset[0]) * s,
+                              float(top()) + float(style_.flagOffset[1]) * s, (float(sprite.width) - inset) * s,
+                              (float(sprite.height) - inset) * s));
 }
 
 void CGuiComboBoxCtrl::HashLook(uint64_t& hash) const {

@@ -43,19 +43,25 @@ void SetLabel(GuiControl& page, int32_t id, const std::wstring& text) {
     if (auto* label = dynamic_cast<CGuiTextLabelCtrl*>(page.FindById(id)); label && !text.empty()) label->SetText(text);
 }
 
+void Show(GuiControl& page, int32_t id, bool visible) {
+    if (GuiControl* control = page.FindById(id)) control->SetVisible(visible);
+}
+
 // What the launcher puts into a page besides the default texts, so that
-// every control of the preview shows something.
+// the preview shows each page as a user meets it: a yes/no question with
+// its icon, the installation page before its terms are accepted, the
+// uninstall question and its result.
 void FillSampleTexts(GuiControl& page, const PreviewTheme& theme) {
     ApplyDefaultTexts(page, theme.text);
-    const std::wstring product = theme.productName.empty() ? theme.text(2) : theme.productName;
-    const std::wstring folder = L"C:\\Games\\" + product;
-    SetLabel(page, 12420, product);
+    const std::wstring folder = L"C:\\Games\\" + (theme.productName.empty() ? theme.text(2) : theme.productName);
+    SetLabel(page, 12420, theme.caption.empty() ? theme.text(2) : theme.caption);
     SetLabel(page, 12400, theme.text(113));
-    SetLabel(page, 12419, theme.text(97));
+    for (int32_t hidden : {12414, 12415, 12416, 12417, 12418, 12419, 12364, 12351}) Show(page, hidden, false);
     SetLabel(page, 12361, theme.text(65));
     SetLabel(page, 12362, folder);
     SetLabel(page, 12438, folder);
-    SetLabel(page, 12418, theme.text(118).empty() ? L"" : theme.text(61));
+    SetLabel(page, 12406, theme.text(100));
+    if (auto* install = dynamic_cast<CGuiTextLabelCtrl*>(page.FindById(12354))) install->SetEnabled(false);
     if (auto* box = dynamic_cast<CGuiComboBoxCtrl*>(page.FindById(kLanguageBoxId))) {
         for (size_t i = 0; i < theme.languageNames.size(); ++i)
             box->AddItem(int32_t(12367 + i), theme.languageNames[i]);

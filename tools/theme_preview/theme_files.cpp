@@ -134,5 +134,7 @@ bool CPreviewInput::OpenLauncher(const std::wstring& exe, const std::string& cod
     theme_.text = [this](int32_t entry) { return languages_.tables()->GetString(entry); };
     std::string fullName;
     if (XmlText(launcherConfig_.root(), "common/fullName/text()", fullName)) theme_.productName = Utf8ToWide(fullName);
+    std::string caption;
+    if (XmlText(launcherConfig_.root(), "common/taskbarCaption/text()", caption)) theme_.caption = Utf8ToWide(caption);
     return true;
 }

@@ -24,6 +24,7 @@ struct PreviewTheme {
     std::vector<std::wstring> languageNames;
     int languageIndex = -1;
     std::wstring productName;
+    std::wstring caption;  // the window's title, shown in the caption label
 };
 
 class CPreviewInput {
