@@ -1,10 +1,12 @@
 // The layered window with a small theme made in memory, driven with real
 // mouse input under the test's desktop.
 
+#include "gui/folder_theme_source.h"
 #include "gui/gdiplus_session.h"
 #include "gui/gui_button.h"
 #include "gui/layered_window.h"
 #include "gui/ui_scale.h"
+#include "startup/text.h"
 #include "startup/window_messages.h"
 #include "test_theme.h"
 
@@ -171,4 +173,32 @@ TEST_F(LayeredWindow, ADpiChangeFrom96To144ScalesEverythingWithoutRestarting) {
     EXPECT_EQ(390, window_.surface().height());
     Pump(60);
     EXPECT_EQ(450, Rect().right - Rect().left) << "the window took the new size with the next frame";
+}
+
+TEST(ShippedTheme, LoadsIntoTheWindowWithEveryPageAndControl) {
+    CGdiPlusSession gdiplus;
+    ASSERT_TRUE(gdiplus.Start());
+    SetUiScale(1.0f);
+    const std::wstring assets = Utf8ToWide(LAUNCHER_SOURCE_DIR "/assets/package");
+    CFolderThemeSource source(assets, "theme_kx");
+    std::string config, error;
+    ASSERT_TRUE(ReadWholeFile(assets + L"/theme_kx/config.xml", config));
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(tinyxml2::XML_SUCCESS, doc.Parse(config.c_str()));
+    CGuiTheme theme(source, "theme_kx");
+    ASSERT_TRUE(theme.LoadFonts(error)) << error;
+    ASSERT_TRUE(theme.LoadProfiles(doc, error)) << error;
+    CLayeredWindow window(theme, [](int32_t) { return std::wstring(L"text"); });
+    ASSERT_TRUE(window.Create(doc, GetModuleHandleW(nullptr), kClass, error)) << error;
+    ASSERT_EQ(4u, window.pageCount());
+    // The installation page carries every single-page control.
+    for (int32_t id = 12351; id <= 12365; ++id)
+        EXPECT_NE(nullptr, window.page(3)->FindById(id)) << id;
+    for (int32_t id : {12399, 12400, 12401, 12412, 12413, 12414, 12415, 12416, 12417, 12418, 12419})
+        EXPECT_NE(nullptr, window.page(0)->FindById(id)) << id;
+    for (size_t page = 1; page <= 4; ++page) {
+        window.ShowPage(int(page), 0);
+        EXPECT_TRUE(window.ComposeFrame());
+    }
+    window.Destroy();
 }

@@ -239,6 +239,13 @@ TEST_F(Toolkit, BrokenThemePartsAreDroppedOrRefused) {
     EXPECT_FALSE(other.LoadProfiles(broken, error));
     EXPECT_EQ("invalid texture", error);
 
+    // A font file that is no font fails the theme's fonts.
+    CMapThemeSource badFont = MakeSource();
+    badFont.files["t\\fonts\\Broken.ttf"] = "not a font";
+    badFont.fonts = {"t\\fonts\\Broken.ttf"};
+    CGuiTheme withBadFont(badFont, "t");
+    EXPECT_FALSE(withBadFont.LoadFonts(error));
+
     // The private family is found by its file name; a family nobody
     // registered falls back to what the machine has, or to no text.
     const CGuiProfile* plain = theme_.profiles().Find("plain");

@@ -1,13 +1,11 @@
 #include "theme_files.h"
 
+#include "gui/folder_theme_source.h"
 #include "gui/package_theme_source.h"
-#include "startup/find_files.h"
 #include "startup/handle.h"
 #include "startup/text.h"
 #include "startup/xml_path.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
@@ -21,35 +19,6 @@ struct ModuleTraits {
     static void Close(Type h) { FreeLibrary(h); }
 };
 using CModule = CHandleT<ModuleTraits>;
-
-bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return true;
-}
-
-// Theme files on disk: package paths "<folder>\..." map to files under
-// the folder's parent.
-class CFolderThemeSource : public IThemeSource {
-public:
-    CFolderThemeSource(std::wstring parent, std::string folder) : parent_(std::move(parent)), folder_(std::move(folder)) {}
-
-    bool Read(const std::string& path, std::string& bytes) const override {
-        return ReadWholeFile(parent_ + L"\\" + Utf8ToWide(path), bytes);
-    }
-    std::vector<std::string> FontPaths() const override {
-        std::vector<std::string> fonts;
-        CFindFiles find(parent_ + L"\\" + Utf8ToWide(folder_) + L"\\fonts\\*.ttf");
-        for (bool more = find.Found(); more; more = find.Next())
-            if (!find.IsFolder()) fonts.push_back(folder_ + "\\fonts\\" + WideToUtf8(find.Name()));
-        return fonts;
-    }
-
-private:
-    std::wstring parent_;
-    std::string folder_;
-};
 
 // The string-table source format: "number<TAB>text" lines, "#" comments,
 // "\n" a line feed and "\\" a backslash.
