@@ -152,6 +152,30 @@ uint8_t CStateImages::AlphaAt(int state, int32_t x, int32_t y) const {
     return colour.GetA();
 }
 
+void CCachedBackground::Draw(Gdiplus::Graphics& graphics, const CGuiProfile& profile, const GuiRect& rect,
+                             Render render) {
+    if (rect.width <= 0 || rect.height <= 0) return;
+    if (!image_ || int32_t(image_->GetWidth()) != rect.width || int32_t(image_->GetHeight()) != rect.height) {
+        image_ = std::make_unique<Gdiplus::Bitmap>(rect.width, rect.height, PixelFormat32bppPARGB);
+        Gdiplus::Graphics canvas(image_.get());
+        canvas.Clear(Gdiplus::Color(0, 0, 0, 0));
+        drawn_ = render(canvas, profile, GuiRect{0, 0, rect.width, rect.height});
+    }
+    if (drawn_)
+        graphics.DrawImage(image_.get(), Gdiplus::Rect(rect.x, rect.y, rect.width, rect.height), 0, 0, rect.width,
+                           rect.height, Gdiplus::UnitPixel);
+}
+
+bool RenderNineSlice(Gdiplus::Graphics& graphics, const CGuiProfile& profile, const GuiRect& rect) {
+    return DrawNineSlice(graphics, profile.texture, rect, 0, profile.zoom);
+}
+
+bool RenderStretchedSprite(Gdiplus::Graphics& graphics, const CGuiProfile& profile, const GuiRect& rect) {
+    return profile.texture && DrawTextureSprite(graphics, *profile.texture, 0,
+                                                Gdiplus::RectF(float(rect.x), float(rect.y), float(rect.width),
+                                                               float(rect.height)));
+}
+
 std::unique_ptr<Gdiplus::StringFormat> LabelStringFormat(bool centred) {
     auto format = std::make_unique<Gdiplus::StringFormat>(Gdiplus::StringFormat::GenericTypographic());
     format->SetFormatFlags(format->GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);

@@ -58,6 +58,22 @@ private:
     std::unique_ptr<Gdiplus::Bitmap> images_[4];
 };
 
+// A stretched background rendered once at the control's pixel size and
+// drawn unscaled afterwards; rendered again when the size changes (a new
+// page size or UI scale). Stretching sprites is by far the most expensive
+// part of a frame. Owned by the control.
+class CCachedBackground {
+public:
+    using Render = bool (*)(Gdiplus::Graphics& graphics, const CGuiProfile& profile, const GuiRect& rect);
+    void Draw(Gdiplus::Graphics& graphics, const CGuiProfile& profile, const GuiRect& rect, Render render);
+
+private:
+    std::unique_ptr<Gdiplus::Bitmap> image_;
+    bool drawn_ = false;
+};
+bool RenderNineSlice(Gdiplus::Graphics& graphics, const CGuiProfile& profile, const GuiRect& rect);
+bool RenderStretchedSprite(Gdiplus::Graphics& graphics, const CGuiProfile& profile, const GuiRect& rect);
+
 // Copies of the generic formats with the toolkit's flags.
 std::unique_ptr<Gdiplus::StringFormat> LabelStringFormat(bool centred);
 std::unique_ptr<Gdiplus::StringFormat> WrappingStringFormat(bool centred);

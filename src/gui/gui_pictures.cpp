@@ -12,8 +12,7 @@ GuiRect PixelRect(const GuiControl& control) {
 
 void CGuiBitmapBorderStepCtrl::Draw(Gdiplus::Graphics& graphics) {
     if (!visible()) return;
-    if (profile() && profile()->texture)
-        DrawNineSlice(graphics, profile()->texture, PixelRect(*this), 0, profile()->zoom);
+    if (profile() && profile()->texture) background_.Draw(graphics, *profile(), PixelRect(*this), RenderNineSlice);
     DrawChildren(*this, graphics);
 }
 
@@ -37,11 +36,7 @@ bool CGuiBitmapCtrl::SetProfile(const CGuiProfile* profile, GuiControl* parent) 
 
 void CGuiBitmapCtrl::Draw(Gdiplus::Graphics& graphics) {
     if (!visible()) return;
-    if (profile() && profile()->texture) {
-        const GuiRect r = PixelRect(*this);
-        DrawTextureSprite(graphics, *profile()->texture, 0,
-                          Gdiplus::RectF(float(r.x), float(r.y), float(r.width), float(r.height)));
-    }
+    if (profile() && profile()->texture) picture_.Draw(graphics, *profile(), PixelRect(*this), RenderStretchedSprite);
     DrawChildren(*this, graphics);
 }
 
@@ -57,7 +52,6 @@ bool CGuiBitmapBorderCtrl::SetProfile(const CGuiProfile* profile, GuiControl* pa
 
 void CGuiBitmapBorderCtrl::Draw(Gdiplus::Graphics& graphics) {
     if (!visible()) return;
-    if (profile() && profile()->texture)
-        DrawNineSlice(graphics, profile()->texture, PixelRect(*this), 0, profile()->zoom);
+    if (profile() && profile()->texture) background_.Draw(graphics, *profile(), PixelRect(*this), RenderNineSlice);
     DrawChildren(*this, graphics);
 }

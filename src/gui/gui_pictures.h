@@ -5,6 +5,7 @@
 // except the page, whose background drags the window. The window's thread.
 
 #include "gui/gdiplus_api.h"
+#include "gui/gui_drawing.h"
 #include "gui/gui_control.h"
 #include "gui/slice_layout.h"
 
@@ -32,12 +33,16 @@ public:
 private:
     std::array<Size, 4> variants_{};
     int variant_ = 0;
+    CCachedBackground background_;
 };
 
 class CGuiBitmapCtrl : public GuiControl {
 public:
     bool SetProfile(const CGuiProfile* profile, GuiControl* parent) override;
     void Draw(Gdiplus::Graphics& graphics) override;
+
+private:
+    CCachedBackground picture_;
 };
 
 class CGuiBitmapBorderCtrl : public GuiControl {
@@ -46,6 +51,9 @@ public:
     bool HitTest(int32_t x, int32_t y) const override;
     bool SetProfile(const CGuiProfile* profile, GuiControl* parent) override;
     void Draw(Gdiplus::Graphics& graphics) override;
+
+private:
+    CCachedBackground background_;
 };
 
 // The children of a control drawn in order.
