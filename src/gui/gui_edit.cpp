@@ -158,7 +158,10 @@ void CGuiEditCtrl::DrawCaret(Gdiplus::Graphics& graphics, uint32_t colour) const
 }
 
 void CGuiEditCtrl::OnChar(uint32_t code) {
-    if (KeyHeld(VK_CONTROL) || code == 8 || code == 9 || code == 13) return;
+    // Ctrl with a key is a command, but Ctrl and Alt together are AltGr,
+    // which types characters such as '@' on many keyboards.
+    const bool command = KeyHeld(VK_CONTROL) && !KeyHeld(VK_MENU);
+    if (command || code < 0x20) return;
     edit_.Insert(std::wstring(1, wchar_t(code)));
     TextChanged();
 }

@@ -183,7 +183,11 @@ TEST_F(EditAndCombo, EditBoxIsHiddenUntilShownAndTypingSkipsBlanksAndControlKeys
         HeldKeys ctrl{VK_CONTROL};
         edit->OnChar(L'z');
     }
-    EXPECT_EQ(L"ab", edit->text());
+    {
+        HeldKeys altGr{VK_CONTROL, VK_MENU};
+        edit->OnChar(L'@');
+    }
+    EXPECT_EQ(L"ab@", edit->text());
     edit->SetText(std::wstring(2100, L'x'));
     EXPECT_EQ(2048u, edit->text().size());
     edit->OnChar(L'y');
