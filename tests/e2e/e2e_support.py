@@ -1,6 +1,7 @@
 """Helpers of the end-to-end tests: a sample client and its update set,
 the servers (nginx and the fault server), a branded portable launcher run
-under Wine, its logs, verification and the cleanup of its processes.
+under Wine, its logs and the messages they record, verification and the
+cleanup of its processes.
 
 The Wine session (DISPLAY, WINEPREFIX) is the caller's: scripts/test.sh
 starts it around CTest, scripts/demo.sh around its run."""
@@ -180,6 +181,39 @@ def log_files(folder):
     files = glob.glob(os.path.join(folder, '*.log')) + glob.glob(os.path.join(folder, 'logs', '**', '*.log'),
                                                                  recursive=True)
     return sorted(files, key=os.path.getmtime)
+
+
+def launcher_folders(work):
+    """The launcher folders among <work>'s folders: those with a Launcher.exe."""
+    return sorted(os.path.dirname(p) for p in glob.glob(os.path.join(work, '*', 'Launcher.exe')))
+
+
+# The frame the launcher logs around every message it shows.
+MESSAGE_TITLE = '|              MessageBox              |'
+MESSAGE_RULE = '|' + '-' * 38 + '|'
+MESSAGE_END = ' ' + '-' * 38
+
+
+def logged_messages(text):
+    """The texts of the messages in a launcher log, in order; a message whose
+    closing frame is not written yet is left out. Whatever stands before the
+    frame on its lines (a time stamp, indentation) is taken off the first
+    line of the text too."""
+    lines = text.split('\n')
+    messages = []
+    for i, line in enumerate(lines):
+        line = line.rstrip()
+        if not line.endswith(MESSAGE_TITLE) or i + 1 >= len(lines) or not lines[i + 1].rstrip().endswith(MESSAGE_RULE):
+            continue
+        lead = len(line) - len(MESSAGE_TITLE)
+        end = next((j for j in range(i + 2, len(lines)) if lines[j].rstrip().endswith(MESSAGE_END)), None)
+        if end is None:
+            break
+        body = [l.rstrip('\r') for l in lines[i + 2:end]]
+        if body:
+            body[0] = body[0][lead:]
+        messages.append('\n'.join(body))
+    return messages
 
 
 def read_text(path):

@@ -5,11 +5,13 @@ game client double.
 
 usage: e2e_test.py --launcher <Launcher.exe> --game-client <game_client.exe>
                    --tool <native launcher-tool> --work <folder>
-                   [--wineprefix <prefix>] [unittest arguments]
+                   [--source <repository>] [--wineprefix <prefix>] [unittest arguments]
 
 Run inside a Wine session (scripts/wine-session.sh); --wineprefix is used
 only when WINEPREFIX is not set. Each test works in <work>/<test name>,
-emptied when it starts and left for inspection."""
+emptied when it starts and left for inspection. The places of the controls
+the tests click come from the repository's theme (--source, by default the
+repository holding this script)."""
 import argparse
 import os
 import shutil
@@ -22,9 +24,13 @@ import xml.etree.ElementTree as ET
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'helpers'))
 import e2e_support as e2e  # noqa: E402
+import theme_layout  # noqa: E402
 
 ARGS = None
+# The class of the launcher's one window, which draws all its controls.
+WIZARD_CLASS = 'LauncherWizard'
 
 
 class E2ETest(unittest.TestCase):
@@ -41,6 +47,8 @@ class E2ETest(unittest.TestCase):
         self.tool = ARGS.tool
         self.www = os.path.join(self.work, 'www')
         self.set = os.path.join(self.www, 'updates')
+        # Messages of this test's launchers that earlier clicks answered.
+        self.messages_answered = 0
 
     def path(self, *parts):
         return os.path.join(self.work, *parts)
@@ -81,13 +89,51 @@ class E2ETest(unittest.TestCase):
         return e2e.read_text(os.path.join(folder, 'client_cmdline.txt'))
 
     def click(self, text, control, timeout=90, edit=None):
-        """Clicks <control> of the window that shows a text starting with
-        <text>, as a user would; with edit=(id, text) types into it first."""
+        """Waits until a launcher of this test logs a new message starting
+        with <text> (alternatives separated by '|') and clicks <control> on
+        its window with the mouse, as a user would; with edit=(control, text)
+        types the text into that control first. (clicked, report)."""
+        deadline = time.monotonic() + timeout
+        prefixes = [p for p in text.split('|') if p]
+        message, messages = self.wait_for_message(prefixes, deadline)
+        if message is None:
+            latest = [m.split('\n')[0] for m in messages[self.messages_answered:]]
+            return False, 'no new message starting with %s within %d s; new messages: %s' % (prefixes, timeout, latest)
+        self.messages_answered = len(messages)
+        report = 'message: %s\n' % message.split('\n')[0]
+        for target, typed in ([edit] if edit else []) + [(control, None)]:
+            clicked, output = self.click_control(target, typed, deadline)
+            report += output
+            if not clicked:
+                return False, report
+        return True, report
+
+    def wait_for_message(self, prefixes, deadline):
+        """(the message, all messages) once the newest message of the test's
+        launcher logs is one not answered yet and starts with one of
+        <prefixes>; (None, all messages) at <deadline>. The newest is the one
+        the window shows."""
+        while True:
+            logs = sorted((f for d in e2e.launcher_folders(self.work) for f in e2e.log_files(d)), key=os.path.getmtime)
+            messages = [m for f in logs for m in e2e.logged_messages(e2e.read_text(f))]
+            if len(messages) > self.messages_answered and messages[-1].lstrip().startswith(tuple(prefixes)):
+                return messages[-1], messages
+            if time.monotonic() >= deadline:
+                return None, messages
+            time.sleep(0.2)
+
+    def click_control(self, control, typed, deadline):
+        """Clicks <control> (an identifier) where the theme places it, with
+        window_click.exe; types <typed> into it afterwards when given."""
+        ids = theme_layout.control_ids(theme_layout.control_ids_file(ARGS.source))
+        _, x, y, w, h = theme_layout.control_rect(theme_layout.theme_config(ARGS.source), control, ids)
         tool = os.path.join(os.path.dirname(ARGS.launcher), 'window_click.exe')
-        args = [e2e.WINE, tool, text, str(control), str(timeout * 1000)] + ([str(edit[0]), edit[1]] if edit else [])
-        result = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                timeout=timeout + 30)
-        return result.returncode == 0, result.stdout.decode('utf-8', 'replace')
+        remaining = max(5.0, deadline - time.monotonic())
+        args = [e2e.WINE, tool, WIZARD_CLASS, str(x), str(y), str(w), str(h), str(int(remaining * 1000))]
+        result = subprocess.run(args + ([typed] if typed else []), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, timeout=remaining + 30)
+        printed = result.stdout.decode('utf-8', 'replace').replace('\r\n', '\n')
+        return result.returncode == 0, '%s (%s): %s' % (ids.get(control, control), control, printed)
 
     def all_logs(self, folder):
         return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
@@ -231,7 +277,7 @@ class DownloadMode(E2ETest):
 
 
 
-# Control identifiers of the wizard's message page.
+# Control identifiers of the wizard's message page (src/logic/control_ids.cpp).
 MBOX_OK, MBOX_RETRY, MBOX_CANCEL, MBOX_EDIT = 12414, 12415, 12416, 12417
 CRC_MESSAGE = 'CRC check failed'
 
@@ -316,7 +362,8 @@ class ServerFailures(E2ETest):
         working = self.nginx()
         second = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'exit=30000'}, name='typed_address')
         self.addCleanup(second.kill)
-        clicked, output = self.click('Please check with our support', MBOX_OK, edit=(MBOX_EDIT, working.url))
+        clicked, output = self.click('The server is temporarily unable|Network error', MBOX_OK,
+                                     edit=(MBOX_EDIT, working.url))
         self.assertTrue(clicked, output + '\n' + second.report())
         if second.wait_for_client(120) is None:
             self.fail('the typed server address was not used\n' + second.report())
@@ -511,6 +558,7 @@ def main():
     for option in ('--launcher', '--game-client', '--tool', '--work'):
         parser.add_argument(option, required=True)
     parser.add_argument('--wineprefix')
+    parser.add_argument('--source', default=theme_layout.SOURCE)
     ARGS, rest = parser.parse_known_args()
     ARGS.work = os.path.abspath(ARGS.work)
     if ARGS.wineprefix:

@@ -25,6 +25,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
              COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
                      --launcher $<TARGET_FILE:Launcher> --game-client $<TARGET_FILE:game_client>
                      --tool ${LAUNCHER_TOOL} --work ${CMAKE_CURRENT_BINARY_DIR}/e2e
+                     --source ${PROJECT_SOURCE_DIR}
                      --wineprefix ${CMAKE_BINARY_DIR}/wineprefix ${_case})
     set_tests_properties(E2E.${_name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
   endforeach()

@@ -4,6 +4,9 @@ if(NOT WIN32)
   # The Linux servers of the end-to-end tests: nginx and the fault server.
   add_test(NAME TestServers COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/helpers/servers_test.py)
   set_tests_properties(TestServers PROPERTIES TIMEOUT 120)
+  # Where the end-to-end tests click: control places read from the theme.
+  add_test(NAME ThemeLayout COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/helpers/theme_layout_test.py)
+  set_tests_properties(ThemeLayout PROPERTIES TIMEOUT 60)
   return()
 endif()
 
@@ -19,7 +22,7 @@ target_link_options(window_probe PRIVATE -municode)
 target_link_libraries(window_probe PRIVATE launcher_startup user32 gdi32)
 add_executable(window_click helpers/window_click.cpp)
 target_link_options(window_click PRIVATE -municode)
-target_link_libraries(window_click PRIVATE user32)
+target_link_libraries(window_click PRIVATE launcher_startup user32 gdi32)
 
 # A stand-in for a running game client, for the assistant's process killer.
 add_executable(assistant_test_sleeper helpers/sleeper_main.cpp)
