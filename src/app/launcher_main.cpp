@@ -2,7 +2,7 @@
 // logic object, then runs the logic object's preinit/init/run/uninit with
 // the log, the uninstall mutex and the top-level error boxes around it.
 
-#include "gui/stand_in_wizard.h"
+#include "gui/skinned_wizard.h"
 #include "logic/logic.h"
 #include "startup/command_line.h"
 #include "startup/handle.h"
@@ -65,8 +65,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
     }
 
     // The wizard outlives the logic object that drives it.
-    CStandInWizard wizard;
-    std::unique_ptr<CLogic> logic(new (std::nothrow) CLogic(wizard));
+    const std::unique_ptr<IWizard> wizard = CreateWizard();
+    std::unique_ptr<CLogic> logic(new (std::nothrow) CLogic(*wizard));
     if (!logic) {
         MessageBoxA(nullptr, "pLogic: create", kErrorCaption, MB_OK | MB_ICONERROR);
         return 1;

@@ -29,7 +29,7 @@ CLayeredWindow::CLayeredWindow(CGuiTheme& theme, TextSource texts) : theme_(them
 CLayeredWindow::~CLayeredWindow() { Destroy(); }
 
 bool CLayeredWindow::Create(const tinyxml2::XMLDocument& config, HINSTANCE instance, const wchar_t* windowClass,
-                            std::string& error) {
+                            std::string& error, bool visible) {
     pages_ = LoadThemeForms(config, theme_.profiles());
     if (pages_.size() < size_t(kRequiredPages)) {
         error = "the theme has " + std::to_string(pages_.size()) + " pages, " + std::to_string(kRequiredPages) +
@@ -58,8 +58,8 @@ bool CLayeredWindow::Create(const tinyxml2::XMLDocument& config, HINSTANCE insta
         wc.lpszClassName = windowClass;
         RegisterClassExW(&wc);
     }
-    CreateWindowExW(WS_EX_LAYERED, windowClass, kWindowTitle, WS_POPUP | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    CreateWindowExW(WS_EX_LAYERED, windowClass, kWindowTitle, WS_POPUP | (visible ? WS_VISIBLE : 0), CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     if (!window_) {
         ShowError(L"Failed to create window!");
         error = "cannot create the window";

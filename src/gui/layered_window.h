@@ -51,8 +51,9 @@ public:
     // Loads the pages and makes the window; false (with the reason in
     // `error`) for fewer than four pages, a theme without the language box,
     // or a window that cannot be made or shown.
+    // `visible` false keeps the window hidden until it is shown.
     bool Create(const tinyxml2::XMLDocument& config, HINSTANCE instance, const wchar_t* windowClass,
-                std::string& error);
+                std::string& error, bool visible = true);
     void SetHooks(Hooks hooks) { hooks_ = std::move(hooks); }
     void Destroy();
     HWND hwnd() const { return window_.Get(); }

@@ -15,6 +15,7 @@
 #include "startup/module_resources.h"
 #include "startup/resource_slots.h"
 #include "startup/text.h"
+#include "startup/window_messages.h"
 
 #include <algorithm>
 
@@ -207,7 +208,7 @@ void CDownloads::OnUpdateData(CBuffer& body, bool partial) {
         ctx_.server->SetAttempts(ctx_.server->attempts() + 1);
         LogLine(FormatText(L"Server answer is unexpected: %s", Utf8ToWide(item.file).c_str()));
         ctx_.server->SetLastErrorText(GetString(30));
-        ctx_.server->ArmRetryTimer(2225);
+        ctx_.server->ArmRetryTimer(eWindowTimer_RetryFile);
         return;
     }
     // Only a part that arrived whole proves the server works: a server that
@@ -218,7 +219,7 @@ void CDownloads::OnUpdateData(CBuffer& body, bool partial) {
     const std::wstring path = ItemPath(item);
     if (!state_.unpacker.AddFilePart(path, body, length)) {
         LogLine(L"fireFilePartReceived() : addFilePart false");
-        if (!partial) ctx_.server->CountAttempt(0, 0), ctx_.server->ArmRetryTimer(2225);
+        if (!partial) ctx_.server->CountAttempt(0, 0), ctx_.server->ArmRetryTimer(eWindowTimer_RetryFile);
         return;
     }
     if (partial) {
@@ -229,7 +230,7 @@ void CDownloads::OnUpdateData(CBuffer& body, bool partial) {
     uint64_t held = 0;
     state_.unpacker.GetPackageInfo(path, crc, held);
     if (held < item.size)
-        ctx_.server->RetryDownload(2225);
+        ctx_.server->RetryDownload(eWindowTimer_RetryFile);
     else
         OnUpdateFileDone();
 }

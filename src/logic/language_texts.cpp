@@ -55,7 +55,6 @@ void CLanguageTexts::SetLanguage(int recordIndex, bool quiet) {
         if (!ctx_.theme.singlePageMode && (busy == CDownloader::dkNone || busy == CDownloader::dkLicense))
             ctx_.server->downloader().DownloadLicense(ctx_.settings.urlLicense);
     }
-    if (ctx_.wizard.Window()) InvalidateRect(ctx_.wizard.Window(), nullptr, TRUE);
     SaveLanguage();
 }
 

@@ -89,7 +89,7 @@ bool CLogic::IsRegistered(const std::wstring& folder) const {
 
 bool CLogic::init(ERunCode runCode, const std::wstring& argument) {
     if (!MakeDpiAware()) return false;
-    if (!ctx_.wizard.Create(*ctx_.config.themeDoc, this, GetModuleHandleW(nullptr)) ||
+    if (!ctx_.wizard.Create(*ctx_.config.themeDoc, ctx_.config.themeFolder, this, GetModuleHandleW(nullptr)) ||
         !ctx_.wizard.FindControl("language"))
         return false;
 

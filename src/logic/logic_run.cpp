@@ -70,13 +70,14 @@ bool CLogic::run() {
     if (ctx_.runByClient && !ctx_.runByClientCritical) {
         client_.SetSilentDownload(true);
     } else {
-        ShowWindow(ctx_.wizard.Window(), SW_SHOWDEFAULT);
+        ctx_.wizard.Show(true);
         tray_.SetWindowVisible(true);
     }
 
     if (!ctx_.runtimePresent) {
         ctx_.wizard.ShowMessage(kActionError, GetString(114), mbbOk, true);
         ctx_.wizard.SetText(Id("mbox_link"), GetString(117));
+        ctx_.wizard.ShowControl(Id("mbox_link"), true);
     } else if (pending_.RecordsWritable()) {
         StartWork();
     }

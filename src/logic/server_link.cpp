@@ -211,12 +211,12 @@ void CServerLink::CountAttempt(uint32_t status, uint32_t code) {
 }
 
 void CServerLink::ArmRetryTimer(UINT_PTR id) {
-    if (ctx_.wizard.Window()) SetTimer(ctx_.wizard.Window(), id, 1000, nullptr);
+    ctx_.wizard.StartTimer(id, 1000);
 }
 
 void CServerLink::OnTimer(UINT_PTR id) {
     if (id < kTimerCud || id > kTimerFile) return;
-    if (ctx_.wizard.Window()) KillTimer(ctx_.wizard.Window(), id);
+    ctx_.wizard.StopTimer(id);
     if (ctx_.closing) return;
     if (id == kTimerCud)
         SelectNextDataUrl();

@@ -66,16 +66,7 @@ void CTray::ShowTrayBalloon(bool show) {
 }
 
 void CTray::ShowMainWindow(bool show) {
-    const HWND window = ctx_.wizard.Window();
-    ShowWindow(window, show ? SW_SHOW : SW_HIDE);
-    if (show) {
-        const DWORD own = GetCurrentThreadId();
-        const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-        const bool attach = foreground && foreground != own && AttachThreadInput(own, foreground, TRUE);
-        BringWindowToTop(window);
-        SetForegroundWindow(window);
-        if (attach) AttachThreadInput(own, foreground, FALSE);
-    }
+    ctx_.wizard.Show(show);
     windowVisible_ = show;
 }
 

@@ -17,7 +17,7 @@ class XMLDocument;
 
 // The window class of the launcher's main window: other launcher instances
 // find each other by it.
-constexpr wchar_t kMainWindowClass[] = L"LauncherWizardStandIn";
+constexpr wchar_t kMainWindowClass[] = L"LauncherWizard";
 
 // Messages the window hands to the logic object.
 class IWizardOwner {
@@ -35,11 +35,18 @@ public:
     virtual ~IWizard() = default;
 
     // Starts the drawing library, reads the screen scale and creates the
-    // (hidden) window with the theme's controls.
-    virtual bool Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance) = 0;
+    // (hidden) window with the theme's controls; `themeFolder` is the
+    // theme's folder in the package ("theme_kx\").
+    virtual bool Create(const tinyxml2::XMLDocument& theme, const std::string& themeFolder, IWizardOwner* owner,
+                        HINSTANCE instance) = 0;
     // Destroys the window; safe when there is none.
     virtual void Destroy() = 0;
     virtual HWND Window() const = 0;
+    // Shows or hides the window; shown, it comes to the front.
+    virtual void Show(bool show) = 0;
+    // A timer of the window; its ticks reach IWizardOwner::OnTimer.
+    virtual void StartTimer(UINT_PTR id, UINT milliseconds) = 0;
+    virtual void StopTimer(UINT_PTR id) = 0;
     // Shows page `page` arranged for the flow kind (0 installation, 1 update
     // or long name, 2 uninstaller).
     virtual void ShowPage(int page, int flowKind) = 0;

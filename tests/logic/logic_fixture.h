@@ -4,7 +4,7 @@
 
 #include "common/process.h"
 #include "common/temp_folder.h"
-#include "gui/stand_in_wizard.h"
+#include "common/stand_in_wizard.h"
 #include "logic/control_ids.h"
 #include "logic/logic.h"
 #include "startup/module.h"

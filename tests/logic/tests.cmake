@@ -8,6 +8,8 @@ if(WIN32)
     common/assistant_link.cpp
     common/assistant_role_main.cpp
     common/process.cpp
+    common/stand_in_wizard.cpp
+    common/stand_in_wizard_test.cpp
     common/temp_folder.cpp
     logic/launcher_update_test.cpp
     logic/logic_assistant_test.cpp
@@ -15,7 +17,8 @@ if(WIN32)
     logic/logic_test.cpp
     logic/update_texts_test.cpp
   )
-  # The stand-in wizard is what the logic object drives in these tests.
+  # The stand-in wizard (a recording fake) is what the logic object drives
+  # in these tests.
   target_link_libraries(logic_tests PRIVATE launcher_gui)
   add_dependencies(logic_tests Launcher)
 

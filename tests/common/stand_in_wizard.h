@@ -1,5 +1,5 @@
 #pragma once
-// A plain Win32 window standing in for the skinned wizard: one real
+// A recording fake of the wizard for the logic object's tests: one real
 // top-level window with a child window per theme control (every element of
 // the theme document that carries a known `func`), simple native drawing,
 // timers and the private messages forwarded to the owner. It records what
@@ -29,10 +29,14 @@ public:
     ~CStandInWizard() override;
 
     // Creates the (hidden) window and the theme's controls.
-    bool Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance) override;
+    bool Create(const tinyxml2::XMLDocument& theme, const std::string& themeFolder, IWizardOwner* owner,
+                HINSTANCE instance) override;
     void Destroy() override;
 
     HWND Window() const override { return hwnd_; }
+    void Show(bool show) override;
+    void StartTimer(UINT_PTR id, UINT milliseconds) override;
+    void StopTimer(UINT_PTR id) override;
     void ShowPage(int page, int flowKind) override;
     int CurrentPage() const override { return page_; }
     int FindControl(const std::string& func) const override;

@@ -1,11 +1,10 @@
-#include "stand_in_wizard.h"
+#include "common/stand_in_wizard.h"
 
 #include "logic/control_ids.h"
 #include "startup/log_impl.h"
+#include "startup/window_messages.h"
 
 namespace {
-
-constexpr UINT kFirstPrivateMessage = 0x914, kLastPrivateMessage = 0xB08;
 
 void CollectFuncs(const tinyxml2::XMLElement* e, std::vector<int>& ids) {
     for (; e; e = e->NextSiblingElement()) {
@@ -29,7 +28,8 @@ bool IsComboBox(const char* func) { return std::string(func) == "language"; }
 CStandInWizard::~CStandInWizard() { Destroy(); }
 
 
-bool CStandInWizard::Create(const tinyxml2::XMLDocument& theme, IWizardOwner* owner, HINSTANCE instance) {
+bool CStandInWizard::Create(const tinyxml2::XMLDocument& theme, const std::string&, IWizardOwner* owner,
+                            HINSTANCE instance) {
     if (hwnd_ || !gdiplus_.Start()) return false;
     owner_ = owner;
     WNDCLASSW wc{};
@@ -61,6 +61,20 @@ bool CStandInWizard::Create(const tinyxml2::XMLDocument& theme, IWizardOwner* ow
         ++row;
     }
     return true;
+}
+
+void CStandInWizard::Show(bool show) {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE);
+    if (show) SetForegroundWindow(hwnd_);
+}
+
+void CStandInWizard::StartTimer(UINT_PTR id, UINT milliseconds) {
+    if (hwnd_) SetTimer(hwnd_, id, milliseconds, nullptr);
+}
+
+void CStandInWizard::StopTimer(UINT_PTR id) {
+    if (hwnd_) KillTimer(hwnd_, id);
 }
 
 void CStandInWizard::Destroy() {

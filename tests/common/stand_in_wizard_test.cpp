@@ -1,5 +1,5 @@
 #include "logic/control_ids.h"
-#include "gui/stand_in_wizard.h"
+#include "common/stand_in_wizard.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ protected:
                     "<CGuiButtonCtrl func=\"mbox_ok\"/><CGuiLabel func=\"firstpage_info\"/>"
                     "<group><CGuiLabel func=\"mblistbox\"/><CGuiProgress func=\"progress_progress\"/></group>"
                     "<CGuiLabel func=\"no_such_control\"/></page></theme>");
-        ASSERT_TRUE(wizard.Create(theme, &owner, GetModuleHandleW(nullptr)));
+        ASSERT_TRUE(wizard.Create(theme, "", &owner, GetModuleHandleW(nullptr)));
     }
     tinyxml2::XMLDocument theme;
     RecordingOwner owner;

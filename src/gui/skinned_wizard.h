@@ -1,0 +1,64 @@
+#pragma once
+// CSkinnedWizard: the wizard the logic object drives, drawn by the
+// launcher itself. It loads the theme of the embedded package (fonts,
+// profiles, pages), makes the layered window and answers the logic
+// object's requests on its controls. Made by the entry point, owned there;
+// the UI thread only.
+
+#include "gui/gdiplus_session.h"
+#include "gui/gui_theme.h"
+#include "gui/layered_window.h"
+#include "gui/package_theme_source.h"
+#include "logic/wizard.h"
+
+#include <memory>
+
+class CSkinnedWizard : public IWizard {
+public:
+    CSkinnedWizard() = default;
+    CSkinnedWizard(const CSkinnedWizard&) = delete;
+    CSkinnedWizard& operator=(const CSkinnedWizard&) = delete;
+    ~CSkinnedWizard() override;
+
+    bool Create(const tinyxml2::XMLDocument& theme, const std::string& themeFolder, IWizardOwner* owner,
+                HINSTANCE instance) override;
+    void Destroy() override;
+    HWND Window() const override { return window_ ? window_->hwnd() : nullptr; }
+    void Show(bool show) override;
+    void StartTimer(UINT_PTR id, UINT milliseconds) override;
+    void StopTimer(UINT_PTR id) override;
+    void ShowPage(int page, int flowKind) override;
+    int CurrentPage() const override { return page_; }
+    int FindControl(const std::string& func) const override;
+    bool HasControl(int id) const override { return Control(id) != nullptr; }
+    void SetText(int id, const std::wstring& text) override;
+    std::wstring Text(int id) const override;
+    void ShowControl(int id, bool visible) override;
+    bool IsControlVisible(int id) const override;
+    void EnableControl(int id, bool enabled) override;
+    void SetProgress(int id, int value) override;
+    void SetChecked(int id, bool checked) override;
+    bool IsChecked(int id) const override;
+    void SetComboRows(int id, const std::vector<std::pair<int, std::wstring>>& rows) override;
+    void SelectComboRow(int id, int row, const std::wstring& text, int picture) override;
+    int ComboSelection(int id) const override;
+    void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) override;
+    int MessageAction() const override { return action_; }
+    void SetTitle(const std::wstring& title) override;
+
+private:
+    GuiControl* Control(int id) const;
+
+    CGdiPlusSession gdiplus_;
+    std::unique_ptr<CPackageThemeSource> source_;
+    std::unique_ptr<CGuiTheme> theme_;
+    std::unique_ptr<CLayeredWindow> window_;
+    bool singlePageMode_ = false;
+    int page_ = 0;
+    int pageVariant_ = 0;
+    int previousPage_ = 0;
+    int action_ = 0;
+};
+
+// The launcher's wizard.
+std::unique_ptr<IWizard> CreateWizard();
