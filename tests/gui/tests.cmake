@@ -3,6 +3,7 @@ target_sources(portable_tests PRIVATE
   gui/edit_text_test.cpp
   gui/gui_control_test.cpp
   gui/gui_profile_test.cpp
+  gui/rich_text_test.cpp
   gui/slice_layout_test.cpp
   gui/sprite_sheet_test.cpp
   gui/texture_cache_test.cpp
