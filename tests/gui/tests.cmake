@@ -11,7 +11,7 @@ target_sources(portable_tests PRIVATE
 )
 
 if(WIN32)
-  launcher_test(gui_tests gui/edit_combo_test.cpp gui/toolkit_test.cpp gui/layered_window_test.cpp gui/test_theme.cpp)
+  launcher_test(gui_tests RESOURCE_LOCK desktop_input gui/edit_combo_test.cpp gui/toolkit_test.cpp gui/layered_window_test.cpp gui/test_theme.cpp)
   target_link_libraries(gui_tests PRIVATE launcher_gui)
   target_compile_definitions(gui_tests PRIVATE LAUNCHER_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
 endif()

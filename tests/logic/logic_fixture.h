@@ -1,10 +1,11 @@
 #pragma once
 // A logic object in the test process with the configuration and string
-// tables of the real built Launcher.exe, logging into the test's folder.
+// tables of the real built Launcher.exe and the multi-page test theme,
+// logging into the test's folder.
 
 #include "common/process.h"
-#include "common/temp_folder.h"
 #include "common/stand_in_wizard.h"
+#include "common/temp_folder.h"
 #include "logic/control_ids.h"
 #include "logic/logic.h"
 #include "startup/module.h"
@@ -21,6 +22,10 @@ protected:
         g_pLog = &log_;
         logic_.setLog(&log_);
         ASSERT_TRUE(logic_.preinit());
+        // The shipped theme is a single-page theme; these tests drive the
+        // multi-page arrangement, which has every page the logic can show.
+        ASSERT_EQ(tinyxml2::XML_SUCCESS,
+                  logic_.config().themeDoc->LoadFile(LAUNCHER_SOURCE_DIR "/tests/logic/multi_page_theme.xml"));
     }
     void TearDown() override {
         g_pLog = nullptr;

@@ -20,6 +20,7 @@ if(WIN32)
   # The stand-in wizard (a recording fake) is what the logic object drives
   # in these tests.
   target_link_libraries(logic_tests PRIVATE launcher_gui)
+  target_compile_definitions(logic_tests PRIVATE LAUNCHER_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
   add_dependencies(logic_tests Launcher)
 
   launcher_test(client_tests RESOURCE_LOCK client_start_event
