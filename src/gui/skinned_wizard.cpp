@@ -5,6 +5,7 @@
 #include "gui/gui_edit.h"
 #include "gui/gui_progress.h"
 #include "gui/gui_text_label.h"
+#include "gui/rich_text.h"
 #include "logic/control_ids.h"
 #include "startup/lang_table.h"
 #include "startup/launcher_config.h"
@@ -18,8 +19,6 @@ namespace {
 constexpr int kMessageScroll = 12399, kMessageText = 12400, kMessageIcon = 12401, kEditBox = 12417,
               kLink = 12418, kEditCaption = 12419, kCaption = 12420;
 constexpr int kSinglePageMessagePage = 1, kMultiPageMessagePage = 5;
-// The longest message text shown; longer ones are cut.
-constexpr size_t kMaxMessageLength = 2048;
 
 }  // namespace
 
@@ -180,7 +179,9 @@ void CSkinnedWizard::ShowMessage(int action, const std::wstring& text, unsigned 
     LogLine(L"|--------------------------------------|");
     LogLine(text);
     LogLine(L" --------------------------------------");
-    SetText(kMessageText, text.substr(0, kMaxMessageLength));
+    std::wstring shown;
+    ConvertRichText(text, shown, [](const std::wstring& line) { LogLine(line); });
+    SetText(kMessageText, shown);
 }
 
 void CSkinnedWizard::SetTitle(const std::wstring& title) {
