@@ -18,7 +18,6 @@ namespace {
 // Message page controls.
 constexpr int kMessageScroll = 12399, kMessageText = 12400, kMessageIcon = 12401, kEditBox = 12417,
               kLink = 12418, kEditCaption = 12419, kCaption = 12420;
-constexpr int kSinglePageMessagePage = 1, kMultiPageMessagePage = 5;
 
 }  // namespace
 
@@ -171,7 +170,7 @@ void CSkinnedWizard::ShowMessage(int action, const std::wstring& text, unsigned 
     ShowControl(kMessageIcon, showIcon);
     ShowControl(kMessageText, true);
     ShowControl(kMessageScroll, true);
-    const int messagePage = singlePageMode_ ? kSinglePageMessagePage : kMultiPageMessagePage;
+    const int messagePage = singlePageMode_ ? kSinglePageMessage : kPageMessage;
     if (page_ != messagePage) previousPage_ = page_;
     ShowPage(messagePage, pageVariant_);
     LogLine(L" --------------------------------------");

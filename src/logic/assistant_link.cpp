@@ -67,7 +67,7 @@ bool CAssistantLink::RunAssistant(uint32_t command) {
     assistantCommand_ = command;
     bool started = PrepareAssistantCopy();
     if (started) {
-        const int page = ctx_.theme.singlePageMode ? 4 : 9;
+        const int page = ctx_.theme.singlePageMode ? kSinglePageInstall : kPageAssistantProgress;
         if (!ctx_.theme.singlePageMode) {
             const int headline = command == eLauncherCmd_IconUpdate ? 83 : command == eLauncherCmd_Uninstall ? 78 : 80;
             ctx_.wizard.SetText(ControlIdForFunc("headline_progress_info"), GetString(headline));

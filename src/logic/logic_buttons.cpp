@@ -3,7 +3,9 @@
 
 #include "logic/logic.h"
 
+#include "logic/button_log.h"
 #include "logic/control_ids.h"
+#include "startup/log_impl.h"
 
 namespace {
 
@@ -15,6 +17,9 @@ int Id(const char* func) { return ControlIdForFunc(func); }
 }  // namespace
 
 void CLogic::OnControl(int id) {
+    LogPart(L"CLogic::OnBtnClicked: ");
+    // The language box logs its own change.
+    if (id != Id("language")) LogLine(ButtonLogText(id));
     if (id == Id("close") || id == Id("close_uninstall")) {
         Exit();
     } else if (id == Id("next_icons") || id == Id("next_extapp")) {
@@ -56,7 +61,7 @@ void CLogic::OnMessageButton(int id) {
         if (action == kActionCustomUrl) {
             server_.OnCustomUrlEntered(ctx_.wizard.Text(kEditBox), action);
         } else if (action == kActionError && ctx_.runMode == rmInstall) {
-            ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? 4 : 2, ctx_.flowKind);
+            ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? kSinglePageInstall : kPageFolder, ctx_.flowKind);
         } else if (action == kActionError || action == kActionCancel || action == kActionQuit) {
             Exit();
         }

@@ -39,7 +39,7 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
     if (ctx_.closing || message == WM_COPYDATA) return 0;
     switch (message) {
     case eWindowsMessage_LauncherAssistantNoRights:
-        ctx_.wizard.ShowMessage(9, GetString(106), mbbRetry | mbbCancel, true);
+        ctx_.wizard.ShowMessage(kActionRetryAssistant, GetString(106), mbbRetry | mbbCancel, true);
         return 0;
     case eWindowsMessage_Exit:
         client_.OnExitRequest(w);

@@ -140,7 +140,7 @@ bool CLogic::StartWork() {
             if (ctx_.runCode == rcUninstall)
                 SetProgressStage(1);
             else
-                ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? 2 : 6, ctx_.flowKind);
+                ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? kSinglePageUninstall : kPageUninstall, ctx_.flowKind);
             ctx_.wizard.SetTitle(GetString(98));
             if (ctx_.runCode == rcUninstall && pending_.StartUninstallerCopy()) Exit();
             return true;
@@ -182,9 +182,9 @@ void CLogic::SetProgressStage(int stage) {
     ctx_.wizard.SetText(Id(ctx_.theme.singlePageMode ? "single_install_text_progress_info" : "headline_firstpage_info"),
                     caption);
     if (ctx_.theme.singlePageMode) {
-        ctx_.wizard.ShowPage(4, ctx_.flowKind);
+        ctx_.wizard.ShowPage(kSinglePageInstall, ctx_.flowKind);
     } else {
         ctx_.wizard.ShowControl(Id("cancel_firstpage"), stage != 1 && stage != 7);
-        ctx_.wizard.ShowPage(11, ctx_.flowKind);
+        ctx_.wizard.ShowPage(kPageServerInfo, ctx_.flowKind);
     }
 }

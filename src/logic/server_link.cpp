@@ -178,7 +178,7 @@ void CServerLink::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpSta
         break;
     case CDownloader::dkKb:
         LogLine(L"net error KB file");
-        ctx_.wizard.ShowMessage(10, message, mbbOk, false);
+        ctx_.wizard.ShowMessage(kActionQuit, message, mbbOk, false);
         break;
     case CDownloader::dkLicense:
         if (!maintenance) LogLine(L"net error License");

@@ -138,7 +138,7 @@ void CUpdateCycle::OnCheckFinished(WPARAM w, LPARAM l) {
         } else if (ctx_.theme.singlePageMode && ctx_.settings.automaticInstall) {
             ctx_.host->OnControl(Id("single_install_button_install"));
         } else {
-            ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? 4 : 2, ctx_.flowKind);
+            ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? kSinglePageInstall : kPageFolder, ctx_.flowKind);
         }
         return;
     case crDone:
@@ -271,10 +271,10 @@ bool CUpdateCycle::processStartDownload() {
     if (queued || handedOver) {
         ctx_.downloads->RefreshProgress();
         if (!ctx_.downloads->EnoughDiskSpace()) {
-            ctx_.wizard.ShowMessage(0, GetString(22), mbbOk, false);
+            ctx_.wizard.ShowMessage(kActionNone, GetString(22), mbbOk, false);
             return false;
         }
-        if (!ctx_.theme.singlePageMode) ctx_.wizard.ShowPage(3, ctx_.flowKind);
+        if (!ctx_.theme.singlePageMode) ctx_.wizard.ShowPage(kPageDownload, ctx_.flowKind);
         ctx_.downloads->StartNextDownload();
     } else {
         processAfterDownload();
@@ -345,7 +345,7 @@ void CUpdateCycle::processAfterDownload() {
         if (!(ctx_.runByClient && !ctx_.runByClientCritical)) ctx_.client->PressLaunch();
         return;
     }
-    ctx_.wizard.ShowPage(4, ctx_.flowKind);
+    ctx_.wizard.ShowPage(kPageFinal, ctx_.flowKind);
 }
 
 void CUpdateCycle::SaveUpdateXml() {

@@ -76,8 +76,30 @@ public:
     virtual void SetTitle(const std::wstring& title) = 0;
 };
 
+// Page numbers of the wizard (1-based positions of the theme's pages). A
+// single-page theme has four pages; a multi-page theme shows each step of
+// the installation on a page of its own.
+enum EWizardPage : int {
+    kSinglePageMessage = 1,
+    kSinglePageUninstall = 2,
+    kSinglePageUninstallResult = 3,
+    kSinglePageInstall = 4,
+    kPageAgreement = 1,
+    kPageFolder = 2,
+    kPageDownload = 3,
+    kPageFinal = 4,
+    kPageMessage = 5,
+    kPageUninstall = 6,
+    kPageUninstallResult = 7,
+    kPageIcons = 8,
+    kPageAssistantProgress = 9,
+    kPageExternalApplications = 10,
+    kPageServerInfo = 11,
+};
+
 // What the message page is about; decides what its buttons do.
 enum EMessageAction : int {
+    kActionNone = 0,
     kActionRuntimeUpdate = 1,
     kActionCustomUrl = 2,
     kActionError = 3,

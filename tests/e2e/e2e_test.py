@@ -297,6 +297,7 @@ class CorruptPack(E2ETest):
         if run.wait_for_client(120) is None:
             self.fail('the client did not start after Retry\n' + run.report())
         self.assertInstalled(folder)
+        self.assertIn('CLogic::OnBtnClicked: ID_MBOX_BTN_RETRY', self.all_logs(folder), 'the click was not logged')
         fetched = [r for r in server.requests() if r['path'] == pack]
         self.assertEqual('corrupt', fetched[0]['fault'], fetched)
         self.assertGreaterEqual(len(fetched), 2, fetched)

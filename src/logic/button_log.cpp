@@ -1,0 +1,54 @@
+#include "logic/button_log.h"
+
+namespace {
+
+struct Entry {
+    int first, last;
+    const wchar_t* text;
+};
+
+constexpr Entry kTexts[] = {
+    {12345, 12346, L"ID_BTN_CAPTION_CLOSE"},
+    {12347, 12347, L"ID_BTN_DISAGREE"},
+    {12348, 12348, L"ID_BTN_AGREE"},
+    {12349, 12349, L"ID_BTN_BACK"},
+    {12350, 12350, L"ID_BTN_NEXT"},
+    {12351, 12352, L""},
+    {12353, 12353, L"ID_BTN_CHANGE_FOLDER"},
+    {12354, 12354, L"ID_SINGLEPAGEINSTALL_BTN_INSTALL"},
+    {12355, 12355, L"ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_TERMS"},
+    {12356, 12356, L"ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_GUEST"},
+    {12357, 12357, L"ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_ICON_DESKTOP"},
+    {12358, 12358, L"ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_ICON_PROGRAMS"},
+    {12359, 12359, L""},
+    {12375, 12375, L"ID_BTN_BACK_ICONS"},
+    {12376, 12376, L"ID_BTN_NEXT_ICONS"},
+    {12377, 12377, L"ID_BTN_CANCEL"},
+    {12378, 12378, L"ID_BTN_PORTABLE_HELP"},
+    {12379, 12379, L"ID_BTN_BACK_EXTAPP"},
+    {12380, 12380, L"ID_BTN_NEXT_EXTAPP"},
+    {12381, 12381, L"ID_BTN_CANCEL"},
+    {12382, 12384, L""},
+    {12388, 12391, L"ID_BTN_CANCEL"},
+    {12392, 12392, L"ID_BTN_CHANGE_FOLDER"},
+    {12393, 12393, L"ID_BTN_CHECKBOX_GUEST"},
+    {12394, 12394, L"ID_BTN_LAUNCH"},
+    {12395, 12395, L"ID_BTN_UNINSTALL"},
+    {12396, 12396, L"ID_BTN_CANCEL_UNINSTALL"},
+    {12397, 12397, L"ID_BTN_CHECKBOX_ICON_DESKTOP"},
+    {12398, 12398, L"ID_BTN_CHECKBOX_ICON_PROGRAMS"},
+    {12412, 12412, L"ID_MBOX_BTN_YES"},
+    {12413, 12413, L"ID_MBOX_BTN_NO"},
+    {12414, 12414, L"ID_MBOX_BTN_OK"},
+    {12415, 12415, L"ID_MBOX_BTN_RETRY"},
+    {12416, 12416, L"ID_MBOX_BTN_CANCEL"},
+    {12418, 12418, L"ID_MBOX_LINK"},
+};
+
+}  // namespace
+
+std::wstring ButtonLogText(int id) {
+    for (const Entry& e : kTexts)
+        if (id >= e.first && id <= e.last) return e.text;
+    return L"ID = " + std::to_wstring(id);
+}
