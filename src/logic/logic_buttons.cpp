@@ -26,6 +26,11 @@ void CLogic::OnControl(int id) {
         // External applications are offered by the installation pages; with
         // none to offer, the installation step follows at once.
         installation_.StartInstallation();
+    } else if (id == Id("single_install_checkbox_terms")) {
+        // The box has changed its own state; Install follows it.
+        const bool agreed = ctx_.wizard.IsChecked(id);
+        ctx_.wizard.EnableControl(Id("single_install_button_install"), agreed);
+        ctx_.wizard.SetText(Id("single_install_text_progress_info"), GetString(agreed ? 66 : 65));
     } else if (id == Id("single_install_button_install")) {
         if (ctx_.runMode == rmUninstaller) {
             Exit();

@@ -201,3 +201,16 @@ TEST_F(LogicObject, TheLanguageBoxSwitchesTheTableAndTheTexts) {
     EXPECT_NE(std::string::npos, log.find("CLogic::OnCBNSelChange: ID_CMB_LANGUAGE\r\n"));
     EXPECT_NE(std::string::npos, log.find("Init text controls .. OK\r\n"));
 }
+
+TEST_F(LogicObject, TheTermsBoxEnablesInstallExactlyWhileItIsTicked) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const int terms = Id("single_install_checkbox_terms"), install = Id("single_install_button_install");
+    const HWND button = GetDlgItem(wizard_.Window(), install);
+    for (bool ticked : {true, false}) {
+        wizard_.SetChecked(terms, ticked);  // a check box changes its own state on the click
+        logic_.OnControl(terms);
+        EXPECT_EQ(ticked, IsWindowEnabled(button) != FALSE);
+        EXPECT_EQ(GetString(ticked ? 66 : 65), wizard_.Text(Id("single_install_text_progress_info")));
+    }
+    EXPECT_NE(std::string::npos, Log().find("CLogic::OnBtnClicked: ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_TERMS\r\n"));
+}
