@@ -80,7 +80,20 @@ void CSkinnedWizard::StopTimer(UINT_PTR id) {
     if (Window()) KillTimer(Window(), id);
 }
 
-GuiControl* CSkinnedWizard::Control(int id) const { return window_ ? window_->Find<GuiControl>(id) : nullptr; }
+GuiControl* CSkinnedWizard::Control(int id) const {
+    if (!window_) return nullptr;
+    const int current = window_->currentPage() - 1;
+    if (current >= 0 && size_t(current) < window_->pageCount())
+        if (GuiControl* control = window_->page(size_t(current))->FindById(id)) return control;
+    return window_->Find<GuiControl>(id);
+}
+
+std::vector<GuiControl*> CSkinnedWizard::Controls(int id) const {
+    std::vector<GuiControl*> controls;
+    for (size_t i = 0; window_ && i < window_->pageCount(); ++i)
+        if (GuiControl* control = window_->page(i)->FindById(id)) controls.push_back(control);
+    return controls;
+}
 
 void CSkinnedWizard::ShowPage(int page, int flowKind) {
     if (!window_) return;
@@ -95,11 +108,12 @@ int CSkinnedWizard::FindControl(const std::string& func) const {
 }
 
 void CSkinnedWizard::SetText(int id, const std::wstring& text) {
-    GuiControl* control = Control(id);
-    if (auto* edit = dynamic_cast<CGuiEditCtrl*>(control))
-        edit->SetText(text);
-    else if (auto* label = dynamic_cast<CGuiTextLabelCtrl*>(control))
-        label->SetText(text);
+    for (GuiControl* control : Controls(id)) {
+        if (auto* edit = dynamic_cast<CGuiEditCtrl*>(control))
+            edit->SetText(text);
+        else if (auto* label = dynamic_cast<CGuiTextLabelCtrl*>(control))
+            label->SetText(text);
+    }
 }
 
 std::wstring CSkinnedWizard::Text(int id) const {
@@ -110,7 +124,7 @@ std::wstring CSkinnedWizard::Text(int id) const {
 }
 
 void CSkinnedWizard::ShowControl(int id, bool visible) {
-    if (GuiControl* control = Control(id)) control->SetVisible(visible);
+    for (GuiControl* control : Controls(id)) control->SetVisible(visible);
 }
 
 bool CSkinnedWizard::IsControlVisible(int id) const {
@@ -119,15 +133,17 @@ bool CSkinnedWizard::IsControlVisible(int id) const {
 }
 
 void CSkinnedWizard::EnableControl(int id, bool enabled) {
-    if (GuiControl* control = Control(id)) control->SetEnabled(enabled);
+    for (GuiControl* control : Controls(id)) control->SetEnabled(enabled);
 }
 
 void CSkinnedWizard::SetProgress(int id, int value) {
-    if (auto* progress = dynamic_cast<CGuiProgressCtrl*>(Control(id))) progress->SetValue(float(value));
+    for (GuiControl* control : Controls(id))
+        if (auto* progress = dynamic_cast<CGuiProgressCtrl*>(control)) progress->SetValue(float(value));
 }
 
 void CSkinnedWizard::SetChecked(int id, bool checked) {
-    if (auto* box = dynamic_cast<CGuiCheckBoxCtrl*>(Control(id))) box->SetChecked(checked);
+    for (GuiControl* control : Controls(id))
+        if (auto* box = dynamic_cast<CGuiCheckBoxCtrl*>(control)) box->SetChecked(checked);
 }
 
 bool CSkinnedWizard::IsChecked(int id) const {

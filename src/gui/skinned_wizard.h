@@ -47,7 +47,11 @@ public:
     void SetTitle(const std::wstring& title) override;
 
 private:
+    // A control of the current page, else of the first page that has one.
     GuiControl* Control(int id) const;
+    // Every page's control with the identifier: pages repeat some controls
+    // (the caption, close), and what the logic sets holds on all of them.
+    std::vector<GuiControl*> Controls(int id) const;
 
     CGdiPlusSession gdiplus_;
     std::unique_ptr<CPackageThemeSource> source_;
