@@ -150,6 +150,8 @@ TEST_F(LayeredWindow, ClicksAndPrivateMessagesReachTheOwnerAndAnIdleWindowDrawsN
     Button(false);
     EXPECT_GT(window_.framesPresented(), lit) << "the pressed look was drawn";
     EXPECT_EQ(std::vector<int32_t>{12414}, clicks_);
+    MouseTo(POINT{r.right + 50, r.bottom + 50});
+    EXPECT_FALSE(window_.Find<CGuiButtonCtrl>(12414)->hover()) << "a button is not left lit outside the window";
     EXPECT_EQ(L"Ok", window_.Find<CGuiButtonCtrl>(12414)->text()) << "default text from the text table";
 
     PostMessageW(window_.hwnd(), eWindowsMessage_Exit, 0, 0);

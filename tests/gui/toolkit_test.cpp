@@ -201,6 +201,14 @@ TEST_F(Toolkit, ScrollAreaMovesFivePixelsANotchWithinItsContent) {
     EXPECT_EQ(100 - 33, tall->thumbPosition()) << "the thumb at the bottom of the bar";
     for (int i = 0; i < 50; ++i) tall->OnMouseWheel(120);
     EXPECT_EQ(0, tall->contentOffset());
+
+    // At 144 DPI the last line still stops at the bottom of the view.
+    SetUiScale(1.5f);
+    pages[0]->Refresh();
+    for (int i = 0; i < 100; ++i) tall->OnMouseWheel(-120);
+    tall->UpdateGeometry();
+    const GuiControl* content = tall->children().front();
+    EXPECT_EQ(tall->top() + tall->height(), content->top() + content->height());
 }
 
 TEST_F(Toolkit, BrokenThemePartsAreDroppedOrRefused) {
