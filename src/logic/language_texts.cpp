@@ -47,7 +47,11 @@ void CLanguageTexts::SetLanguage(int recordIndex, bool quiet) {
     ctx_.wizard.SelectComboRow(kLanguageBox, recordIndex, Utf8ToWide(record.displayName), record.icon);
     if (!ctx_.languages.chosenCode().empty()) ctx_.server->downloader().SetLanguage(ctx_.languages.chosenCode());
     if (!quiet) {
+        // What still shows a remembered text now shows it again, in the new
+        // language, after the default texts.
+        const std::vector<int> shown = ShownEntryTexts();
         InitTextControls();
+        RefreshEntryTexts(shown);
         // The terms follow the language. While the manifest or files are
         // on their way the terms are not on screen, and a second request
         // would take the progress reports from the running one.
@@ -84,4 +88,21 @@ void CLanguageTexts::InitTextControls() {
     text(12424, ctx_.runMode == rmInstall ? 86 : ctx_.runMode == rmDownload ? 75 : 87);
     ctx_.wizard.SetText(12438, ctx_.installFolder);
     LogLine(L"OK");
+}
+
+void CLanguageTexts::SetControlText(int id, int entry) {
+    const std::wstring text = GetString(entry);
+    ctx_.wizard.SetText(id, text);
+    entryTexts_[id] = EntryText{entry, text};
+}
+
+std::vector<int> CLanguageTexts::ShownEntryTexts() const {
+    std::vector<int> ids;
+    for (const auto& [id, remembered] : entryTexts_)
+        if (ctx_.wizard.Text(id) == remembered.shown) ids.push_back(id);
+    return ids;
+}
+
+void CLanguageTexts::RefreshEntryTexts(const std::vector<int>& ids) {
+    for (int id : ids) SetControlText(id, entryTexts_[id].entry);
 }

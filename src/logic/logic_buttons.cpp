@@ -30,7 +30,7 @@ void CLogic::OnControl(int id) {
         // The box has changed its own state; Install follows it.
         const bool agreed = ctx_.wizard.IsChecked(id);
         ctx_.wizard.EnableControl(Id("single_install_button_install"), agreed);
-        ctx_.wizard.SetText(Id("single_install_text_progress_info"), GetString(agreed ? 66 : 65));
+        texts_.SetControlText(Id("single_install_text_progress_info"), agreed ? 66 : 65);
     } else if (id == Id("single_install_button_install")) {
         if (ctx_.runMode == rmUninstaller) {
             Exit();

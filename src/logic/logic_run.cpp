@@ -177,10 +177,9 @@ void CLogic::SetProgressStage(int stage) {
     for (const auto& s : kStages)
         if (s.stage == stage) text = s.string;
     if (stage == 6) tasks_.SetWaiting();
-    const std::wstring caption = GetString(text);
-    ctx_.wizard.SetText(Id("firstpage_info"), caption);
-    ctx_.wizard.SetText(Id(ctx_.theme.singlePageMode ? "single_install_text_progress_info" : "headline_firstpage_info"),
-                    caption);
+    texts_.SetControlText(Id("firstpage_info"), text);
+    texts_.SetControlText(
+        Id(ctx_.theme.singlePageMode ? "single_install_text_progress_info" : "headline_firstpage_info"), text);
     if (ctx_.theme.singlePageMode) {
         ctx_.wizard.ShowPage(kSinglePageInstall, ctx_.flowKind);
     } else {

@@ -214,3 +214,23 @@ TEST_F(LogicObject, TheTermsBoxEnablesInstallExactlyWhileItIsTicked) {
     }
     EXPECT_NE(std::string::npos, Log().find("CLogic::OnBtnClicked: ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_TERMS\r\n"));
 }
+
+TEST_F(LogicObject, TextsFromTheStringTableFollowALanguageChangeUnlessReplacedSince) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    const int info = Id("firstpage_info"), headline = Id("headline_firstpage_info"), box = Id("language");
+    logic_.SetProgressStage(4);
+    const std::wstring before = wizard_.Text(info);
+    ASSERT_EQ(GetString(73), before);
+    wizard_.SetText(headline, L"Downloading: 1.0 KB completed...");
+    // The user picks another row in the language box.
+    const size_t count = logic_.languages().records().size();
+    std::vector<std::pair<int, std::wstring>> rows;
+    for (size_t i = 0; i < count; ++i) rows.emplace_back(12367 + int(i), L"row");
+    wizard_.SetComboRows(box, rows);
+    const int other = (logic_.languages().tables()->current() + 1) % int(count);
+    wizard_.SelectComboRow(box, other, L"", 0);
+    logic_.OnControl(box);
+    EXPECT_NE(before, wizard_.Text(info));
+    EXPECT_EQ(GetString(73), wizard_.Text(info)) << "the stage caption, in the new language";
+    EXPECT_EQ(GetString(82), wizard_.Text(headline)) << "replaced since: the default text of the headline";
+}
