@@ -26,10 +26,12 @@ enum EGuiControlClass : int {
 };
 EGuiControlClass ControlClassForElement(const std::string& name);
 
-// Identifiers the window itself knows: the language box it must have, and
-// the browse button that opens a modal folder dialog.
+// Identifiers the window itself knows: the language box it must have, the
+// browse button that opens a modal folder dialog, and the close button a
+// system close request stands for.
 constexpr int32_t kLanguageBoxId = 12366;
 constexpr int32_t kBrowseButtonId = 12353;
+constexpr int32_t kCloseButtonId = 12345;
 
 // ControlFuncTable: the identifier of a `func` name, -1 when it is empty
 // or unknown.

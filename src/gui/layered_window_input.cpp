@@ -78,6 +78,10 @@ LRESULT CLayeredWindow::Handle(UINT message, WPARAM w, LPARAM l, bool& handled) 
         if (wheelTarget_) wheelTarget_->OnMouseWheel(GET_WHEEL_DELTA_WPARAM(w));
         return 0;
     case WM_DPICHANGED: OnDpiChanged(LOWORD(w)); return 0;
+    case WM_CLOSE:
+        // Closing from the system (Alt+F4, the taskbar) is the close button.
+        if (hooks_.click) hooks_.click(kCloseButtonId);
+        return 0;
     case WM_DESTROY:
         if (timerRunning_) KillTimer(hwnd(), eWindowTimer_Paint);
         timerRunning_ = false;
