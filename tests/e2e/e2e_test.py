@@ -431,7 +431,9 @@ class Instances(E2ETest):
     def test_second_launcher_during_a_wizard_download_ends_at_once(self):
         self.build_set(files=4, mib=32, packs=1)
         server = self.fault_server()
-        server.faults({'path': '/updates/data_0.pkg', 'rate': 2 * 1024 * 1024, 'times': 0})
+        # Slow enough (32 s) that the first is still downloading after the
+        # second has started, loaded its theme, asked and ended.
+        server.faults({'path': '/updates/data_0.pkg', 'rate': 1024 * 1024, 'times': 0})
         folder = self.portable([server.url])
         first = e2e.LauncherRun(folder, name='first')
         self.addCleanup(first.kill)
