@@ -51,12 +51,12 @@ std::unique_ptr<Gdiplus::Font> CGuiFontCache::Create(const std::string& family, 
     return Usable(*font) ? std::move(font) : nullptr;
 }
 
-const Gdiplus::Font* CGuiFontCache::GetFont(const GuiFontSpec& spec) {
-    if (spec.family.empty()) return nullptr;
-    const int32_t pixels = int32_t(float(spec.size) * UiScale());
-    const Key key{spec.family, pixels, spec.bold, spec.italic};
+const Gdiplus::Font* CGuiFontCache::GetFont(const GuiFontSpec& font) {
+    if (font.family.empty()) return nullptr;
+    const int32_t pixels = int32_t(float(font.size) * UiScale());
+    const Key key{font.family, pixels, font.bold, font.italic};
     const auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
-    const int style = (spec.bold ? Gdiplus::FontStyleBold : 0) | (spec.italic ? Gdiplus::FontStyleItalic : 0);
-    return (fonts_[key] = Create(spec.family, pixels, style)).get();
+    const int style = (font.bold ? Gdiplus::FontStyleBold : 0) | (font.italic ? Gdiplus::FontStyleItalic : 0);
+    return (fonts_[key] = Create(font.family, pixels, style)).get();
 }

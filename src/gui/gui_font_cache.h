@@ -28,7 +28,7 @@ public:
     // The font for the record at the current UiScale, created on first
     // use: from the private family of that name, else "Arial", else the
     // generic sans-serif family. Null for an empty family name.
-    const Gdiplus::Font* GetFont(const GuiFontSpec& spec);
+    const Gdiplus::Font* GetFont(const GuiFontSpec& font);
     bool HasPrivateFamily(const std::string& name) const { return families_.count(name) != 0; }
 
 private:
