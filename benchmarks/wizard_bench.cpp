@@ -54,7 +54,8 @@ int wmain(int argc, wchar_t** argv) {
     CFolderThemeSource source(argv[1], "theme_kx");
     std::string config, error;
     tinyxml2::XMLDocument doc;
-    if (!ReadWholeFile(std::wstring(argv[1]) + L"\\theme_kx\\config.xml", config) || doc.Parse(config.c_str()) != 0)
+    if (!ReadWholeFile(std::wstring(argv[1]) + L"\\theme_kx\\config.xml", config, kMaxThemeFileBytes) ||
+        doc.Parse(config.c_str()) != 0)
         return fprintf(stderr, "no theme_kx\\config.xml there\n"), 1;
     CGuiTheme theme(source, "theme_kx");
     if (!theme.LoadFonts(error) || !theme.LoadProfiles(doc, error)) return fprintf(stderr, "%s\n", error.c_str()), 1;

@@ -3,18 +3,8 @@
 #include "startup/find_files.h"
 #include "startup/text.h"
 
-#include <fstream>
-#include <iterator>
-
-bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return true;
-}
-
 bool CFolderThemeSource::Read(const std::string& path, std::string& bytes) const {
-    return ReadWholeFile(parent_ + L"\\" + Utf8ToWide(path), bytes);
+    return ReadWholeFile(parent_ + L"\\" + Utf8ToWide(path), bytes, kMaxThemeFileBytes);
 }
 
 std::vector<std::string> CFolderThemeSource::FontPaths() const {

@@ -4,6 +4,9 @@
 // For the preview tool and the tests of the shipped theme.
 
 #include "gui/gui_theme.h"
+#include "startup/folders.h"
+
+#include <cstdint>
 
 #include <string>
 #include <vector>
@@ -22,5 +25,6 @@ private:
     std::string folder_;
 };
 
-// The whole file; false when it cannot be read.
-bool ReadWholeFile(const std::wstring& path, std::string& bytes);
+// The largest theme file read from disk; pictures are refused earlier, by
+// their decoded size.
+constexpr uint64_t kMaxThemeFileBytes = 64u << 20;

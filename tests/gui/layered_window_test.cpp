@@ -189,7 +189,7 @@ TEST(ShippedTheme, LoadsIntoTheWindowWithEveryPageAndControl) {
     const std::wstring assets = Utf8ToWide(LAUNCHER_SOURCE_DIR "/assets/package");
     CFolderThemeSource source(assets, "theme_kx");
     std::string config, error;
-    ASSERT_TRUE(ReadWholeFile(assets + L"/theme_kx/config.xml", config));
+    ASSERT_TRUE(ReadWholeFile(assets + L"/theme_kx/config.xml", config, kMaxThemeFileBytes));
     tinyxml2::XMLDocument doc;
     ASSERT_EQ(tinyxml2::XML_SUCCESS, doc.Parse(config.c_str()));
     CGuiTheme theme(source, "theme_kx");

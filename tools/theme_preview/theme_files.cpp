@@ -52,12 +52,13 @@ bool CPreviewInput::OpenFolder(const std::wstring& folder, const std::wstring& s
     const std::wstring parent = slash == std::wstring::npos ? L"." : path.substr(0, slash);
     const std::string name = WideToUtf8(slash == std::wstring::npos ? path : path.substr(slash + 1));
     std::string bytes;
-    if (!ReadWholeFile(path + L"\\config.xml", bytes) || folderConfig_.Parse(bytes.data(), bytes.size()) != 0) {
+    if (!ReadWholeFile(path + L"\\config.xml", bytes, kMaxThemeFileBytes) ||
+        folderConfig_.Parse(bytes.data(), bytes.size()) != 0) {
         error = "cannot read config.xml of the theme folder";
         return false;
     }
     std::string table;
-    if (!strings.empty() && !ReadWholeFile(strings, table)) {
+    if (!strings.empty() && !ReadWholeFile(strings, table, kMaxThemeFileBytes)) {
         error = "cannot read the string table";
         return false;
     }
