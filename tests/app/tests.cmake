@@ -9,7 +9,9 @@ add_test(NAME LauncherImage
 set_tests_properties(LauncherImage PROPERTIES LABELS image)
 
 # The real Launcher.exe started as a process: roles, banner, error boxes.
-launcher_test(app_tests
+# Its windows open where the toolkit tests press the mouse, so they share
+# the desktop with them one at a time.
+launcher_test(app_tests RESOURCE_LOCK desktop_input
   common/process.cpp
   common/temp_folder.cpp
   app/launcher_entry_test.cpp
