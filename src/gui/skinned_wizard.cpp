@@ -1,23 +1,22 @@
 #include "gui/skinned_wizard.h"
 
+#include "gui/control_tables.h"
 #include "gui/gui_check_box.h"
 #include "gui/gui_combo_box.h"
 #include "gui/gui_edit.h"
 #include "gui/gui_progress.h"
 #include "gui/gui_text_label.h"
+#include "gui/gui_tooltip.h"
 #include "gui/rich_text.h"
 #include "logic/control_ids.h"
 #include "startup/lang_table.h"
-#include "startup/launcher_config.h"
 #include "startup/log_impl.h"
 #include "startup/package_store.h"
 #include "startup/text.h"
 
 namespace {
 
-// Message page controls.
-constexpr int kMessageScroll = 12399, kMessageText = 12400, kMessageIcon = 12401, kEditBox = 12417,
-              kLink = 12418, kEditCaption = 12419, kCaption = 12420;
+constexpr int kCaption = 12420;
 
 }  // namespace
 
@@ -35,7 +34,6 @@ bool CSkinnedWizard::Create(const tinyxml2::XMLDocument& theme, const std::strin
         LogLine(L"Theme: " + Utf8ToWide(error));
         return false;
     }
-    singlePageMode_ = ReadThemeSettings(theme.RootElement()).singlePageMode;
     window_ = std::make_unique<CLayeredWindow>(*theme_, [](int32_t entry) { return GetString(entry); });
     window_->SetHooks(CLayeredWindow::Hooks{
         [owner](int32_t id) { owner->OnControl(id); }, nullptr,
@@ -95,11 +93,8 @@ std::vector<GuiControl*> CSkinnedWizard::Controls(int id) const {
     return controls;
 }
 
-void CSkinnedWizard::ShowPage(int page, int flowKind) {
-    if (!window_) return;
-    page_ = page;
-    pageVariant_ = flowKind;
-    window_->ShowPage(page, flowKind);
+void CSkinnedWizard::ShowPage(int page, int variant) {
+    if (window_) window_->ShowPage(page, variant);
 }
 
 int CSkinnedWizard::FindControl(const std::string& func) const {
@@ -168,35 +163,28 @@ int CSkinnedWizard::ComboSelection(int id) const {
     return box ? box->selection() : -1;
 }
 
-void CSkinnedWizard::ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) {
-    action_ = action;
-    Show(true);
-    // Only a message that asks for a server address has the edit box.
-    const bool edit = action == kActionCustomUrl;
-    ShowControl(kEditBox, edit);
-    ShowControl(kEditCaption, edit);
-    SetText(kEditBox, L"");
-    ShowControl(kLink, false);
-    const struct {
-        unsigned flag;
-        const char* func;
-    } kButtons[] = {{mbbOk, "mbox_ok"}, {mbbYes, "mbox_yes"}, {mbbNo, "mbox_no"}, {mbbRetry, "mbox_retry"},
-                    {mbbCancel, "mbox_cancel"}};
-    for (const auto& b : kButtons) ShowControl(ControlIdForFunc(b.func), (buttons & b.flag) != 0);
-    ShowControl(kMessageIcon, showIcon);
-    ShowControl(kMessageText, true);
-    ShowControl(kMessageScroll, true);
-    const int messagePage = singlePageMode_ ? kSinglePageMessage : kPageMessage;
-    if (page_ != messagePage) previousPage_ = page_;
-    ShowPage(messagePage, pageVariant_);
-    LogLine(L" --------------------------------------");
-    LogLine(L"|              MessageBox              |");
-    LogLine(L"|--------------------------------------|");
-    LogLine(text);
-    LogLine(L" --------------------------------------");
+void CSkinnedWizard::SetRichText(int id, const std::wstring& text) {
     std::wstring shown;
     ConvertRichText(text, shown, [](const std::wstring& line) { LogLine(line); });
-    SetText(kMessageText, shown);
+    SetText(id, shown);
+}
+
+bool CSkinnedWizard::SetTooltip(int id, const std::wstring& text) {
+    const CGuiProfile* profile = theme_ ? theme_->profiles().Find("profile_tooltip") : nullptr;
+    const std::vector<GuiControl*> controls = Controls(id);
+    if (!profile || controls.empty()) return false;
+    for (GuiControl* control : controls) {
+        auto tooltip = std::make_unique<CGuiToolTipCtrl>();
+        if (!tooltip->SetProfile(profile, nullptr)) return false;
+        tooltip->SetText(text);
+        control->SetToolTip(std::move(tooltip));
+    }
+    return true;
+}
+
+void CSkinnedWizard::CloseLists() {
+    for (GuiControl* control : Controls(kLanguageBoxId))
+        if (auto* box = dynamic_cast<CGuiComboBoxCtrl*>(control)) box->CloseList();
 }
 
 void CSkinnedWizard::SetTitle(const std::wstring& title) {

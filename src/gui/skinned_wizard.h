@@ -27,8 +27,7 @@ public:
     void Show(bool show) override;
     void StartTimer(UINT_PTR id, UINT milliseconds) override;
     void StopTimer(UINT_PTR id) override;
-    void ShowPage(int page, int flowKind) override;
-    int CurrentPage() const override { return page_; }
+    void ShowPage(int page, int variant) override;
     int FindControl(const std::string& func) const override;
     bool HasControl(int id) const override { return Control(id) != nullptr; }
     void SetText(int id, const std::wstring& text) override;
@@ -42,8 +41,9 @@ public:
     void SetComboRows(int id, const std::vector<std::pair<int, std::wstring>>& rows) override;
     void SelectComboRow(int id, int row, const std::wstring& text, int picture) override;
     int ComboSelection(int id) const override;
-    void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) override;
-    int MessageAction() const override { return action_; }
+    void SetRichText(int id, const std::wstring& text) override;
+    bool SetTooltip(int id, const std::wstring& text) override;
+    void CloseLists() override;
     void SetTitle(const std::wstring& title) override;
 
 private:
@@ -57,11 +57,6 @@ private:
     std::unique_ptr<CPackageThemeSource> source_;
     std::unique_ptr<CGuiTheme> theme_;
     std::unique_ptr<CLayeredWindow> window_;
-    bool singlePageMode_ = false;
-    int page_ = 0;
-    int pageVariant_ = 0;
-    int previousPage_ = 0;
-    int action_ = 0;
 };
 
 // The launcher's wizard.

@@ -8,6 +8,7 @@
 #include "logic/pending_parts.h"
 #include "logic/server_link.h"
 #include "logic/update_cycle.h"
+#include "logic/wizard_flow.h"
 #include "startup/folders.h"
 #include "startup/module.h"
 #include "startup/text.h"
@@ -72,7 +73,7 @@ bool CAssistantLink::RunAssistant(uint32_t command) {
             const int headline = command == eLauncherCmd_IconUpdate ? 83 : command == eLauncherCmd_Uninstall ? 78 : 80;
             ctx_.wizard.SetText(ControlIdForFunc("headline_progress_info"), GetString(headline));
         }
-        ctx_.wizard.ShowPage(page, ctx_.flowKind);
+        ctx_.flow->ShowPage(page);
         ctx_.host->ShowWorkProgress(0);
 
         const bool admin = IsAdministrator();
@@ -104,7 +105,7 @@ bool CAssistantLink::RunAssistant(uint32_t command) {
             if (!started) assistantPipe_.Close();
         }
     }
-    if (!started) ctx_.wizard.ShowMessage(kActionRetryAssistant, GetString(105), mbbRetry | mbbCancel, true);
+    if (!started) ctx_.flow->ShowMessage(GetString(105), kActionRetryAssistant, mbbRetry | mbbCancel, true);
     return started;
 }
 
@@ -272,7 +273,7 @@ void CAssistantLink::OnAssistantWorkResult(WPARAM w, LPARAM l) {
             std::wstring text = GetString(109);
             const size_t at = text.find(L"%s");
             if (at != std::wstring::npos) text.replace(at, 2, Utf8ToWide(ctx_.settings.fullName));
-            ctx_.wizard.ShowMessage(kActionError, text, mbbOk, true);
+            ctx_.flow->ShowMessage(text, kActionError, mbbOk, true);
         } else {
             ctx_.host->ShowError(108);
         }

@@ -43,6 +43,7 @@ constexpr Entry kTexts[] = {
     {12415, 12415, L"ID_MBOX_BTN_RETRY"},
     {12416, 12416, L"ID_MBOX_BTN_CANCEL"},
     {12418, 12418, L"ID_MBOX_LINK"},
+    {12439, 12439, L"ID_SINGLEPAGEINSTALL_BTN_SETTINGS"},
 };
 
 }  // namespace

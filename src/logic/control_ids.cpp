@@ -103,6 +103,8 @@ const FuncId kControlFuncTable[] = {
         {"text_programwill", 12436},
         {"text_wantuninstall", 12437},
         {"text_wantuninstall_path", 12438},
+        // Opens and closes the single-page settings panel.
+        {"single_install_button_settings", 12439},
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // The identifiers of the wizard's controls, named in the theme by their
-// `func` attribute (12345 ... 12438). Portable; no state.
+// `func` attribute (12345 ... 12439). Portable; no state.
 
 #include <string>
 #include <vector>

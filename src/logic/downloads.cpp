@@ -10,6 +10,7 @@
 #include "logic/server_link.h"
 #include "logic/tray.h"
 #include "logic/update_texts.h"
+#include "logic/wizard_flow.h"
 #include "net/url_components.h"
 #include "startup/format_text.h"
 #include "startup/module_resources.h"
@@ -258,7 +259,7 @@ void CDownloads::OnUpdateFileDone() {
     if (held != item.size || crc != item.crc) {
         LogLine(kBadFileWarning);
         DropPart(path);
-        ctx_.wizard.ShowMessage(kActionRetryFiles, GetString(40), mbbRetry | mbbCancel, false);
+        ctx_.flow->ShowMessage(GetString(40), kActionRetryFiles, mbbRetry | mbbCancel, false);
         bytesDoneBefore_ -= std::min(bytesDoneBefore_, item.size);
         bytesDone_ = bytesDoneBefore_;
         item.received = 0;
@@ -291,7 +292,7 @@ void CDownloads::OnLauncherReceived(const DownloadQueueItem& item, const std::ws
     QueueLauncherDownload();
     LogUnpackerTask(item.file, L"received", path);
     LogLine(kBadFileWarning);
-    ctx_.wizard.ShowMessage(kActionRetryFiles, GetString(40), mbbRetry | mbbCancel, false);
+    ctx_.flow->ShowMessage(GetString(40), kActionRetryFiles, mbbRetry | mbbCancel, false);
 }
 
 void CDownloads::OnUpdateProgress(uint32_t bytes, bool add) {

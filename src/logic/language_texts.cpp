@@ -5,6 +5,7 @@
 
 #include "logic/control_ids.h"
 #include "logic/server_link.h"
+#include "logic/wizard_flow.h"
 #include "startup/text.h"
 
 namespace {
@@ -80,6 +81,8 @@ void CLanguageTexts::InitTextControls() {
     if (ctx_.theme.singlePageMode) {
         for (const TextOf& t : kSinglePageTexts) text(t.id, t.entry);
         text(12354, ctx_.runMode == rmUninstaller ? 48 : 64);
+        text(12439, 62);
+        ctx_.flow->AttachPortableTooltip();
     }
     for (const TextOf& t : kCommonTexts) text(t.id, t.entry);
     const int back = ctx_.theme.backNextArrowsInText ? 44 : 46, next = ctx_.theme.backNextArrowsInText ? 45 : 47;
@@ -87,6 +90,7 @@ void CLanguageTexts::InitTextControls() {
     for (int id : {12350, 12376, 12380}) text(id, next);
     text(12424, ctx_.runMode == rmInstall ? 86 : ctx_.runMode == rmDownload ? 75 : 87);
     ctx_.wizard.SetText(12438, ctx_.installFolder);
+    text(12419, 112);
     LogLine(L"OK");
 }
 

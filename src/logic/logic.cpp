@@ -49,6 +49,7 @@ CLogic::CLogic(IWizard& wizard) : ctx_(wizard) {
     ctx_.replacement = &replacement_;
     ctx_.installation = &installation_;
     ctx_.pending = &pending_;
+    ctx_.flow = &flow_;
 }
 
 CLogic::~CLogic() {

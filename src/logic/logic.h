@@ -10,6 +10,7 @@
 //   CAssistantLink  the elevated assistant
 //   CTray           tray icon, window visibility, error reports
 //   CLanguageTexts  the language box and the texts that follow it
+//   CWizardFlow     pages, the message box, choices, the buttons
 //   CSelfReplacement, CInstallation, CPendingParts
 // Created once by the entry point; every operation runs on the UI thread.
 // Workers reach it only through private messages to the window, which
@@ -27,6 +28,7 @@
 #include "logic/server_link.h"
 #include "logic/tray.h"
 #include "logic/update_cycle.h"
+#include "logic/wizard_flow.h"
 #include "startup/window_messages.h"
 
 #include <string>
@@ -64,12 +66,12 @@ public:
     bool closing() const { return ctx_.closing; }
     const std::wstring& installFolder() const { return ctx_.installFolder; }
     CAssistantLink& assistant() { return assistant_; }
+    CWizardFlow& flow() { return flow_; }
 
 private:
     void ShowError(int stringId) override;
     void ShowError(const std::wstring& text) override;
     void ShowWorkProgress(int percent) override;
-    void OnMessageButton(int id);
     void MainLoop();
     void CheckRequiredControls() const;
     bool IsRegistered(const std::wstring& folder) const;
@@ -88,6 +90,7 @@ private:
     CSelfReplacement replacement_{ctx_};
     CInstallation installation_{ctx_};
     CPendingParts pending_{ctx_};
+    CWizardFlow flow_{ctx_};
     bool networkNeeded_ = false;
     bool stopLoop_ = false;
 };

@@ -28,6 +28,7 @@ class CSelfReplacement;
 class CServerLink;
 class CTray;
 class CUpdateCycle;
+class CWizardFlow;
 
 // What the collaborators ask of the logic object itself.
 class ILogicHost {
@@ -94,6 +95,7 @@ struct LogicContext {
     CSelfReplacement* replacement = nullptr;
     CInstallation* installation = nullptr;
     CPendingParts* pending = nullptr;
+    CWizardFlow* flow = nullptr;
 };
 
 // The folder of the running executable, without a trailing backslash.

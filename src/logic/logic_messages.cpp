@@ -22,13 +22,15 @@ constexpr WPARAM kAssistantProgress = 6;
 
 void CLogic::ShowWorkProgress(int percent) {
     // Only the installing page (9) and the single page show this progress.
-    if (!ctx_.theme.singlePageMode && ctx_.wizard.CurrentPage() != 9) return;
+    if (!ctx_.theme.singlePageMode && flow_.CurrentPage() != 9) return;
     percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
     const char* bar = ctx_.theme.singlePageMode ? "single_install_progress" : "progress_progress";
     const char* label = ctx_.theme.singlePageMode ? "single_install_text_progress_info" : "progress_info";
     ctx_.wizard.SetProgress(ControlIdForFunc(bar), percent);
     ctx_.wizard.SetText(ControlIdForFunc(label), FormatText(GetString(17).c_str(), percent, L"%"));
 }
+
+void CLogic::OnControl(int id) { flow_.OnBtnClicked(id); }
 
 void CLogic::OnTimer(UINT_PTR id) {
     server_.OnTimer(id);
@@ -39,7 +41,7 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
     if (ctx_.closing || message == WM_COPYDATA) return 0;
     switch (message) {
     case eWindowsMessage_LauncherAssistantNoRights:
-        ctx_.wizard.ShowMessage(kActionRetryAssistant, GetString(106), mbbRetry | mbbCancel, true);
+        flow_.ShowMessage(GetString(106), kActionRetryAssistant, mbbRetry | mbbCancel, true);
         return 0;
     case eWindowsMessage_Exit:
         client_.OnExitRequest(w);

@@ -53,11 +53,8 @@ bool CLogic::run() {
 
     CheckRequiredControls();
 
-    if (ctx_.theme.singlePageMode) {
-        ctx_.wizard.SetChecked(Id("single_install_checkbox_icon_desktop"), ctx_.settings.iconDesktop);
-        ctx_.wizard.SetChecked(Id("single_install_checkbox_icon_programs"), ctx_.settings.iconPrograms);
-    }
     texts_.InitTextControls();
+    flow_.InitChoices();
     const int language = Id("language");
     if (ctx_.runMode == rmUninstaller) ctx_.wizard.EnableControl(language, false);
     ctx_.wizard.ShowControl(language, ctx_.runMode == rmInstall);
@@ -75,9 +72,8 @@ bool CLogic::run() {
     }
 
     if (!ctx_.runtimePresent) {
-        ctx_.wizard.ShowMessage(kActionError, GetString(114), mbbOk, true);
         ctx_.wizard.SetText(Id("mbox_link"), GetString(117));
-        ctx_.wizard.ShowControl(Id("mbox_link"), true);
+        flow_.ShowMessage(GetString(114), kActionError, mbbOk, true, kExtraLink);
     } else if (pending_.RecordsWritable()) {
         StartWork();
     }
@@ -140,7 +136,7 @@ bool CLogic::StartWork() {
             if (ctx_.runCode == rcUninstall)
                 SetProgressStage(1);
             else
-                ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? kSinglePageUninstall : kPageUninstall, ctx_.flowKind);
+                flow_.ShowPage(ctx_.theme.singlePageMode ? kSinglePageUninstall : kPageUninstall);
             ctx_.wizard.SetTitle(GetString(98));
             if (ctx_.runCode == rcUninstall && pending_.StartUninstallerCopy()) Exit();
             return true;
@@ -168,7 +164,7 @@ bool CLogic::StartWork() {
 
 void CLogic::ShowError(int stringId) { ShowError(GetString(stringId)); }
 
-void CLogic::ShowError(const std::wstring& text) { ctx_.wizard.ShowMessage(kActionError, text, mbbOk, true); }
+void CLogic::ShowError(const std::wstring& text) { flow_.ShowMessage(text, kActionError, mbbOk, true); }
 
 void CLogic::SetProgressStage(int stage) {
     static const struct { int stage; int string; } kStages[] = {
@@ -177,13 +173,14 @@ void CLogic::SetProgressStage(int stage) {
     for (const auto& s : kStages)
         if (s.stage == stage) text = s.string;
     if (stage == 6) tasks_.SetWaiting();
+    flow_.SetPhase(stage);
     texts_.SetControlText(Id("firstpage_info"), text);
     texts_.SetControlText(
         Id(ctx_.theme.singlePageMode ? "single_install_text_progress_info" : "headline_firstpage_info"), text);
     if (ctx_.theme.singlePageMode) {
-        ctx_.wizard.ShowPage(kSinglePageInstall, ctx_.flowKind);
+        flow_.ShowPage(kSinglePageInstall);
     } else {
         ctx_.wizard.ShowControl(Id("cancel_firstpage"), stage != 1 && stage != 7);
-        ctx_.wizard.ShowPage(kPageServerInfo, ctx_.flowKind);
+        flow_.ShowPage(kPageServerInfo);
     }
 }

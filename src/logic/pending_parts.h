@@ -26,6 +26,11 @@ public:
     void FinishAssistantUninstall(bool success);
     void UpdateUserDesktopShortcuts();
     void FinishLongName();
+    // The wizard's requests that the installation, uninstallation and
+    // runtime-update flows answer.
+    void ChooseInstallFolder();
+    void StartUninstallation();
+    void ResumeAfterRuntimeUpdate();
     void OnKbProgress(uint32_t received, int32_t size);
     void OnKbData(CBuffer& body);
     void OnKind6Complete();

@@ -4,6 +4,7 @@
 
 #include "logic/self_replacement.h"
 
+#include "logic/wizard_flow.h"
 #include "startup/module.h"
 #include "system/copy_whole_file.h"
 #include "system/process_list.h"
@@ -22,7 +23,7 @@ bool CSelfReplacement::RestartLauncher(const std::wstring& fileName) {
     if (ctx_.automatic) commandLine += L" /auto";
     LogLine(L"Create process " + fileName + L" from Launcher.exe");
     if (!StartProcess(commandLine)) {
-        ctx_.wizard.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+        ctx_.flow->ShowMessage(GetString(94), kActionQuit, mbbOk, false);
         return false;
     }
     LogLine(L"Process started succesful");
@@ -48,7 +49,7 @@ bool CSelfReplacement::ReplaceLoader() {
             LogLine(L" .. copy failed, waiting 0.25 second and try again");
             if (attempt == kCopyAttempts) {
                 LogLine(L"Copy failed, exit");
-                ctx_.wizard.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+                ctx_.flow->ShowMessage(GetString(94), kActionQuit, mbbOk, false);
                 return false;
             }
             Sleep(250);
@@ -58,7 +59,7 @@ bool CSelfReplacement::ReplaceLoader() {
             LogLine(L"Process started succesful");
             ctx_.host->Exit();
         } else {
-            ctx_.wizard.ShowMessage(kActionQuit, GetString(94), mbbOk, false);
+            ctx_.flow->ShowMessage(GetString(94), kActionQuit, mbbOk, false);
         }
         return false;
     }

@@ -8,10 +8,10 @@
 
 #include "logic/control_ids.h"
 #include "logic/downloads.h"
-#include "startup/window_messages.h"
 #include "logic/pending_parts.h"
 #include "logic/update_cycle.h"
 #include "logic/update_texts.h"
+#include "logic/wizard_flow.h"
 #include "net/httx_503_answer.h"
 #include "startup/date_time.h"
 #include "startup/format_text.h"
@@ -21,6 +21,7 @@
 #include "startup/module.h"
 #include "startup/module_resources.h"
 #include "startup/text.h"
+#include "startup/window_messages.h"
 #include "update/cud_cipher.h"
 
 namespace {
@@ -178,7 +179,7 @@ void CServerLink::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpSta
         break;
     case CDownloader::dkKb:
         LogLine(L"net error KB file");
-        ctx_.wizard.ShowMessage(kActionQuit, message, mbbOk, false);
+        ctx_.flow->ShowMessage(message, kActionQuit, mbbOk, false);
         break;
     case CDownloader::dkLicense:
         if (!maintenance) LogLine(L"net error License");
@@ -289,13 +290,13 @@ void CServerLink::OnCudData(CBuffer& body) {
 
 void CServerLink::ShowServerFailure() {
     if (urlSelector_.face.askLoginURL) {
-        ctx_.wizard.ShowMessage(kActionCustomUrl, lastErrorText_, mbbOk, true);
+        ctx_.flow->ShowMessage(lastErrorText_, kActionCustomUrl, mbbOk, true, kExtraEdit);
         ctx_.wizard.SetText(ControlIdForFunc("mbox_link"), GetString(112));
         ctx_.wizard.SetText(kEditBox, Utf8ToWide(urlSelector_.customURL));
         return;
     }
     // "Getting Server Info" failed: the user may try the manifest again.
-    ctx_.wizard.ShowMessage(kActionRetryManifest, lastErrorText_, mbbRetry | mbbCancel, true);
+    ctx_.flow->ShowMessage(lastErrorText_, kActionRetryManifest, mbbRetry | mbbCancel, true);
 }
 
 void CServerLink::RestartServerInfo() {
@@ -311,7 +312,7 @@ void CServerLink::OnCustomUrlEntered(const std::wstring& text, int action) {
         downloader_.SetBaseUrl(urlSelector_.selection.SelectedURL);
         RestartServerInfo();
     } else {
-        ctx_.wizard.ShowMessage(action, lastErrorText_, mbbOk, true);
+        ctx_.flow->ShowMessage(lastErrorText_, action, mbbOk, true, kExtraEdit);
     }
 }
 

@@ -6,9 +6,10 @@
 
 #include "logic/downloads.h"
 #include "logic/error_reports.h"
-#include "startup/window_messages.h"
+#include "logic/wizard_flow.h"
 #include "startup/handle.h"
 #include "startup/text.h"
+#include "startup/window_messages.h"
 
 #include <shellapi.h>
 
@@ -114,11 +115,11 @@ void CTray::OnTrayCommand(UINT command) {
 }
 
 void CTray::ShowFileErrorReport(const std::wstring& path, DWORD code) {
-    ctx_.wizard.ShowMessage(kActionQuit, FileErrorReportText(path, code), mbbOk, false);
+    ctx_.flow->ShowMessage(FileErrorReportText(path, code), kActionQuit, mbbOk, false);
 }
 
 void CTray::ShowSystemErrorReport(const std::wstring& prefix, DWORD code) {
-    ctx_.wizard.ShowMessage(kActionError, SystemErrorReportText(prefix, code), mbbOk, true);
+    ctx_.flow->ShowMessage(SystemErrorReportText(prefix, code), kActionError, mbbOk, true);
 }
 
 void CTray::SetProgressText(const std::wstring& text) {

@@ -13,10 +13,11 @@
 #include "logic/server_link.h"
 #include "logic/tray.h"
 #include "logic/update_texts.h"
-#include "startup/window_messages.h"
+#include "logic/wizard_flow.h"
 #include "startup/folders.h"
 #include "startup/format_text.h"
 #include "startup/text.h"
+#include "startup/window_messages.h"
 #include "update/manifest_archive.h"
 
 namespace {
@@ -138,7 +139,7 @@ void CUpdateCycle::OnCheckFinished(WPARAM w, LPARAM l) {
         } else if (ctx_.theme.singlePageMode && ctx_.settings.automaticInstall) {
             ctx_.host->OnControl(Id("single_install_button_install"));
         } else {
-            ctx_.wizard.ShowPage(ctx_.theme.singlePageMode ? kSinglePageInstall : kPageFolder, ctx_.flowKind);
+            ctx_.flow->ShowPage(ctx_.theme.singlePageMode ? kSinglePageInstall : kPageFolder);
         }
         return;
     case crDone:
@@ -157,7 +158,7 @@ void CUpdateCycle::OnCheckFinished(WPARAM w, LPARAM l) {
         break;
     }
     LogLine(L"Finish check thread .. Fail");
-    ctx_.wizard.ShowMessage(kActionQuit, GetString(21), mbbOk, false);
+    ctx_.flow->ShowMessage(GetString(21), kActionQuit, mbbOk, false);
 }
 
 void CUpdateCycle::ContinueAfterCheck() {
@@ -271,10 +272,10 @@ bool CUpdateCycle::processStartDownload() {
     if (queued || handedOver) {
         ctx_.downloads->RefreshProgress();
         if (!ctx_.downloads->EnoughDiskSpace()) {
-            ctx_.wizard.ShowMessage(kActionNone, GetString(22), mbbOk, false);
+            ctx_.flow->ShowMessage(GetString(22), kActionNone, mbbOk, false);
             return false;
         }
-        if (!ctx_.theme.singlePageMode) ctx_.wizard.ShowPage(kPageDownload, ctx_.flowKind);
+        if (!ctx_.theme.singlePageMode) ctx_.flow->ShowPage(kPageDownload);
         ctx_.downloads->StartNextDownload();
     } else {
         processAfterDownload();
@@ -303,7 +304,7 @@ void CUpdateCycle::OnUnpackFinished(LPARAM result) {
     LogLine(L"Finish unpack thread .. Fail");
     LogLine(state_.unpacker.ErrorText());
     if (result == 1) {
-        ctx_.wizard.ShowMessage(kActionQuit, GetString(19), mbbOk, false);
+        ctx_.flow->ShowMessage(GetString(19), kActionQuit, mbbOk, false);
         return;
     }
     ctx_.tray->ShowFileErrorReport(state_.unpacker.ErrorText(), state_.unpacker.ErrorValue());
@@ -345,7 +346,7 @@ void CUpdateCycle::processAfterDownload() {
         if (!(ctx_.runByClient && !ctx_.runByClientCritical)) ctx_.client->PressLaunch();
         return;
     }
-    ctx_.wizard.ShowPage(kPageFinal, ctx_.flowKind);
+    ctx_.flow->ShowPage(kPageFinal);
 }
 
 void CUpdateCycle::SaveUpdateXml() {

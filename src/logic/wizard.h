@@ -47,10 +47,10 @@ public:
     // A timer of the window; its ticks reach IWizardOwner::OnTimer.
     virtual void StartTimer(UINT_PTR id, UINT milliseconds) = 0;
     virtual void StopTimer(UINT_PTR id) = 0;
-    // Shows page `page` arranged for the flow kind (0 installation, 1 update
-    // or long name, 2 uninstaller).
-    virtual void ShowPage(int page, int flowKind) = 0;
-    virtual int CurrentPage() const = 0;
+    // Shows page `page` (1-based) at size variant `variant`: 0 installation,
+    // 1 update or renaming, 2 uninstaller, 3 installation with the settings
+    // panel open.
+    virtual void ShowPage(int page, int variant) = 0;
     // The identifier of the control the theme names `func`, or 0.
     virtual int FindControl(const std::string& func) const = 0;
     virtual bool HasControl(int id) const = 0;
@@ -68,11 +68,15 @@ public:
     virtual void SetComboRows(int id, const std::vector<std::pair<int, std::wstring>>& rows) = 0;
     virtual void SelectComboRow(int id, int row, const std::wstring& text, int picture) = 0;
     virtual int ComboSelection(int id) const = 0;
-    // The message page: `action` decides what its buttons do; `buttons`
-    // says which of the mbox_* buttons show; `showIcon` the error picture.
-    virtual void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) = 0;
-    // The action of the message shown last.
-    virtual int MessageAction() const = 0;
+    // Sets the text of a text area from the launcher's rich-text markup,
+    // converted to its display form (at most 2048 characters); the area's
+    // scroll returns to the top.
+    virtual void SetRichText(int id, const std::wstring& text) = 0;
+    // Gives the control a tooltip with `text` in the theme's tooltip look,
+    // replacing an earlier one; false without the control or that look.
+    virtual bool SetTooltip(int id, const std::wstring& text) = 0;
+    // Closes an open drop-down list.
+    virtual void CloseLists() = 0;
     virtual void SetTitle(const std::wstring& title) = 0;
 };
 
@@ -110,6 +114,13 @@ enum EMessageAction : int {
     kActionCancelAssistant = 8,
     kActionRetryAssistant = 9,
     kActionQuit = 10,
+};
+
+// What the message page shows below its text besides the buttons.
+enum EMessageExtra : int {
+    kExtraNone = 0,
+    kExtraEdit = 1,  // the edit box with its caption
+    kExtraLink = 2,  // the help link
 };
 
 // Buttons of the message page.

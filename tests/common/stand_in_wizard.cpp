@@ -119,9 +119,9 @@ LRESULT CStandInWizard::Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     return result;
 }
 
-void CStandInWizard::ShowPage(int page, int flowKind) {
+void CStandInWizard::ShowPage(int page, int variant) {
     page_ = page;
-    pages_.emplace_back(page, flowKind);
+    pages_.emplace_back(page, variant);
 }
 
 int CStandInWizard::FindControl(const std::string& func) const {
@@ -208,23 +208,29 @@ int CStandInWizard::ComboPicture(int id) const {
     return it == comboPictures_.end() ? -1 : it->second;
 }
 
-void CStandInWizard::ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) {
-    messages_.push_back({action, text, buttons, showIcon});
-    SetText(ControlIdForFunc("mblistbox"), text);
-    const struct { unsigned flag; const char* func; } kButtons[] = {
-        {mbbOk, "mbox_ok"}, {mbbYes, "mbox_yes"}, {mbbNo, "mbox_no"}, {mbbRetry, "mbox_retry"},
-        {mbbCancel, "mbox_cancel"}};
-    for (const auto& b : kButtons) ShowControl(ControlIdForFunc(b.func), (buttons & b.flag) != 0);
-    // A message must be seen even when the window was hidden (silent runs).
-    if (hwnd_) {
-        ShowWindow(hwnd_, SW_SHOW);
-        SetForegroundWindow(hwnd_);
-    }
-    LogLine(L" --------------------------------------");
-    LogLine(L"|              MessageBox              |");
-    LogLine(L"|--------------------------------------|");
-    LogLine(text);
-    LogLine(L" --------------------------------------");
+void CStandInWizard::SetRichText(int id, const std::wstring& text) {
+    SetText(id, text);
+    if (id != ControlIdForFunc("mblistbox_error")) return;
+    unsigned buttons = 0;
+    const struct {
+        unsigned flag;
+        const char* func;
+    } kButtons[] = {{mbbOk, "mbox_ok"}, {mbbYes, "mbox_yes"}, {mbbNo, "mbox_no"}, {mbbRetry, "mbox_retry"},
+                    {mbbCancel, "mbox_cancel"}};
+    for (const auto& b : kButtons)
+        if (IsControlVisible(ControlIdForFunc(b.func))) buttons |= b.flag;
+    messages_.push_back({text, buttons, IsControlVisible(ControlIdForFunc("mblistbox_sprite_error"))});
+}
+
+bool CStandInWizard::SetTooltip(int id, const std::wstring& text) {
+    if (!HasControl(id)) return false;
+    tooltips_[id] = text;
+    return true;
+}
+
+std::wstring CStandInWizard::Tooltip(int id) const {
+    const auto it = tooltips_.find(id);
+    return it == tooltips_.end() ? std::wstring() : it->second;
 }
 
 void CStandInWizard::SetTitle(const std::wstring& title) { SetWindowTextW(hwnd_, title.c_str()); }

@@ -16,8 +16,9 @@
 
 class CStandInWizard : public IWizard {
 public:
+    // A text shown in the message page's text area, with the buttons and
+    // the icon visible then.
     struct Message {
-        int action;
         std::wstring text;
         unsigned buttons;
         bool showIcon;
@@ -37,8 +38,7 @@ public:
     void Show(bool show) override;
     void StartTimer(UINT_PTR id, UINT milliseconds) override;
     void StopTimer(UINT_PTR id) override;
-    void ShowPage(int page, int flowKind) override;
-    int CurrentPage() const override { return page_; }
+    void ShowPage(int page, int variant) override;
     int FindControl(const std::string& func) const override;
     bool HasControl(int id) const override { return controls_.count(id) != 0; }
     void SetText(int id, const std::wstring& text) override;
@@ -52,17 +52,20 @@ public:
     void SetComboRows(int id, const std::vector<std::pair<int, std::wstring>>& rows) override;
     void SelectComboRow(int id, int row, const std::wstring& text, int picture) override;
     int ComboSelection(int id) const override;
-    void ShowMessage(int action, const std::wstring& text, unsigned buttons, bool showIcon) override;
-    int MessageAction() const override { return messages_.empty() ? 0 : messages_.back().action; }
+    void SetRichText(int id, const std::wstring& text) override;
+    bool SetTooltip(int id, const std::wstring& text) override;
+    void CloseLists() override {}
     void SetTitle(const std::wstring& title) override;
 
     // What was asked, for tests and diagnostics.
+    int CurrentPage() const { return page_; }
     const std::vector<std::pair<int, int>>& pages() const { return pages_; }
     const std::vector<Message>& messages() const { return messages_; }
     int Progress(int id) const;
     // The picture last shown beside a drop-down box's text, or -1.
     int ComboPicture(int id) const;
     std::wstring Title() const;
+    std::wstring Tooltip(int id) const;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
@@ -75,6 +78,7 @@ private:
     std::map<int, int> progress_;
     std::map<int, bool> checked_;
     std::map<int, int> comboPictures_;
+    std::map<int, std::wstring> tooltips_;
     int page_ = 0;
     std::vector<std::pair<int, int>> pages_;
     std::vector<Message> messages_;

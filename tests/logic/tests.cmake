@@ -16,6 +16,7 @@ if(WIN32)
     logic/logic_network_test.cpp
     logic/logic_test.cpp
     logic/update_texts_test.cpp
+    logic/wizard_flow_test.cpp
   )
   # The stand-in wizard (a recording fake) is what the logic object drives
   # in these tests.

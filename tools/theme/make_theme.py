@@ -883,9 +883,14 @@ class Theme:
         link_w = self.widest([72], self.link.fonts[0]) + 24
         folder = Control('CGuiTextLabelCtrl', (12, 9), (404, 18), self.path, 'single_install_text_folder',
                          texts=['C:\\Program Files\\' + product_name()])
+        settings_w = self.widest([62], self.link.fonts[0]) + 24
         choices = [
             Control('CGuiBitmapCtrl', (36, compact), (568, 1), self.hairline),
-            Control('CGuiTextLabelCtrl', (36, compact + 16), (428, 18), self.muted, 'text_programwill', texts=[91]),
+            Control('CGuiTextLabelCtrl', (36, compact + 16), (568 - settings_w - 12, 18), self.muted,
+                    'text_programwill', texts=[91]),
+            Control('CGuiButtonCtrl', (604 - settings_w, compact + 12), (settings_w, 26), self.link,
+                    'single_install_button_settings', texts=[62], pad=10,
+                    note='opens and closes the settings panel below'),
             Control('CGuiBitmapBorderCtrl', (36, compact + 38), (428, 36), self.field, children=[folder],
                     note='the installation folder'),
             Control('CGuiButtonCtrl', (484, compact + 38), (120, 36), self.button2, 'single_install_button_browse',
