@@ -39,12 +39,20 @@ namespace {
 class CFabricStep : public CControlFabricBase<CGuiBitmapBorderStepCtrl> {
 public:
     bool Parse(const tinyxml2::XMLElement& element, CGuiBitmapBorderStepCtrl& step) override {
+        // A variant the theme leaves out keeps the page's own size: a page
+        // of no size cannot be shown.
+        CGuiBitmapBorderStepCtrl::Size own{};
+        const char* size = element.Attribute("size");
+        if (size) ParseThemeIntegerPair(size, own.width, own.height);
         std::array<CGuiBitmapBorderStepCtrl::Size, 4> sizes{};
         static const char* const kNames[4] = {"size0", "size1", "size2", "size3"};
         for (size_t i = 0; i < 4; ++i) {
             const char* value = element.Attribute(kNames[i]);
             int32_t w = 0, h = 0;
-            if (value && ParseThemeIntegerPair(value, w, h)) sizes[i] = {w, h};
+            if (!value)
+                sizes[i] = own;
+            else if (ParseThemeIntegerPair(value, w, h))
+                sizes[i] = {w, h};
         }
         step.SetSizeVariants(sizes);
         return true;

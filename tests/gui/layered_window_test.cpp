@@ -6,6 +6,7 @@
 #include "gui/gui_button.h"
 #include "gui/layered_window.h"
 #include "gui/ui_scale.h"
+#include "logic/control_ids.h"
 #include "startup/text.h"
 #include "startup/window_messages.h"
 #include "test_theme.h"
@@ -182,30 +183,62 @@ TEST_F(LayeredWindow, ADpiChangeFrom96To144ScalesEverythingWithoutRestarting) {
     EXPECT_EQ(450, Rect().right - Rect().left) << "the window took the new size with the next frame";
 }
 
-TEST(ShippedTheme, LoadsIntoTheWindowWithEveryPageAndControl) {
+namespace {
+
+// A theme's config.xml with the shipped theme's pictures and fonts.
+struct ThemeInWindow {
+    explicit ThemeInWindow(const char* configPath) {
+        EXPECT_TRUE(gdiplus.Start());
+        SetUiScale(1.0f);
+        std::string config;
+        EXPECT_TRUE(ReadWholeFile(Utf8ToWide(configPath), config, kMaxThemeFileBytes));
+        EXPECT_EQ(tinyxml2::XML_SUCCESS, doc.Parse(config.c_str()));
+        EXPECT_TRUE(theme.LoadFonts(error)) << error;
+        EXPECT_TRUE(theme.LoadProfiles(doc, error)) << error;
+        EXPECT_TRUE(window.Create(doc, GetModuleHandleW(nullptr), kClass, error)) << error;
+    }
+    ~ThemeInWindow() { window.Destroy(); }
+
     CGdiPlusSession gdiplus;
-    ASSERT_TRUE(gdiplus.Start());
-    SetUiScale(1.0f);
-    const std::wstring assets = Utf8ToWide(LAUNCHER_SOURCE_DIR "/assets/package");
-    CFolderThemeSource source(assets, "theme_kx");
-    std::string config, error;
-    ASSERT_TRUE(ReadWholeFile(assets + L"/theme_kx/config.xml", config, kMaxThemeFileBytes));
+    CFolderThemeSource source{Utf8ToWide(LAUNCHER_SOURCE_DIR "/assets/package"), "theme_kx"};
+    CGuiTheme theme{source, "theme_kx"};
     tinyxml2::XMLDocument doc;
-    ASSERT_EQ(tinyxml2::XML_SUCCESS, doc.Parse(config.c_str()));
-    CGuiTheme theme(source, "theme_kx");
-    ASSERT_TRUE(theme.LoadFonts(error)) << error;
-    ASSERT_TRUE(theme.LoadProfiles(doc, error)) << error;
-    CLayeredWindow window(theme, [](int32_t) { return std::wstring(L"text"); });
-    ASSERT_TRUE(window.Create(doc, GetModuleHandleW(nullptr), kClass, error)) << error;
+    std::string error;
+    CLayeredWindow window{theme, [](int32_t) { return std::wstring(L"text"); }};
+};
+
+}  // namespace
+
+TEST(ShippedTheme, LoadsIntoTheWindowWithEveryPageAndControl) {
+    ThemeInWindow shipped(LAUNCHER_SOURCE_DIR "/assets/package/theme_kx/config.xml");
+    CLayeredWindow& window = shipped.window;
     ASSERT_EQ(4u, window.pageCount());
     // The installation page carries every single-page control.
     for (int32_t id = 12351; id <= 12365; ++id)
         EXPECT_NE(nullptr, window.page(3)->FindById(id)) << id;
+    EXPECT_NE(nullptr, window.page(3)->FindById(12439)) << "the settings opener";
     for (int32_t id : {12399, 12400, 12401, 12412, 12413, 12414, 12415, 12416, 12417, 12418, 12419})
         EXPECT_NE(nullptr, window.page(0)->FindById(id)) << id;
     for (size_t page = 1; page <= 4; ++page) {
         window.ShowPage(int(page), 0);
         EXPECT_TRUE(window.ComposeFrame());
     }
-    window.Destroy();
+}
+
+// The tests' multi-page theme has a page for every step the logic shows.
+TEST(ShippedTheme, TheMultiPageTestThemeLoadsElevenPagesWithTheirControls) {
+    ThemeInWindow multi(LAUNCHER_SOURCE_DIR "/tests/logic/multi_page_theme.xml");
+    CLayeredWindow& window = multi.window;
+    ASSERT_EQ(11u, window.pageCount());
+    const struct {
+        int page;
+        const char* func;
+    } kOnPage[] = {{1, "agree"}, {2, "checkbox_guest"}, {3, "download_progress"}, {4, "launch"},
+                   {5, "mblistbox_error"}, {6, "uninstall"}, {7, "close_uninstall"}, {8, "next_icons"},
+                   {9, "progress_progress"}, {10, "checkbox_extapp_3"}, {11, "firstpage_info"}};
+    for (const auto& c : kOnPage) {
+        EXPECT_NE(nullptr, window.page(size_t(c.page - 1))->FindById(ControlIdForFunc(c.func))) << c.func;
+        window.ShowPage(c.page, 0);
+        EXPECT_TRUE(window.ComposeFrame());
+    }
 }

@@ -231,6 +231,8 @@ TEST_F(Toolkit, BrokenThemePartsAreDroppedOrRefused) {
     EXPECT_NE(nullptr, pages[0]->FindById(12414));
     pages[0]->ApplyVariant(3);
     EXPECT_EQ(300, pages[0]->height());
+    pages[0]->ApplyVariant(0);
+    EXPECT_EQ(200, pages[0]->height()) << "a variant left out keeps the page's size";
 
     // A page that cannot be made empties the whole list.
     tinyxml2::XMLDocument bad;
