@@ -123,17 +123,22 @@ class E2ETest(unittest.TestCase):
             time.sleep(0.2)
 
     def click_control(self, control, typed, deadline):
-        """Clicks <control> (an identifier) where the theme places it, with
-        window_click.exe; types <typed> into it afterwards when given."""
+        """Clicks <control> (an identifier or a func name) where the theme
+        places it, with window_click.exe; types <typed> into it afterwards
+        when given."""
         ids = theme_layout.control_ids(theme_layout.control_ids_file(ARGS.source))
         _, x, y, w, h = theme_layout.control_rect(theme_layout.theme_config(ARGS.source), control, ids)
+        clicked, printed = self.click_rect((x, y, w, h), typed, deadline)
+        return clicked, '%s (%s): %s' % (ids.get(control, control), control, printed)
+
+    def click_rect(self, rect, typed, deadline):
+        """Clicks the middle of <rect> (design pixels of the window)."""
         tool = os.path.join(os.path.dirname(ARGS.launcher), 'window_click.exe')
         remaining = max(5.0, deadline - time.monotonic())
-        args = [e2e.WINE, tool, WIZARD_CLASS, str(x), str(y), str(w), str(h), str(int(remaining * 1000))]
+        args = [e2e.WINE, tool, WIZARD_CLASS] + [str(v) for v in rect] + [str(int(remaining * 1000))]
         result = subprocess.run(args + ([typed] if typed else []), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                 stderr=subprocess.STDOUT, timeout=remaining + 30)
-        printed = result.stdout.decode('utf-8', 'replace').replace('\r\n', '\n')
-        return result.returncode == 0, '%s (%s): %s' % (ids.get(control, control), control, printed)
+        return result.returncode == 0, result.stdout.decode('utf-8', 'replace').replace('\r\n', '\n')
 
     def all_logs(self, folder):
         return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
@@ -553,6 +558,62 @@ class ClientStart(E2ETest):
         self.assertGreater(waited, 100, 'the client was given up before its time limit')
         self.assertTrue(run.wait_for_exit(30), run.report())
         self.assertFalse([p for p in e2e.wine_processes(folder)], 'the client that never signalled still runs')
+
+
+class SinglePage(E2ETest):
+    """A new player's installation, driven only through the skinned page."""
+
+    LANGUAGE_KEY = r'HKCU\Software\Hollisk Games\TL\Language'
+
+    def forget_language(self):
+        subprocess.run([e2e.WINE, 'reg', 'delete', self.LANGUAGE_KEY, '/f'],
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def test_kazakh_portable_install_through_the_single_page(self):
+        self.build_set(files=12, mib=3, packs=2)
+        server = self.nginx()
+        start = self.path('download')
+        os.makedirs(start)
+        e2e.brand(self.tool, ARGS.launcher, os.path.join(start, 'Launcher.exe'), [server.url])
+        # The default folder of a new installation, in the session's prefix.
+        target = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'Program Files', 'Talvoro')
+        shutil.rmtree(target, ignore_errors=True)
+        self.forget_language()
+        self.addCleanup(shutil.rmtree, target, True)
+        self.addCleanup(self.forget_language)
+        self.addCleanup(e2e.kill_wine_processes, target)
+        run = e2e.LauncherRun(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.addCleanup(run.kill)
+        log = lambda: '\n'.join(e2e.read_text(f) for f in e2e.log_files(start))  # noqa: E731
+        if not run.wait_for(lambda: 'Server info ready' in log(), 90):
+            self.fail('the installation page did not get the server information\n' + run.report())
+
+        config = theme_layout.theme_config(ARGS.source)
+        deadline = time.monotonic() + 90
+        steps = [('language', None), (theme_layout.list_row_rect(config, 2), 'Kazakh row'),
+                 ('single_install_button_settings', None), ('single_install_checkbox_guest', None),
+                 ('single_install_checkbox_terms', None), ('single_install_button_install', None)]
+        for target_control, name in steps:
+            if name:
+                clicked, output = self.click_rect(target_control, None, deadline)
+            else:
+                clicked, output = self.click_control(target_control, None, deadline)
+            self.assertTrue(clicked, '%s: %s\n%s' % (name or target_control, output, run.report()))
+            time.sleep(0.5)
+
+        cmdline = os.path.join(target, 'client_cmdline.txt')
+        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 120):
+            self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        text = log()
+        for line in ('CLogic::OnCBNSelChange: ID_CMB_LANGUAGE', 'ID_SINGLEPAGEINSTALL_BTN_SETTINGS',
+                     'ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_GUEST', 'ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_TERMS',
+                     'ID_SINGLEPAGEINSTALL_BTN_INSTALL', 'Start - guest install'):
+            self.assertIn(line, text)
+        chosen = subprocess.run([e2e.WINE, 'reg', 'query', self.LANGUAGE_KEY, '/v', 'Language'],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.assertIn('kk', chosen.stdout.decode('utf-8', 'replace'), 'Kazakh was not the chosen language')
+        self.assertTrue(os.path.exists(os.path.join(target, 'guest.dat')), 'not a portable installation')
+        self.assertInstalled(target)
 
 
 def main():

@@ -19,7 +19,8 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode
       RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over
       ClientStart.test_a_client_that_cannot_start_is_reported_at_once
-      ClientStart.test_a_client_that_never_signals_is_ended_after_its_time_limit)
+      ClientStart.test_a_client_that_never_signals_is_ended_after_its_time_limit
+      SinglePage.test_kazakh_portable_install_through_the_single_page)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
     add_test(NAME E2E.${_name}
              COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py

@@ -84,6 +84,20 @@ def control_rect(config_path, control, ids=None):
     raise KeyError('no page of %s has the control %s' % (config_path, func))
 
 
+def list_row_rect(config_path, index, func='language'):
+    """(x, y, w, h) of row <index> of the drop-down box <func> when its list
+    opens below the box: the list's border, the rows' border and <index>
+    rows of the box's listElementHeight."""
+    _, x, y, w, h = control_rect(config_path, func)
+    for element in ET.parse(config_path).getroot().iter():
+        if element.get('func') == func:
+            break
+    quad = lambda name: [int(v) for v in element.get(name, '0 0 0 0').replace(',', ' ').split()]  # noqa: E731
+    row = int(element.get('listElementHeight'))
+    top = y + h + quad('listBorder')[1] + quad('listElementsBorder')[1] + index * row
+    return x, top, w, row
+
+
 def page_size(config_path, number):
     return _pair(pages(config_path)[number - 1], 'size')
 
