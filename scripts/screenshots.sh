@@ -27,7 +27,7 @@ trap 'python3 "$repo/tests/helpers/nginx_fixture.py" stop "$work/nginx" >/dev/nu
 # The window is centred on the 1280 x 1024 screen; the shot keeps a margin
 # for the open language list.
 shot() {
-  xwd -root -display "$DISPLAY" | convert xwd:- -crop 720x600+280+212 +repage "$out/$1.png"
+  xwd -root -display "$DISPLAY" | convert xwd:- -crop 720x680+280+212 +repage "$out/$1.png"
   echo "docs/screens/$1.png"
 }
 click() {  # x y w h
@@ -81,6 +81,10 @@ mkdir -p "$work/install"
   --update-path /updates/ >/dev/null
 launch "$work/install"
 shot install-en
+read -r sx sy sw sh <<<"$(layout single_install_button_settings)"
+click "$sx" "$sy" "$sw" "$sh"
+shot install-settings
+click "$sx" "$sy" "$sw" "$sh"
 read -r bx by bw bh <<<"$(layout language)"
 click "$bx" "$by" "$bw" "$bh"
 shot language-list
@@ -92,3 +96,68 @@ for pick in "2 install-kk" "3 install-ru"; do
   click "$bx" $((by + offset)) "$width" "$height"
   shot "$2"
 done
+"$WINE_BIN" taskkill /f /im Launcher.exe >/dev/null 2>&1 || true
+sleep 1
+
+# The fault-injecting server: slow packs, and a maintenance page.
+faults=$work/faults
+python3 "$repo/tests/helpers/net_test_server.py" start "$faults" "$work/www" >/dev/null
+trap 'python3 "$repo/tests/helpers/net_test_server.py" stop "$faults" >/dev/null;
+      python3 "$repo/tests/helpers/nginx_fixture.py" stop "$work/nginx" >/dev/null; wine_session_stop; rm -rf "$work"' EXIT
+slow="http://127.0.0.1:$(cat "$faults/port")/"
+portable() {  # folder
+  mkdir -p "$1"
+  "$tool" brand "$build/bin/Launcher.exe" --out "$1/Launcher.exe" --server-url "$slow" --update-path /updates/ >/dev/null
+  : >"$1/guest.dat"
+}
+rules() { printf '%s' "$1" >"$faults/faults.json.tmp" && mv "$faults/faults.json.tmp" "$faults/faults.json"; }
+
+# The rest in English again.
+"$WINE_BIN" reg delete 'HKCU\Software\Hollisk Games\TL\Language' /f >/dev/null 2>&1 || true
+
+# An update on its way: the packs come at 128 KiB/s.
+packs=$(cd "$work/www" && find updates -name '*.pkg' | sort | sed 's|^|{"path": "/|; s|$|", "rate": 131072, "times": 0}|' | paste -sd,)
+rules "[$packs]"
+portable "$work/slow"
+launch "$work/slow"
+for _ in $(seq 300); do
+  grep -qa "CDownloader::DownloadUpdate:" "$work/slow"/*.log 2>/dev/null && break
+  sleep 0.1
+done
+sleep 3
+shot downloading
+"$WINE_BIN" taskkill /f /im Launcher.exe >/dev/null 2>&1 || true
+sleep 1
+
+# A maintenance notice whose text carries a heading and an ordered list.
+page='<?xml version="1.0"?><html><body><div id="en"><h1 class="title">Maintenance</h1>'
+page+='<p class="line1">&lt;h3&gt;Scheduled maintenance&lt;/h3&gt;We are moving to new servers.'
+page+='&lt;ol&gt;&lt;li&gt;Close the game.&lt;/li&gt;&lt;li&gt;Start the launcher again in an hour.&lt;/li&gt;'
+page+='&lt;li&gt;Your progress is kept.&lt;/li&gt;&lt;/ol&gt;</p></div></body></html>'
+rules "$(python3 -c 'import json, sys
+print(json.dumps([{"path": p, "status": 503, "times": 0, "body": sys.argv[1]}
+                  for p in ("/updates/update.rxml", "/cud/velomar.xml")]))' "$page")"
+portable "$work/notice"
+# Client update data whose own address is in maintenance too: the notice
+# is what the user is shown.
+printf '<ClientUpdateData><Face id="velomar"><LoginURLs><URL>%s</URL></LoginURLs><DataUpdateURLs><URL>%s</URL></DataUpdateURLs></Face></ClientUpdateData>' \
+  "$slow" "${slow}cud/velomar.xml" >"$work/cud.xml"
+"$tool" cud-encrypt "$work/cud.xml" "$work/notice/CUD.dat" >/dev/null
+# They are kept only with the stamp of the configuration they came with,
+# which the earlier run of the same launcher wrote.
+cp "$work/slow/CIF.dat" "$work/notice/"
+launch "$work/notice"
+for _ in $(seq 600); do
+  grep -qa "MessageBox" "$work/notice"/*.log 2>/dev/null && break
+  sleep 0.1
+done
+sleep 2
+shot message-rich-text
+"$WINE_BIN" taskkill /f /im Launcher.exe >/dev/null 2>&1 || true
+sleep 1
+
+# The uninstaller's question for an installation folder.
+(cd "$work/slow" && "$WINE_BIN" ./Launcher.exe /u 'C:\Games\Talvoro' >/dev/null 2>&1 &)
+sleep 6
+shot uninstall-question
+"$WINE_BIN" taskkill /f /im Launcher.exe >/dev/null 2>&1 || true

@@ -123,6 +123,9 @@ CGuiComboBoxCtrl* CLayeredWindow::LanguageBox() const {
 void CLayeredWindow::ShowPage(int number, int variant) {
     if (number < 1 || number > int(pages_.size())) return;
     if (CGuiComboBoxCtrl* language = LanguageBox(); language && language->dropped()) language->CloseList();
+    // The control under the mouse is left: shown again later, it must not
+    // keep its lit look.
+    if (hot_) hot_->OnMouseLeave();
     currentIndex_ = number - 1;
     hot_ = wheelTarget_ = nullptr;
     CurrentPage()->ApplyVariant(variant);

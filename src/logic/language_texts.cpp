@@ -89,7 +89,7 @@ void CLanguageTexts::InitTextControls() {
     for (int id : {12349, 12375, 12379}) text(id, back);
     for (int id : {12350, 12376, 12380}) text(id, next);
     text(12424, ctx_.runMode == rmInstall ? 86 : ctx_.runMode == rmDownload ? 75 : 87);
-    ctx_.wizard.SetText(12438, ctx_.installFolder);
+    ctx_.flow->ShowInstallFolder();
     text(12419, 112);
     LogLine(L"OK");
 }

@@ -61,6 +61,7 @@ bool CLogic::run() {
     LogLine(L"Dialog skin controls .. OK");
 
     ChooseInstallFolder();
+    flow_.ShowInstallFolder();
     SetProgressStage(ctx_.runMode == rmSetLongName ? 7 : 2);
     if (ctx_.runMode != rmInstall) pending_.SetApplicationIdentity();
 

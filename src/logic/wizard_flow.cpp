@@ -69,9 +69,18 @@ void CWizardFlow::InitChoices() {
     if (!ctx_.theme.singlePageMode) return;
     ctx_.wizard.SetChecked(kDesktopBox, desktop_);
     ctx_.wizard.SetChecked(kProgramsBox, programs_);
+    // Install waits for the terms to be accepted.
+    const int terms = ControlIdForFunc("single_install_checkbox_terms");
+    if (ctx_.runMode == rmInstall && ctx_.wizard.HasControl(terms))
+        ctx_.wizard.EnableControl(ControlIdForFunc("single_install_button_install"), ctx_.wizard.IsChecked(terms));
     // Only an installation has settings to open.
     ctx_.wizard.ShowControl(ControlIdForFunc("single_install_button_settings"), ctx_.runMode == rmInstall);
     for (int id : kSettingsPanel) ctx_.wizard.ShowControl(id, false);
+}
+
+void CWizardFlow::ShowInstallFolder() {
+    for (const char* func : {"single_install_text_folder", "folder", "text_wantuninstall_path"})
+        ctx_.wizard.SetText(ControlIdForFunc(func), ctx_.installFolder);
 }
 
 void CWizardFlow::AttachPortableTooltip() {

@@ -36,6 +36,8 @@ public:
     // After the texts are set, before the window first shows: the
     // shortcut choices from the configuration, the settings panel closed.
     void InitChoices();
+    // The installation folder in the controls that show it.
+    void ShowInstallFolder();
     // The portable check box's tooltip, again after a language change.
     void AttachPortableTooltip();
 

@@ -156,6 +156,8 @@ TEST_F(LayeredWindow, ClicksAndPrivateMessagesReachTheOwnerAndAnIdleWindowDrawsN
     Button(false);
     EXPECT_GT(window_.framesPresented(), lit) << "the pressed look was drawn";
     EXPECT_EQ(std::vector<int32_t>{12414}, clicks_);
+    window_.ShowPage(2, 0);
+    EXPECT_FALSE(window_.Find<CGuiButtonCtrl>(12414)->hover()) << "a page shown again leaves no button lit";
     MouseTo(POINT{r.right + 50, r.bottom + 50});
     EXPECT_FALSE(window_.Find<CGuiButtonCtrl>(12414)->hover()) << "a button is not left lit outside the window";
     EXPECT_EQ(L"Ok", window_.Find<CGuiButtonCtrl>(12414)->text()) << "default text from the text table";

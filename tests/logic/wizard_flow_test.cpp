@@ -92,6 +92,7 @@ TEST_F(SinglePageLogic, TheSettingsPanelTermsAndInstallWithAnErrorThatReturnsToT
               install = Id("single_install_button_install"), status = Id("single_install_text_progress_info");
     EXPECT_EQ(GetString(69), wizard_.Tooltip(guest));
     EXPECT_FALSE(wizard_.IsControlVisible(panel));
+    EXPECT_FALSE(Enabled(window, install)) << "Install waits for the terms";
 
     logic_.OnControl(opener);
     EXPECT_TRUE(wizard_.IsControlVisible(panel));
