@@ -22,7 +22,7 @@ constexpr WPARAM kAssistantProgress = 6;
 
 void CLogic::ShowWorkProgress(int percent) {
     // Only the installing page (9) and the single page show this progress.
-    if (!ctx_.theme.singlePageMode && flow_.CurrentPage() != 9) return;
+    if (!ctx_.theme.singlePageMode && flow_.CurrentPage() != kPageAssistantProgress) return;
     percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
     const char* bar = ctx_.theme.singlePageMode ? "single_install_progress" : "progress_progress";
     const char* label = ctx_.theme.singlePageMode ? "single_install_text_progress_info" : "progress_info";

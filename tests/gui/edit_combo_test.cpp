@@ -220,6 +220,16 @@ TEST_F(EditAndCombo, EditBoxCutsAndPastesShiftSelectedTextThroughTheClipboard) {
     }
     EXPECT_EQ(L"xyabc", edit->text());
     EXPECT_EQ(2, edit->edit().caret());
+
+    // A whole megabyte on the clipboard: what fits goes in.
+    ASSERT_TRUE(WriteClipboardText(std::wstring(1 << 20, L'm')));
+    {
+        HeldKeys ctrl{VK_CONTROL};
+        edit->OnKeyDown('V');
+    }
+    EXPECT_EQ(2048u, edit->text().size());
+    EXPECT_EQ(L"xy", edit->text().substr(0, 2));
+    EXPECT_EQ(L"abc", edit->text().substr(2045));
 }
 
 TEST_F(EditAndCombo, EditBoxReportsEnterLikeAClick) {
