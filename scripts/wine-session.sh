@@ -36,6 +36,12 @@ wine_session_start() {
   # The desktop process (explorer.exe /desktop) and rpcss start with the
   # first program that uses windows; start them here for the same reason.
   "$WINE_BIN" rundll32 user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
+  # Wine links the user's shell folders (Desktop, Documents ...) to the
+  # host's home: shortcuts made under Wine must stay inside the prefix.
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+  done
   # The registry files reach the disk only later; wineboot's own answer
   # tells that the prefix is complete.
   [ $booted = 1 ] && touch "$WINEPREFIX/.launcher-ready"

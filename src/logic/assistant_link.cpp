@@ -5,9 +5,11 @@
 #include "logic/assistant_link.h"
 
 #include "logic/control_ids.h"
+#include "logic/installation.h"
 #include "logic/pending_parts.h"
 #include "logic/server_link.h"
 #include "logic/update_cycle.h"
+#include "logic/user_shortcuts.h"
 #include "logic/wizard_flow.h"
 #include "startup/folders.h"
 #include "startup/module.h"
@@ -23,7 +25,14 @@
 namespace {
 
 std::u16string U16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
-std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+
+LauncherAssistantIcon AssistantIcon(const std::wstring& name, const std::wstring& exec, bool add) {
+    LauncherAssistantIcon icon;
+    icon.name = U16(name);
+    icon.exec = U16(exec);
+    icon.action = add ? 1 : 0;
+    return icon;
+}
 
 // A configuration value of common/uninstall/@<name>, "empty" when missing.
 std::wstring UninstallValue(const tinyxml2::XMLElement* root, const char* name) {
@@ -137,22 +146,28 @@ bool CAssistantLink::FillDataForAssistant() {
     d.chRegPath = U16(ctx_.config.regPath);
     d.chIconName = U16(Utf8ToWide(ctx_.settings.iconName.empty() ? ctx_.settings.fullName : ctx_.settings.iconName));
     d.chTemp = U16(ctx_.installFolder + L"\\" + Utf8ToWide(ctx_.settings.process));
-    d.bIconPrograms = ctx_.settings.iconPrograms;
+    d.bIconPrograms = ctx_.flow->programsChoice();
     d.bIconProgramsFolder = ctx_.settings.iconProgramsFolder;
     d.bIconStartMenu = assistantData_.bIconStartMenu;
 
-    // The manifest's shortcut changes join these once the integrity checker
-    // delivers them; a new or renamed installation always gets the
-    // launcher's own shortcut.
+    // The manifest's shortcut changes; a new or renamed installation also
+    // drops the shortcuts it had and gets the launcher's own.
     assistantIcons_.clear();
+    for (const ProgramChange& c : programChanges_) assistantIcons_.push_back(AssistantIcon(c.name, c.exec, c.add));
     if (ctx_.runMode == rmInstall || ctx_.runMode == rmSetLongName) {
         LogLine(L" (");
+        for (const AppListRecord& old : ctx_.installation->oldShortcuts()) {
+            const std::wstring name = RecordText(old.name, 65), exec = RecordText(old.exec, 261);
+            if (name.empty()) continue;  // an installed add-on, not a shortcut
+            assistantIcons_.push_back(AssistantIcon(name, exec, false));
+            LogLine(L"  Del: " + name + L" -> " + exec);
+        }
         LauncherAssistantIcon launcher;
         launcher.name = d.chIconName;
         launcher.exec = u"Launcher.exe";
         launcher.action = 1;
         assistantIcons_.push_back(launcher);
-        LogLine(L"  Add: " + Wide(launcher.name) + L" -> " + Wide(launcher.exec));
+        LogLine(L"  Add: " + AssistantText(launcher.name) + L" -> " + AssistantText(launcher.exec));
         LogLine(L" )");
     }
     d.iconCount = uint32_t(assistantIcons_.size());
@@ -175,7 +190,7 @@ void CAssistantLink::SendDataToAssistant() {
         {L"  chUrlUpdateInfo = ", d.chUrlUpdateInfo}, {L"  chLnkDesctopIcon = ", d.chLnkDesctopIcon},
         {L"  chLauncherName = ", d.chLauncherName},   {L"  chTemp = ", d.chTemp},
     };
-    for (const auto& f : kFields) LogLine(f.label + Wide(f.value));
+    for (const auto& f : kFields) LogLine(f.label + AssistantText(f.value));
     LogLine(std::wstring(L"  bIconPrograms = ") + (d.bIconPrograms ? L"true" : L"false"));
     LogLine(std::wstring(L"  bIconProgramsFolder = ") + (d.bIconProgramsFolder ? L"true" : L"false"));
     LogLine(std::wstring(L"  bIconStartMenu = ") + (d.bIconStartMenu ? L"true" : L"false"));
@@ -192,8 +207,8 @@ void CAssistantLink::SendDataToAssistant() {
         const std::vector<uint8_t> bytes = EncodeAssistantIcon(icon);
         assistantPipe_.Write(bytes.data(), bytes.size());
         LogLine(L"  ------");
-        LogLine(L"  Name = " + Wide(icon.name));
-        LogLine(L"  Exec = " + Wide(icon.exec));
+        LogLine(L"  Name = " + AssistantText(icon.name));
+        LogLine(L"  Exec = " + AssistantText(icon.exec));
         LogLine(std::wstring(L"  Action = ") + (icon.action == 1 ? L"Add" : L"Del"));
     }
     LogLine(L"");
@@ -266,7 +281,7 @@ void CAssistantLink::OnAssistantWorkResult(WPARAM w, LPARAM l) {
     switch (command) {
     case eLauncherCmd_Install:
         if (result == 0) {
-            if (pending == eLauncherCmd_Install) ctx_.pending->AfterAssistantInstall();
+            if (pending == eLauncherCmd_Install) ctx_.installation->OnAssistantInstalled();
         } else if (result == eAssistantTooManyClients) {
             // The table's "%s" is filled in directly: a translated text is
             // never used as a format.
@@ -293,7 +308,7 @@ void CAssistantLink::OnAssistantWorkResult(WPARAM w, LPARAM l) {
         else ctx_.host->ShowError(70);
         break;
     case eLauncherCmd_IconUpdate:
-        if (result == 0) ctx_.pending->UpdateUserDesktopShortcuts();
+        if (result == 0) ctx_.shortcuts->UpdateUserShortcuts(false, programChanges_);
         ctx_.update->processStartDownload();
         break;
     case eLauncherCmd_KillProcess:
@@ -338,13 +353,4 @@ void CAssistantLink::DeleteAssistantCopy() {
     assistantPath_.clear();
 }
 
-void CAssistantLink::SetProgramChanges(const std::vector<ProgramChange>& changes) {
-    assistantIcons_.clear();
-    for (const ProgramChange& c : changes) {
-        LauncherAssistantIcon icon;
-        icon.name = U16(c.name);
-        icon.exec = U16(c.exec);
-        icon.action = c.add ? 1 : 0;
-        assistantIcons_.push_back(icon);
-    }
-}
+void CAssistantLink::SetProgramChanges(const std::vector<ProgramChange>& changes) { programChanges_ = changes; }

@@ -28,6 +28,8 @@ public:
     void OnAssistantWorkResult(WPARAM w, LPARAM l);
     // The shortcut changes of the manifest, sent with the next command.
     void SetProgramChanges(const std::vector<ProgramChange>& changes);
+    // The shortcut records sent with the last command.
+    const std::vector<LauncherAssistantIcon>& sentIcons() const { return assistantIcons_; }
 
     uint32_t command() const { return assistantCommand_; }
     const std::wstring& assistantPath() const { return assistantPath_; }
@@ -43,4 +45,5 @@ private:
     uint32_t assistantCommand_ = 0;
     LauncherAssistantData assistantData_;
     std::vector<LauncherAssistantIcon> assistantIcons_;
+    std::vector<ProgramChange> programChanges_;
 };

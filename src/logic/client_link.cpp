@@ -72,6 +72,7 @@ void CClientLink::RunClient() {
     parts.referrerId = ReadSlotValue(*FindSlotInfo("REFERRER_ID"));
     parts.promoCode = ReadSlotValue(*FindSlotInfo("PROMOCODE"));
     parts.updatePath = ctx_.updatePath;
+    parts.appIdArgument = ctx_.appIdArgument;
     const std::wstring commandLine = ClientCommandLine(parts);
 
     const HWND window = FindClientWindow();

@@ -50,6 +50,7 @@ CLogic::CLogic(IWizard& wizard) : ctx_(wizard) {
     ctx_.installation = &installation_;
     ctx_.pending = &pending_;
     ctx_.flow = &flow_;
+    ctx_.shortcuts = &shortcuts_;
 }
 
 CLogic::~CLogic() {

@@ -11,7 +11,9 @@
 //   CTray           tray icon, window visibility, error reports
 //   CLanguageTexts  the language box and the texts that follow it
 //   CWizardFlow     pages, the message box, choices, the buttons
-//   CSelfReplacement, CInstallation, CPendingParts
+//   CInstallation   standard and portable installations, rights
+//   CUserShortcuts  the user's shortcuts, the taskbar identity
+//   CSelfReplacement, CPendingParts
 // Created once by the entry point; every operation runs on the UI thread.
 // Workers reach it only through private messages to the window, which
 // forwards them to OnUserMessage.
@@ -28,6 +30,7 @@
 #include "logic/server_link.h"
 #include "logic/tray.h"
 #include "logic/update_cycle.h"
+#include "logic/user_shortcuts.h"
 #include "logic/wizard_flow.h"
 #include "startup/window_messages.h"
 
@@ -91,6 +94,7 @@ private:
     CInstallation installation_{ctx_};
     CPendingParts pending_{ctx_};
     CWizardFlow flow_{ctx_};
+    CUserShortcuts shortcuts_{ctx_};
     bool networkNeeded_ = false;
     bool stopLoop_ = false;
 };

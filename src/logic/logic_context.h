@@ -28,6 +28,7 @@ class CSelfReplacement;
 class CServerLink;
 class CTray;
 class CUpdateCycle;
+class CUserShortcuts;
 class CWizardFlow;
 
 // What the collaborators ask of the logic object itself.
@@ -79,6 +80,8 @@ struct LogicContext {
     bool runtimePresent = true;
     std::wstring installFolder;
     HWND clientWindow = nullptr;  // the client that started a "/download" run
+    // " -appID \"<identity>\"" for the client once the window has its identity.
+    std::wstring appIdArgument;
     // Set by Exit: late worker results are not acted on.
     bool closing = false;
 
@@ -96,6 +99,7 @@ struct LogicContext {
     CInstallation* installation = nullptr;
     CPendingParts* pending = nullptr;
     CWizardFlow* flow = nullptr;
+    CUserShortcuts* shortcuts = nullptr;
 };
 
 // The folder of the running executable, without a trailing backslash.

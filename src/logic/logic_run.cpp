@@ -63,7 +63,7 @@ bool CLogic::run() {
     ChooseInstallFolder();
     flow_.ShowInstallFolder();
     SetProgressStage(ctx_.runMode == rmSetLongName ? 7 : 2);
-    if (ctx_.runMode != rmInstall) pending_.SetApplicationIdentity();
+    if (ctx_.runMode != rmInstall) shortcuts_.SetTaskbarIdentity();
 
     if (ctx_.runByClient && !ctx_.runByClientCritical) {
         client_.SetSilentDownload(true);
@@ -75,7 +75,7 @@ bool CLogic::run() {
     if (!ctx_.runtimePresent) {
         ctx_.wizard.SetText(Id("mbox_link"), GetString(117));
         flow_.ShowMessage(GetString(114), kActionError, mbbOk, true, kExtraLink);
-    } else if (pending_.RecordsWritable()) {
+    } else if (installation_.CheckRightsBeforeUpdate()) {
         StartWork();
     }
     MainLoop();

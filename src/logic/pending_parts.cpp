@@ -7,12 +7,6 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CPendingParts::RunPendingLongNameAction() { return false; }
 
-// The taskbar identity arrives with the shortcuts.
-void CPendingParts::SetApplicationIdentity() {}
-
-// Installation records: treated as writable until the rights check exists.
-bool CPendingParts::RecordsWritable() { return true; }
-
 // Uninstallation and the assistant: nothing can be started yet.
 bool CPendingParts::StartUninstallerCopy() { return false; }
 
@@ -26,26 +20,20 @@ void CPendingParts::OnKbData(CBuffer&) { LogLine(L"OnKbData (not handled yet)");
 
 void CPendingParts::OnKind6Complete() {}
 
-// Configured actions and the external add-on programs: none are run yet,
-// so the update cycle goes on as if none were configured.
+// Configured actions: none are run yet, so the update cycle goes on as if
+// none were configured.
 void CPendingParts::RunConfiguredActions(bool& exitRequested) { exitRequested = false; }
-
-void CPendingParts::RunExternalApplications() {}
 
 void CPendingParts::HandleLaterMessage(const wchar_t* name, WPARAM, LPARAM) { LogLine(std::wstring(name) + L" (not handled yet)"); }
 
 // Follow-ups of assistant results. Each logs what it leaves undone; the
 // flows they continue arrive with installation, runtime update,
 // uninstallation, shortcuts and renaming.
-void CPendingParts::AfterAssistantInstall() { LogLine(L"Installation continues: not available yet"); }
-
 void CPendingParts::AfterRuntimeInstalled() { LogLine(L"Runtime update follow-up: not available yet"); }
 
 void CPendingParts::FinishAssistantUninstall(bool success) {
     LogLine(success ? L"Uninstall finished: OK" : L"Uninstall finished: with errors");
 }
-
-void CPendingParts::UpdateUserDesktopShortcuts() { LogLine(L"Desktop shortcuts: not available yet"); }
 
 void CPendingParts::FinishLongName() { LogLine(L"Renaming follow-up: not available yet"); }
 

@@ -15,16 +15,11 @@ public:
     explicit CPendingParts(LogicContext& ctx) : ctx_(ctx) {}
 
     bool RunPendingLongNameAction();
-    void SetApplicationIdentity();
     void RunConfiguredActions(bool& exitRequested);
-    void RunExternalApplications();
-    bool RecordsWritable();
     bool StartUninstallerCopy();
     void SendLongNameToAssistant();
-    void AfterAssistantInstall();
     void AfterRuntimeInstalled();
     void FinishAssistantUninstall(bool success);
-    void UpdateUserDesktopShortcuts();
     void FinishLongName();
     // The wizard's requests that the installation, uninstallation and
     // runtime-update flows answer.

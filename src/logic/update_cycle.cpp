@@ -9,10 +9,12 @@
 #include "logic/client_tasks.h"
 #include "logic/control_ids.h"
 #include "logic/downloads.h"
+#include "logic/installation.h"
 #include "logic/pending_parts.h"
 #include "logic/server_link.h"
 #include "logic/tray.h"
 #include "logic/update_texts.h"
+#include "logic/user_shortcuts.h"
 #include "logic/wizard_flow.h"
 #include "startup/folders.h"
 #include "startup/format_text.h"
@@ -163,9 +165,13 @@ void CUpdateCycle::OnCheckFinished(WPARAM w, LPARAM l) {
 
 void CUpdateCycle::ContinueAfterCheck() {
     std::vector<ProgramChange> changes;
-    if (state_.checker.GetShortcutChanges(changes) && !changes.empty() && !ctx_.portable && ctx_.runMode != rmDownload) {
-        ctx_.assistant->SetProgramChanges(changes);
-        if (ctx_.assistant->RunAssistant(5)) return;  // the icon result continues with processStartDownload
+    if (state_.checker.GetShortcutChanges(changes) && !changes.empty() && ctx_.runMode != rmDownload) {
+        if (ctx_.portable) {
+            ctx_.shortcuts->UpdateUserShortcuts(true, changes);
+        } else {
+            ctx_.assistant->SetProgramChanges(changes);
+            if (ctx_.assistant->RunAssistant(eLauncherCmd_IconUpdate)) return;  // its result continues below
+        }
     }
     processStartDownload();
 }
@@ -320,7 +326,7 @@ void CUpdateCycle::processAfterDownload() {
         return;
     }
     if (!ctx_.fast && ctx_.runMode != rmDownload) {
-        ctx_.pending->RunExternalApplications();
+        ctx_.installation->RunExternalApplications();
         state_.checker.WriteAppList(false);
     }
     LogLine(L"Remove tmp directory");

@@ -83,6 +83,9 @@ struct LauncherAssistantIcon {
     uint8_t action = 0;   // 1 add, 0 delete
 };
 
+// A record's text as the wide text of the platform.
+inline std::wstring AssistantText(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
 // Exactly kAssistantDataSize / kAssistantIconSize bytes.
 std::vector<uint8_t> EncodeAssistantData(const LauncherAssistantData& data);
 std::vector<uint8_t> EncodeAssistantIcon(const LauncherAssistantIcon& icon);

@@ -26,6 +26,8 @@ public:
     void Prune();
     std::wstring FirstRegistered();
     const std::wstring& Slot(int i) const { return slots_[size_t(i)]; }
+    // Sets a slot in memory; Save writes it.
+    void SetSlot(int i, const std::wstring& folder) { slots_[size_t(i)] = folder; }
 
 private:
     static std::wstring ValueName(int slot);

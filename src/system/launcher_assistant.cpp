@@ -8,12 +8,6 @@
 
 #include <cwchar>
 
-namespace {
-
-std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
-
-}  // namespace
-
 // Reads 4-byte values from the pipe while the command runs and raises the
 // flag on the cancel code. It never blocks in a read: it waits for data to
 // be there, so stopping it (an event) is immediate and the main thread can
@@ -103,7 +97,7 @@ bool CLauncherAssistant::RunAssistant(HWND launcher) {
     if (ReadCommand(command)) {
         watcher_ = std::make_unique<CCancelWatcher>(pipe_.Handle(), cancelled_);
         if (!watcher_->Begin()) watcher_.reset();
-        skipName_ = Wide(data_.chLauncherName);
+        skipName_ = AssistantText(data_.chLauncherName);
         Execute(command);
     } else {
         SendWorkResult(command, lastError_);
@@ -167,7 +161,7 @@ void CLauncherAssistant::Execute(uint32_t command) {
         UninstallCommand();
         break;
     case eLauncherCmd_GetRights:
-        GrantRights(Wide(data_.chInstallFolder), Wide(data_.chRegPath), false);
+        GrantRights(AssistantText(data_.chInstallFolder), AssistantText(data_.chRegPath), false);
         break;
     case eLauncherCmd_IconUpdate:
         ReportProgress(50);
@@ -175,7 +169,7 @@ void CLauncherAssistant::Execute(uint32_t command) {
         ReportProgress(100);
         break;
     case eLauncherCmd_KillProcess:
-        if (!KillProcesses(Wide(data_.chTemp))) setLastAssistantError(eAssistantCntKillProcess);
+        if (!KillProcesses(AssistantText(data_.chTemp))) setLastAssistantError(eAssistantCntKillProcess);
         break;
     case eLauncherCmd_SetLongName:
         SetLongNameCommand();

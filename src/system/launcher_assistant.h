@@ -11,6 +11,7 @@
 #include "startup/log_impl.h"
 #include "system/assistant_progress.h"
 #include "system/assistant_records.h"
+#include "system/install_directory_list.h"
 #include "system/named_pipe.h"
 #include "system/rights_descriptor.h"
 
@@ -58,11 +59,18 @@ private:
     void GrantTree(const std::wstring& folder, bool countSteps);
     void StopWatcher();
 
-    // Commands whose work is not part of this build (assistant_commands.cpp).
+    // A standard installation: its slot, rights, uninstall entry and
+    // all-users shortcuts (assistant_install.cpp). `index` -1 is a new
+    // installation.
     void InstallCommand();
+    bool InstallClient(int index);
+    bool WriteUninstallEntry(int slot);
+    bool RegisterSlot(CInstallDirectoryList& list, const std::wstring& folder, int slot);
+    void IconUpdateCommand();
+    void UpdateAllUsersShortcuts();
+    // Commands whose work is not part of this build (assistant_commands.cpp).
     void InstallKBCommand();
     void UninstallCommand();
-    void IconUpdateCommand();
     void SetLongNameCommand();
 
     CNamedPipe pipe_;

@@ -91,6 +91,11 @@ void CCheckerThread::Continue() {
     if (continueEvent_.IsValid()) SetEvent(continueEvent_.Get());
 }
 
+void CCheckerThread::SetSelectedAddOns(const std::set<std::wstring>& exec) {
+    Scope lock(lock_);
+    settings_.selectedAddOns = exec;
+}
+
 bool CCheckerThread::Stopped() {
     Scope lock(lock_);
     return stopped_;

@@ -72,6 +72,9 @@ public:
     bool Stop(DWORD limit) override;
     // Lets the thread go on after result 2.
     void Continue();
+    // The add-ons the user chose, before Continue (the thread reads them
+    // only after it).
+    void SetSelectedAddOns(const std::set<std::wstring>& exec);
     // The lock that guards the download queue.
     CCriticalSection& Lock() { return lock_; }
 

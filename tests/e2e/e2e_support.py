@@ -141,10 +141,19 @@ def range_start(entry):
     return int(m.group(1)) if m else 0
 
 
+def prefix_path(path):
+    """The Windows spelling of a path inside the prefix's drive C, else
+    its spelling on the Z: drive."""
+    drive = os.path.join(os.environ.get('WINEPREFIX', ''), 'drive_c')
+    if os.environ.get('WINEPREFIX') and os.path.abspath(path).startswith(drive + os.sep):
+        return 'C:' + os.path.abspath(path)[len(drive):].replace('/', '\\')
+    return windows_path(path)
+
+
 def wine_processes(folder):
     """Host ids of the Wine processes whose command line names <folder>
     (Linux or Windows spelling): the processes of one test."""
-    needles = [os.path.abspath(folder).lower(), windows_path(folder).lower()]
+    needles = [os.path.abspath(folder).lower(), prefix_path(folder).lower()]
     found = []
     for entry in os.listdir('/proc'):
         if not entry.isdigit() or int(entry) == os.getpid():

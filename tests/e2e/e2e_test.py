@@ -616,6 +616,91 @@ class SinglePage(E2ETest):
         self.assertInstalled(target)
 
 
+class StandardInstall(E2ETest):
+    """A standard installation registered by the elevated assistant."""
+
+    PRODUCT_KEY = r'HKLM\Software\Hollisk Games\TL'
+    UNINSTALL_KEY = r'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Talvoro 0'
+
+    def reg(self, *args):
+        result = subprocess.run([e2e.WINE, 'reg'] + list(args), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT)
+        return result.returncode, result.stdout.decode('utf-8', 'replace')
+
+    def values(self, key):
+        """{name: text} of the REG_SZ values of <key>."""
+        _, output = self.reg('query', key)
+        found = {}
+        for line in output.splitlines():
+            parts = re.split(r'\s{4}', line.strip(), maxsplit=2)
+            if len(parts) == 3 and parts[1] == 'REG_SZ':
+                found[parts[0]] = parts[2]
+        return found
+
+    def shortcut(self, path):
+        """(target, arguments) of a shortcut file, read back by the shell."""
+        tool = os.path.join(os.path.dirname(ARGS.launcher), 'shortcut_target.exe')
+        result = subprocess.run([e2e.WINE, tool, path], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT)
+        lines = result.stdout.decode('utf-8', 'replace').replace('\r', '').split('\n')
+        self.assertEqual(0, result.returncode, 'the shortcut %s cannot be read: %s' % (path, lines))
+        return lines[0], lines[1] if len(lines) > 1 else ''
+
+    def forget_installation(self, target, drive):
+        for key in (self.PRODUCT_KEY, self.UNINSTALL_KEY):
+            self.reg('delete', key, '/f')
+        shutil.rmtree(target, ignore_errors=True)
+        for link in (os.path.join(drive, 'users', 'root', 'Desktop', 'Talvoro.lnk'),):
+            if os.path.exists(link):
+                os.remove(link)
+        shutil.rmtree(os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro'),
+                      ignore_errors=True)
+
+    def test_standard_install_registers_the_folder_and_makes_shortcuts(self):
+        self.build_set(files=8, mib=2, packs=1)
+        server = self.nginx()
+        start = self.path('download')
+        os.makedirs(start)
+        e2e.brand(self.tool, ARGS.launcher, os.path.join(start, 'Launcher.exe'), [server.url])
+        drive = os.path.join(os.environ['WINEPREFIX'], 'drive_c')
+        target = os.path.join(drive, 'Program Files', 'Talvoro')
+        self.forget_installation(target, drive)
+        self.addCleanup(self.forget_installation, target, drive)
+        self.addCleanup(e2e.kill_wine_processes, target)
+        run = e2e.LauncherRun(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.addCleanup(run.kill)
+        log = lambda: '\n'.join(e2e.read_text(f) for f in e2e.log_files(start))  # noqa: E731
+        if not run.wait_for(lambda: 'Server info ready' in log(), 90):
+            self.fail('the installation page did not get the server information\n' + run.report())
+        deadline = time.monotonic() + 60
+        for control in ('single_install_checkbox_terms', 'single_install_button_install'):
+            clicked, output = self.click_control(control, None, deadline)
+            self.assertTrue(clicked, '%s: %s\n%s' % (control, output, run.report()))
+            time.sleep(0.5)
+        cmdline = os.path.join(target, 'client_cmdline.txt')
+        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 150):
+            self.fail('the client did not start from %s\n%s' % (target, run.report()))
+
+        self.assertInstalled(target)
+        folder = r'C:\Program Files\Talvoro'
+        launcher = folder + r'\Launcher.exe'
+        self.assertTrue(os.path.exists(os.path.join(target, 'Launcher.exe')), 'the launcher was not copied')
+        self.assertFalse(os.path.exists(os.path.join(target, 'guest.dat')), 'a standard installation is not portable')
+        self.assertEqual(folder.lower(), self.values(self.PRODUCT_KEY + r'\Install').get('Directory', '').lower())
+        entry = self.values(self.UNINSTALL_KEY)
+        self.assertEqual({'DisplayName', 'UninstallString', 'DisplayIcon', 'InstallLocation', 'HelpLink',
+                          'URLInfoAbout', 'URLUpdateInfo'}, set(entry), entry)
+        self.assertEqual('Talvoro', entry['DisplayName'])
+        self.assertTrue(entry['UninstallString'].startswith('"%s" /uninstall "' % launcher), entry)
+        self.assertTrue(entry['UninstallString'].endswith('\\Talvoro.lnk"'), entry)
+        for link in (os.path.join(drive, 'users', 'root', 'Desktop', 'Talvoro.lnk'),
+                     os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro',
+                                  'Talvoro.lnk')):
+            self.assertTrue(os.path.exists(link), 'no shortcut %s\n%s' % (link, run.report()))
+            self.assertEqual(launcher.lower(), self.shortcut(link)[0].lower())
+        self.assertRegex(self.client_command_line(target), r' -appID "AppID_Talvoro_-?\d+"')
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser(add_help=False)

@@ -24,5 +24,10 @@ add_executable(window_click helpers/window_click.cpp)
 target_link_options(window_click PRIVATE -municode)
 target_link_libraries(window_click PRIVATE launcher_startup user32 gdi32)
 
+# Reads a shortcut's target back (end-to-end tests).
+add_executable(shortcut_target helpers/shortcut_target.cpp)
+target_link_options(shortcut_target PRIVATE -municode)
+target_link_libraries(shortcut_target PRIVATE ole32 uuid)
+
 # A stand-in for a running game client, for the assistant's process killer.
 add_executable(assistant_test_sleeper helpers/sleeper_main.cpp)

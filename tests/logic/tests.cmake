@@ -1,4 +1,4 @@
-target_sources(portable_tests PRIVATE logic/control_ids_test.cpp)
+target_sources(portable_tests PRIVATE logic/control_ids_test.cpp logic/taskbar_app_id_test.cpp)
 
 if(WIN32)
   # The logic object in the test process, with the configuration and string
