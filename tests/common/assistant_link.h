@@ -26,6 +26,8 @@ public:
     // report other than progress), or `ms` pass.
     bool WaitFor(UINT message, Report& out, DWORD ms);
     const std::vector<Report>& reports() const { return reports_; }
+    // The next waits see only reports that arrive from now on.
+    void Forget() { reports_.clear(); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);

@@ -389,3 +389,56 @@ TEST_F(AssistantProcess, WithoutANumberTheRoleDoesNothing) {
     EXPECT_EQ(0, child_.Wait(10000));
     EXPECT_FALSE(PathExists(copy_ + L".log"));
 }
+
+namespace {
+
+// The REG_SZ value of HKLM\key, or "(none)".
+std::wstring MachineText(const std::wstring& key, const wchar_t* name) {
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
+               ? std::wstring(text)
+               : L"(none)";
+}
+
+}  // namespace
+
+TEST_F(AssistantProcess, InstallationsTakeTheirOwnSlotsAndAReinstallKeepsItsOwn) {
+    const std::wstring product = L"LauncherTest" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product;
+    const std::wstring first = path(L"first"), second = path(L"second");
+    // An installation holds files; an empty folder's slot is pruned.
+    for (const std::wstring& folder : {first, second}) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        WriteFileBytes(folder + L"\\client.exe", "x");
+    }
+    // (folder, slot it must own)
+    for (const auto& [folder, slot] : {std::make_pair(first, 0), std::make_pair(second, 1), std::make_pair(first, 0)}) {
+        window_.Forget();
+        Connect();
+        SendCommand(eLauncherCmd_Install);
+        LauncherAssistantData d = RightsRecord(folder);
+        d.command = eLauncherCmd_Install;
+        d.chFullName = d.chIconName = U16(product);
+        d.chLnkDesctopIcon = u"C:\\Desktop";
+        d.chHelpLink = u"http://help/";
+        SendRecord(d);
+        const auto r = Result();
+        EXPECT_EQ(WPARAM(eLauncherCmd_Install), r.w);
+        ASSERT_EQ(0, r.l) << AssistantLog();
+        ASSERT_EQ(0, child_.Wait(10000)) << AssistantLog();
+        pipe_.Close();
+
+        const std::wstring entry = uninstall + L" " + std::to_wstring(slot);
+        EXPECT_EQ(slot ? product + L" (2)" : product, MachineText(entry, L"DisplayName"));
+        const std::wstring shortcut = slot ? product + L" (2).lnk" : product + L".lnk";
+        EXPECT_EQ(L"\"" + folder + L"\\Launcher.exe\" /uninstall \"C:\\Desktop\\" + shortcut + L"\"",
+                  MachineText(entry, L"UninstallString"));
+        EXPECT_EQ(folder, MachineText(entry, L"InstallLocation"));
+        EXPECT_EQ(L"http://help/", MachineText(entry, L"HelpLink"));
+    }
+    EXPECT_EQ(first, MachineText(regPath_ + L"\\Install", L"Directory"));
+    EXPECT_EQ(second, MachineText(regPath_ + L"\\Install", L"Directory1"));
+    EXPECT_EQ(L"", MachineText(regPath_ + L"\\Install", L"Directory2"));
+    for (int slot : {0, 1}) RegDeleteTreeW(HKEY_LOCAL_MACHINE, (uninstall + L" " + std::to_wstring(slot)).c_str());
+}

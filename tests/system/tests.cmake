@@ -13,6 +13,7 @@ if(WIN32)
     common/temp_folder.cpp
     system/assistant_process_test.cpp
     system/copy_whole_file_test.cpp
+    system/install_directory_list_test.cpp
     system/named_pipe_test.cpp
     system/os_version_test.cpp
     system/shortcuts_test.cpp
