@@ -140,6 +140,15 @@ class E2ETest(unittest.TestCase):
                                 stderr=subprocess.STDOUT, timeout=remaining + 30)
         return result.returncode == 0, result.stdout.decode('utf-8', 'replace').replace('\r\n', '\n')
 
+    def shortcut(self, path):
+        """(target, arguments) of a shortcut file, read back by the shell."""
+        tool = os.path.join(os.path.dirname(ARGS.launcher), 'shortcut_target.exe')
+        result = subprocess.run([e2e.WINE, tool, path], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT)
+        lines = result.stdout.decode('utf-8', 'replace').replace('\r', '').split('\n')
+        self.assertEqual(0, result.returncode, 'the shortcut %s cannot be read: %s' % (path, lines))
+        return lines[0], lines[1] if len(lines) > 1 else ''
+
     def all_logs(self, folder):
         return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
 
@@ -580,6 +589,18 @@ class SinglePage(E2ETest):
         shutil.rmtree(target, ignore_errors=True)
         self.forget_language()
         self.addCleanup(shutil.rmtree, target, True)
+        # Another portable installation's desktop shortcut holds the first name.
+        user = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root')
+        desktop = os.path.join(user, 'Desktop')
+        programs = os.path.join(user, 'AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro')
+        taken = os.path.join(desktop, 'Talvoro Portable.lnk')
+        mine = os.path.join(desktop, 'Talvoro Portable (2).lnk')
+        for path in (taken, mine):
+            self.addCleanup(lambda p=path: os.path.exists(p) and os.remove(p))
+        self.addCleanup(shutil.rmtree, programs, True)
+        os.makedirs(desktop, exist_ok=True)
+        with open(taken, 'wb') as f:
+            f.write(b'another installation')
         self.addCleanup(self.forget_language)
         self.addCleanup(e2e.kill_wine_processes, target)
         run = e2e.LauncherRun(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
@@ -614,6 +635,14 @@ class SinglePage(E2ETest):
         self.assertIn('kk', chosen.stdout.decode('utf-8', 'replace'), 'Kazakh was not the chosen language')
         self.assertTrue(os.path.exists(os.path.join(target, 'guest.dat')), 'not a portable installation')
         self.assertInstalled(target)
+        launcher = r'C:\Program Files\Talvoro\Launcher.exe'
+        for link in (mine, os.path.join(programs, 'Talvoro Portable (2).lnk')):
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+            self.assertEqual(launcher.lower(), self.shortcut(link)[0].lower())
+        uninstall_target, arguments = self.shortcut(os.path.join(programs, 'Uninstall Talvoro Portable (2).lnk'))
+        self.assertEqual(launcher.lower(), uninstall_target.lower())
+        self.assertTrue(arguments.startswith('/uninstall "') and arguments.endswith('Talvoro Portable (2).lnk"'),
+                        arguments)
 
 
 class StandardInstall(E2ETest):
@@ -636,15 +665,6 @@ class StandardInstall(E2ETest):
             if len(parts) == 3 and parts[1] == 'REG_SZ':
                 found[parts[0]] = parts[2]
         return found
-
-    def shortcut(self, path):
-        """(target, arguments) of a shortcut file, read back by the shell."""
-        tool = os.path.join(os.path.dirname(ARGS.launcher), 'shortcut_target.exe')
-        result = subprocess.run([e2e.WINE, tool, path], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                stderr=subprocess.STDOUT)
-        lines = result.stdout.decode('utf-8', 'replace').replace('\r', '').split('\n')
-        self.assertEqual(0, result.returncode, 'the shortcut %s cannot be read: %s' % (path, lines))
-        return lines[0], lines[1] if len(lines) > 1 else ''
 
     def forget_installation(self, target, drive):
         for key in (self.PRODUCT_KEY, self.UNINSTALL_KEY):
