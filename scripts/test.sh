@@ -49,6 +49,15 @@ echo "== native tests"
 ctest --test-dir "$build/native" --output-on-failure -j2 || status=1
 phase_done "native tests"
 
+# What Wine could leave in the home folder: menu entries, desktop files,
+# shortcuts written through a shell folder linked out of the prefix.
+outside_prefix() {
+  find "$HOME" -maxdepth 1 -name '*.lnk' 2>/dev/null
+  find "$HOME/Desktop" "$HOME/.local/share/applications/wine" "$HOME/.config/menus/applications-merged" \
+    -mindepth 1 2>/dev/null
+}
+before_wine=$(outside_prefix | sort)
+
 echo "== x86_64 tests under Wine"
 (
   . "$repo/scripts/wine-session.sh"
@@ -56,6 +65,12 @@ echo "== x86_64 tests under Wine"
   trap wine_session_stop EXIT
   ctest --test-dir "$build/x86_64" --output-on-failure -j2
 ) || status=1
+left=$(comm -13 <(echo "$before_wine") <(outside_prefix | sort))
+if [ -n "$left" ]; then
+  echo "Wine wrote outside its prefix:"
+  echo "$left"
+  status=1
+fi
 phase_done "x86_64 tests"
 
 echo "== the demo from an empty build folder"
