@@ -18,6 +18,8 @@
 #include "system/admin_token.h"
 #include "system/assistant_records.h"
 #include "system/copy_whole_file.h"
+#include "system/install_directory_list.h"
+#include "system/item_id_list.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -25,6 +27,21 @@
 namespace {
 
 bool SamePath(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
+
+// The picker opens at the folder, or at its nearest parent that exists.
+int CALLBACK PickerEvent(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED) {
+        std::wstring folder = reinterpret_cast<const wchar_t*>(data);
+        while (!folder.empty() && !IsDirectory(folder)) {
+            const size_t cut = folder.find_last_of(L'\\');
+            folder = cut == std::wstring::npos ? std::wstring() : folder.substr(0, cut);
+        }
+        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+        if (!folder.empty()) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+    }
+    // A name that is no folder keeps the dialog open.
+    return message == BFFM_VALIDATEFAILEDW ? 1 : 0;
+}
 
 }  // namespace
 
@@ -37,6 +54,28 @@ bool WriteProbe(const std::wstring& folder) {
     SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(probe.c_str());
     return true;
+}
+
+void CInstallation::BrowseForFolder() {
+    const std::wstring title = GetString(24);
+    BROWSEINFOW info{};
+    info.hwndOwner = ctx_.wizard.Window() ? ctx_.wizard.Window() : GetActiveWindow();
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = PickerEvent;
+    info.lParam = reinterpret_cast<LPARAM>(ctx_.installFolder.c_str());
+    const CItemIdList chosen(SHBrowseForFolderW(&info));
+    if (!chosen.IsValid()) return;  // cancelled
+    wchar_t path[MAX_PATH] = {};
+    std::wstring folder = SHGetPathFromIDListW(chosen.Get(), path) ? CInstallDirectoryList::Normalise(path) : L"";
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    if (folder.empty()) {
+        ctx_.host->ShowError(93);
+        return;
+    }
+    ctx_.installFolder = folder;
+    LogLine(L"Install Folder  " + folder);
+    ctx_.flow->ShowInstallFolder();
 }
 
 void CInstallation::StartInstallation() {

@@ -17,6 +17,8 @@ class CInstallation {
 public:
     explicit CInstallation(LogicContext& ctx) : ctx_(ctx) {}
 
+    // The wizard's Browse: the user picks the installation folder.
+    void BrowseForFolder();
     // The wizard's Install.
     void StartInstallation();
     // The assistant registered the installation: the user's desktop

@@ -37,8 +37,6 @@ void CPendingParts::FinishAssistantUninstall(bool success) {
 
 void CPendingParts::FinishLongName() { LogLine(L"Renaming follow-up: not available yet"); }
 
-void CPendingParts::ChooseInstallFolder() { LogLine(L"Folder choice: not available yet"); }
-
 void CPendingParts::StartUninstallation() { LogLine(L"Uninstallation: not available yet"); }
 
 void CPendingParts::ResumeAfterRuntimeUpdate() { LogLine(L"Runtime update answer: not available yet"); }

@@ -21,9 +21,8 @@ public:
     void AfterRuntimeInstalled();
     void FinishAssistantUninstall(bool success);
     void FinishLongName();
-    // The wizard's requests that the installation, uninstallation and
-    // runtime-update flows answer.
-    void ChooseInstallFolder();
+    // The wizard's requests that the uninstallation and runtime-update
+    // flows answer.
     void StartUninstallation();
     void ResumeAfterRuntimeUpdate();
     void OnKbProgress(uint32_t received, int32_t size);

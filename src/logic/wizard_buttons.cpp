@@ -57,7 +57,7 @@ bool CWizardFlow::Act(int id) {
         ctx_.assistant->CancelAssistant();
         ctx_.host->Exit();
     } else if (id == Id("single_install_button_browse") || id == Id("change_folder")) {
-        ctx_.pending->ChooseInstallFolder();
+        ctx_.installation->BrowseForFolder();
     } else if (id == Id("single_install_button_install")) {
         OnSinglePageInstall();
     } else if (id == Id("single_install_button_settings")) {

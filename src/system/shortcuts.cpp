@@ -5,6 +5,7 @@
 #include "startup/handle.h"
 #include "startup/log_impl.h"
 #include "system/install_directory_list.h"
+#include "system/item_id_list.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -46,20 +47,12 @@ private:
     T* p_ = nullptr;
 };
 
-// Item identifier lists the shell hands out.
-struct ItemIdListTraits {
-    using Type = LPITEMIDLIST;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { CoTaskMemFree(h); }
-};
-
 // The path of a special folder; empty when the shell does not know it or it
 // is no folder on disk.
 std::wstring SpecialFolder(int csidl) {
     LPITEMIDLIST raw = nullptr;
     const HRESULT hr = SHGetSpecialFolderLocation(nullptr, csidl, &raw);
-    const CHandleT<ItemIdListTraits> list(raw);
+    const CItemIdList list(raw);
     wchar_t path[MAX_PATH] = {};
     if (FAILED(hr) || !SHGetPathFromIDListW(list.Get(), path)) return {};
     return path;
