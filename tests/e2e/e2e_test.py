@@ -645,6 +645,48 @@ class SinglePage(E2ETest):
                         arguments)
 
 
+class ShortcutChanges(E2ETest):
+    """A portable installation follows the manifest's program shortcuts."""
+
+    EDITOR = ('  <pack type="int" file="editor.pkg"><include path="tools"/>'
+              '<info lang="en"><name>Map Editor</name><exec>tools\\Editor.exe</exec></info></pack>\n')
+
+    def publish(self, with_editor, version):
+        if os.path.exists(self.set):
+            shutil.rmtree(self.set)
+        os.makedirs(self.set)
+        description = e2e.make_client(self.path('client'), ARGS.game_client, files=4, mib=1, packs=1,
+                                      version=version)
+        if with_editor:
+            os.makedirs(self.path('client', 'tools'))
+            shutil.copyfile(ARGS.game_client, self.path('client', 'tools', 'Editor.exe'))
+            description = description.replace('  <pack file="client.pkg">', self.EDITOR + '  <pack file="client.pkg">')
+        e2e.make_update_set(self.tool, self.path('client'), description, self.set)
+
+    def test_an_update_adds_and_removes_the_programs_shortcuts(self):
+        os.makedirs(self.www)
+        self.publish(True, '1.0.0')
+        folder = self.portable([self.nginx().url])
+        user = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root')
+        desktop = os.path.join(user, 'Desktop', 'Map Editor Portable.lnk')
+        menu = os.path.join(user, 'AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro',
+                            'Map Editor Portable.lnk')
+        start = os.path.join(user, 'AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu', 'Map Editor Portable.lnk')
+        for link in (desktop, start):
+            self.addCleanup(lambda p=link: os.path.exists(p) and os.remove(p))
+        self.addCleanup(shutil.rmtree, os.path.dirname(menu), True)
+        self.run_until_client(folder, name='with_editor').kill()
+        for link in (desktop, start, menu):
+            self.assertTrue(os.path.exists(link), 'no shortcut %s\n%s' % (link, e2e.log_tail(folder)))
+        self.assertTrue(self.shortcut(desktop)[0].lower().endswith('\\game\\tools\\editor.exe'))
+
+        self.publish(False, '1.0.1')
+        os.remove(os.path.join(folder, 'client_cmdline.txt'))
+        self.run_until_client(folder, name='without_editor').kill()
+        for link in (desktop, start, menu):
+            self.assertFalse(os.path.exists(link), 'the shortcut %s was left\n%s' % (link, e2e.log_tail(folder)))
+
+
 class StandardInstall(E2ETest):
     """A standard installation registered by the elevated assistant."""
 
