@@ -5,6 +5,7 @@
 #include "logic/control_ids.h"
 #include "startup/launcher_error.h"
 #include "startup/module.h"
+#include "startup/registry_key.h"
 #include "startup/text.h"
 #include "startup/xml_path.h"
 #include "system/install_directory_list.h"
@@ -110,8 +111,16 @@ void CLogic::ChooseInstallFolder() {
     ctx_.installFolder = list.FirstRegistered();
     if (!ctx_.installFolder.empty()) return;
     wchar_t programs[MAX_PATH] = {};
-    if (SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAM_FILES, FALSE))
-        ctx_.installFolder = std::wstring(programs) + L"\\" + Utf8ToWide(ctx_.settings.fullName);
+    std::wstring base;
+    if (SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAM_FILES, FALSE)) {
+        base = programs;
+    } else {
+        CRegistryKey windows;
+        if (windows.Open(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", KEY_READ) == ERROR_SUCCESS)
+            windows.GetString(L"ProgramFilesDir", base);
+        if (base.size() > MAX_PATH) base.clear();
+    }
+    if (!base.empty()) ctx_.installFolder = base + L"\\" + Utf8ToWide(ctx_.settings.fullName);
 }
 
 void CLogic::MainLoop() {

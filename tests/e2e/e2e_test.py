@@ -645,6 +645,54 @@ class SinglePage(E2ETest):
                         arguments)
 
 
+class BadFolders(E2ETest):
+    """Installation folders that cannot be one end in the error message,
+    with the settings given back, and nothing written."""
+
+    INSTALL_KEY = r'HKLM\Software\Hollisk Games\TL\Install'
+
+    def test_a_file_or_an_overlong_path_as_the_folder_is_refused_and_install_can_be_pressed_again(self):
+        self.build_set(files=4, mib=1, packs=1)
+        server = self.nginx()
+        start = self.path('download')
+        os.makedirs(start)
+        e2e.brand(self.tool, ARGS.launcher, os.path.join(start, 'Launcher.exe'), [server.url])
+        blocker = self.path('blocker')
+        with open(blocker, 'wb') as f:
+            f.write(b'a file where the folder would be')
+        self.addCleanup(subprocess.run, [e2e.WINE, 'reg', 'delete', self.INSTALL_KEY, '/f'],
+                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        overlong = e2e.windows_path(self.path('long')) + '\\' + 'x' * 300
+        for folder in (e2e.windows_path(blocker), overlong):
+            # The first registered installation is the default folder.
+            subprocess.run([e2e.WINE, 'reg', 'add', self.INSTALL_KEY, '/v', 'Directory', '/d', folder, '/f'],
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+            run = e2e.LauncherRun(start, name='run%d' % len(folder))
+            self.addCleanup(run.kill)
+            log = lambda: '\n'.join(e2e.read_text(f) for f in e2e.log_files(start))  # noqa: E731
+            if not run.wait_for(lambda: 'Server info ready' in log(), 90):
+                self.fail('the installation page did not get the server information\n' + run.report())
+            deadline = time.monotonic() + 60
+            for control in ('single_install_button_settings', 'single_install_checkbox_guest',
+                            'single_install_checkbox_terms', 'single_install_button_install'):
+                clicked, output = self.click_control(control, None, deadline)
+                self.assertTrue(clicked, '%s: %s\n%s' % (control, output, run.report()))
+                time.sleep(0.5)
+            for attempt in range(2):
+                clicked, output = self.click('Unable to create destination directory', MBOX_OK, timeout=30)
+                self.assertTrue(clicked, 'attempt %d: %s\n%s' % (attempt, output, run.report()))
+                if attempt == 0:
+                    # OK gave the settings back: Install works again.
+                    clicked, output = self.click_control('single_install_button_install', None, deadline)
+                    self.assertTrue(clicked, output)
+            self.assertIsNone(run.exit_code(), 'the launcher ended\n' + run.report())
+            run.kill()
+        with open(blocker, 'rb') as f:
+            self.assertEqual(b'a file where the folder would be', f.read())
+        written = [os.path.join(d, f) for d, _, files in os.walk(self.path('long')) for f in files]
+        self.assertEqual([], written, 'files were written for the overlong path')
+
+
 class ShortcutChanges(E2ETest):
     """A portable installation follows the manifest's program shortcuts."""
 
