@@ -125,8 +125,10 @@ void CWizardFlow::OnNextIcons() {
     addOns_.clear();
     addOnGroup_ = 0;
     ctx_.update->state().checker.GetNewAddOns(addOns_);
-    if (addOns_.empty()) {
-        ExtAppNext();
+    // A single-page theme has no page to choose add-ons on: they keep the
+    // manifest's selection rather than wait on a page that never shows.
+    if (addOns_.empty() || ctx_.theme.singlePageMode) {
+        ctx_.installation->StartInstallation();
         return;
     }
     ShowAddOnGroup();

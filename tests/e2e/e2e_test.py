@@ -735,6 +735,29 @@ class ShortcutChanges(E2ETest):
             self.assertFalse(os.path.exists(link), 'the shortcut %s was left\n%s' % (link, e2e.log_tail(folder)))
 
 
+class AddOns(E2ETest):
+    """An add-on program of the manifest is fetched and started after the
+    update; a single-page theme keeps the manifest's selection."""
+
+    def test_a_selected_add_on_is_downloaded_and_started(self):
+        os.makedirs(self.www)
+        description = e2e.make_client(self.path('client'), ARGS.game_client, files=4, mib=1, packs=1)
+        os.makedirs(self.path('client', 'voice'))
+        sleeper = os.path.join(os.path.dirname(ARGS.launcher), 'assistant_test_sleeper.exe')
+        shutil.copyfile(sleeper, self.path('client', 'voice', 'Setup.exe'))
+        pack = ('  <pack type="ext" file="voice.pkg"><include path="voice"/><info lang="en" sel="true">'
+                '<name>Voice Chat</name><exec>voice\\Setup.exe</exec><cmdl>/quiet</cmdl>'
+                '<help>Talk to your team.</help></info></pack>\n')
+        description = description.replace('  <pack file="client.pkg">', pack + '  <pack file="client.pkg">')
+        e2e.make_update_set(self.tool, self.path('client'), description, self.set)
+        folder = self.portable([self.nginx().url])
+        self.run_until_client(folder)
+        self.assertTrue(os.path.exists(os.path.join(folder, 'voice', 'Setup.exe')), 'the add-on was not fetched')
+        text = self.all_logs(folder)
+        self.assertIn('--- Run external applications ---', text)
+        self.assertRegex(text, r'  Run ext file: .*\\voice\\Setup.exe\r?\n   \.\. ok')
+
+
 class StandardInstall(E2ETest):
     """A standard installation registered by the elevated assistant."""
 
