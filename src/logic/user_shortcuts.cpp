@@ -7,6 +7,7 @@
 #include "startup/folders.h"
 #include "startup/format_text.h"
 #include "startup/text.h"
+#include "system/com_ref.h"
 #include "system/install_directory_list.h"
 #include "system/shortcuts.h"
 
@@ -40,22 +41,6 @@ std::string IconGroupBytes() {
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     return bytes ? std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found)) : std::string();
 }
-
-// A property store's reference, released when it goes.
-class CPropertyStore {
-public:
-    CPropertyStore() = default;
-    CPropertyStore(const CPropertyStore&) = delete;
-    CPropertyStore& operator=(const CPropertyStore&) = delete;
-    ~CPropertyStore() {
-        if (store_) store_->Release();
-    }
-    IPropertyStore** Receive() { return &store_; }
-    IPropertyStore* get() const { return store_; }
-
-private:
-    IPropertyStore* store_ = nullptr;
-};
 
 void SetText(IPropertyStore* store, const PROPERTYKEY& key, const std::wstring& text) {
     PROPVARIANT value{};
@@ -137,9 +122,8 @@ void CUserShortcuts::SetTaskbarIdentity() {
     const auto getStore =
         shell ? reinterpret_cast<GetStore>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetPropertyStoreForWindow")))
               : nullptr;
-    CPropertyStore holder;
-    if (!getStore || FAILED(getStore(ctx_.wizard.Window(), IID_IPropertyStore, reinterpret_cast<void**>(holder.Receive()))))
-        return;
+    CComRef<IPropertyStore> holder;
+    if (!getStore || FAILED(getStore(ctx_.wizard.Window(), IID_IPropertyStore, holder.Out()))) return;
     IPropertyStore* store = holder.get();
     if (!store) return;
     if (launcher.empty()) {

@@ -4,6 +4,7 @@
 #include "startup/folders.h"
 #include "startup/handle.h"
 #include "startup/log_impl.h"
+#include "system/com_ref.h"
 #include "system/install_directory_list.h"
 #include "system/item_id_list.h"
 
@@ -13,39 +14,6 @@
 #include <vector>
 
 namespace {
-
-// COM on the calling thread for the life of the object.
-class CComScope {
-public:
-    CComScope() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
-    CComScope(const CComScope&) = delete;
-    CComScope& operator=(const CComScope&) = delete;
-    ~CComScope() {
-        if (ok_) CoUninitialize();
-    }
-    bool Ok() const { return ok_; }
-
-private:
-    bool ok_;
-};
-
-// One reference to a COM interface, released with the holder.
-template <class T>
-class CComRef {
-public:
-    CComRef() = default;
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-    ~CComRef() {
-        if (p_) p_->Release();
-    }
-    T* operator->() const { return p_; }
-    // The out-parameter of the call that fills an empty holder.
-    void** Out() { return reinterpret_cast<void**>(&p_); }
-
-private:
-    T* p_ = nullptr;
-};
 
 // The path of a special folder; empty when the shell does not know it or it
 // is no folder on disk.
