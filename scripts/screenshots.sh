@@ -48,12 +48,15 @@ top = q('listBorder')[1] + q('listElementsBorder')[1] + h + int(sys.argv[2]) * i
 print(top, w, e.get('listElementHeight'))
 PY
 }
-launch() {  # folder
-  (cd "$1" && GAME_CLIENT_DOUBLE="exit=15000" "$WINE_BIN" ./Launcher.exe >/dev/null 2>&1 &)
-  for _ in $(seq 300); do
-    grep -qa "Dialog skin controls" "$1"/*.log 2>/dev/null && break
+wait_log() {  # folder text seconds: until a log of the folder holds the text
+  for _ in $(seq $(($3 * 10))); do
+    grep -qa "$2" "$1"/*.log 2>/dev/null && return
     sleep 0.1
   done
+}
+launch() {  # folder
+  (cd "$1" && GAME_CLIENT_DOUBLE="exit=15000" "$WINE_BIN" ./Launcher.exe >/dev/null 2>&1 &)
+  wait_log "$1" "Dialog skin controls" 30
   sleep 3
 }
 
@@ -66,10 +69,7 @@ mkdir -p "$work/offline"
   --update-path /updates/ >/dev/null
 : >"$work/offline/guest.dat"
 launch "$work/offline"
-for _ in $(seq 300); do
-  grep -qa "MessageBox" "$work/offline"/*.log 2>/dev/null && break
-  sleep 0.1
-done
+wait_log "$work/offline" "MessageBox" 30
 sleep 2
 shot message-network-error
 "$WINE_BIN" taskkill /f /im Launcher.exe >/dev/null 2>&1 || true
@@ -120,10 +120,7 @@ packs=$(cd "$work/www" && find updates -name '*.pkg' | sort | sed 's|^|{"path": 
 rules "[$packs]"
 portable "$work/slow"
 launch "$work/slow"
-for _ in $(seq 300); do
-  grep -qa "CDownloader::DownloadUpdate:" "$work/slow"/*.log 2>/dev/null && break
-  sleep 0.1
-done
+wait_log "$work/slow" "CDownloader::DownloadUpdate:" 30
 sleep 3
 shot downloading
 "$WINE_BIN" taskkill /f /im Launcher.exe >/dev/null 2>&1 || true
@@ -147,10 +144,7 @@ printf '<ClientUpdateData><Face id="velomar"><LoginURLs><URL>%s</URL></LoginURLs
 # which the earlier run of the same launcher wrote.
 cp "$work/slow/CIF.dat" "$work/notice/"
 launch "$work/notice"
-for _ in $(seq 600); do
-  grep -qa "MessageBox" "$work/notice"/*.log 2>/dev/null && break
-  sleep 0.1
-done
+wait_log "$work/notice" "MessageBox" 60
 sleep 2
 shot message-rich-text
 "$WINE_BIN" taskkill /f /im Launcher.exe >/dev/null 2>&1 || true

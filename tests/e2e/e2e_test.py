@@ -149,6 +149,40 @@ class E2ETest(unittest.TestCase):
         self.assertEqual(0, result.returncode, 'the shortcut %s cannot be read: %s' % (path, lines))
         return lines[0], lines[1] if len(lines) > 1 else ''
 
+    def wine_reg(self, *args):
+        """Runs Wine's reg; (exit code, output)."""
+        result = subprocess.run([e2e.WINE, 'reg'] + list(args), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT)
+        return result.returncode, result.stdout.decode('utf-8', 'replace')
+
+    def download_folder(self, server):
+        """A folder holding only the branded launcher, as a new player
+        downloads it: it runs as an installation."""
+        start = self.path('download')
+        os.makedirs(start)
+        e2e.brand(self.tool, ARGS.launcher, os.path.join(start, 'Launcher.exe'), [server.url])
+        return start
+
+    def open_install_page(self, start, **kwargs):
+        """Runs the launcher of <start> until its installation page has the
+        server information."""
+        run = e2e.LauncherRun(start, **kwargs)
+        self.addCleanup(run.kill)
+        if not run.wait_for(lambda: 'Server info ready' in self.all_logs(start), 90):
+            self.fail('the installation page did not get the server information\n' + run.report())
+        return run
+
+    def click_in_turn(self, run, controls, timeout=90):
+        """Clicks each control (a func name, or a design-pixel rectangle)."""
+        deadline = time.monotonic() + timeout
+        for control in controls:
+            if isinstance(control, tuple):
+                clicked, output = self.click_rect(control, None, deadline)
+            else:
+                clicked, output = self.click_control(control, None, deadline)
+            self.assertTrue(clicked, '%s: %s\n%s' % (control, output, run.report()))
+            time.sleep(0.5)
+
     def all_logs(self, folder):
         return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
 
@@ -575,15 +609,11 @@ class SinglePage(E2ETest):
     LANGUAGE_KEY = r'HKCU\Software\Hollisk Games\TL\Language'
 
     def forget_language(self):
-        subprocess.run([e2e.WINE, 'reg', 'delete', self.LANGUAGE_KEY, '/f'],
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wine_reg('delete', self.LANGUAGE_KEY, '/f')
 
     def test_kazakh_portable_install_through_the_single_page(self):
         self.build_set(files=12, mib=3, packs=2)
-        server = self.nginx()
-        start = self.path('download')
-        os.makedirs(start)
-        e2e.brand(self.tool, ARGS.launcher, os.path.join(start, 'Launcher.exe'), [server.url])
+        start = self.download_folder(self.nginx())
         # The default folder of a new installation, in the session's prefix.
         target = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'Program Files', 'Talvoro')
         shutil.rmtree(target, ignore_errors=True)
@@ -603,36 +633,22 @@ class SinglePage(E2ETest):
             f.write(b'another installation')
         self.addCleanup(self.forget_language)
         self.addCleanup(e2e.kill_wine_processes, target)
-        run = e2e.LauncherRun(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
-        self.addCleanup(run.kill)
-        log = lambda: '\n'.join(e2e.read_text(f) for f in e2e.log_files(start))  # noqa: E731
-        if not run.wait_for(lambda: 'Server info ready' in log(), 90):
-            self.fail('the installation page did not get the server information\n' + run.report())
-
-        config = theme_layout.theme_config(ARGS.source)
-        deadline = time.monotonic() + 90
-        steps = [('language', None), (theme_layout.list_row_rect(config, 2), 'Kazakh row'),
-                 ('single_install_button_settings', None), ('single_install_checkbox_guest', None),
-                 ('single_install_checkbox_terms', None), ('single_install_button_install', None)]
-        for target_control, name in steps:
-            if name:
-                clicked, output = self.click_rect(target_control, None, deadline)
-            else:
-                clicked, output = self.click_control(target_control, None, deadline)
-            self.assertTrue(clicked, '%s: %s\n%s' % (name or target_control, output, run.report()))
-            time.sleep(0.5)
+        run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        kazakh_row = theme_layout.list_row_rect(theme_layout.theme_config(ARGS.source), 2)
+        self.click_in_turn(run, ['language', kazakh_row, 'single_install_button_settings',
+                                 'single_install_checkbox_guest', 'single_install_checkbox_terms',
+                                 'single_install_button_install'])
 
         cmdline = os.path.join(target, 'client_cmdline.txt')
         if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 120):
             self.fail('the client did not start from %s\n%s' % (target, run.report()))
-        text = log()
+        text = self.all_logs(start)
         for line in ('CLogic::OnCBNSelChange: ID_CMB_LANGUAGE', 'ID_SINGLEPAGEINSTALL_BTN_SETTINGS',
                      'ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_GUEST', 'ID_SINGLEPAGEINSTALL_BTN_CHECKBOX_TERMS',
                      'ID_SINGLEPAGEINSTALL_BTN_INSTALL', 'Start - guest install'):
             self.assertIn(line, text)
-        chosen = subprocess.run([e2e.WINE, 'reg', 'query', self.LANGUAGE_KEY, '/v', 'Language'],
-                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        self.assertIn('kk', chosen.stdout.decode('utf-8', 'replace'), 'Kazakh was not the chosen language')
+        self.assertIn('kk', self.wine_reg('query', self.LANGUAGE_KEY, '/v', 'Language')[1],
+                      'Kazakh was not the chosen language')
         self.assertTrue(os.path.exists(os.path.join(target, 'guest.dat')), 'not a portable installation')
         self.assertInstalled(target)
         launcher = r'C:\Program Files\Talvoro\Launcher.exe'
@@ -653,38 +669,24 @@ class BadFolders(E2ETest):
 
     def test_a_file_or_an_overlong_path_as_the_folder_is_refused_and_install_can_be_pressed_again(self):
         self.build_set(files=4, mib=1, packs=1)
-        server = self.nginx()
-        start = self.path('download')
-        os.makedirs(start)
-        e2e.brand(self.tool, ARGS.launcher, os.path.join(start, 'Launcher.exe'), [server.url])
+        start = self.download_folder(self.nginx())
         blocker = self.path('blocker')
         with open(blocker, 'wb') as f:
             f.write(b'a file where the folder would be')
-        self.addCleanup(subprocess.run, [e2e.WINE, 'reg', 'delete', self.INSTALL_KEY, '/f'],
-                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(self.wine_reg, 'delete', self.INSTALL_KEY, '/f')
         overlong = e2e.windows_path(self.path('long')) + '\\' + 'x' * 300
         for folder in (e2e.windows_path(blocker), overlong):
             # The first registered installation is the default folder.
-            subprocess.run([e2e.WINE, 'reg', 'add', self.INSTALL_KEY, '/v', 'Directory', '/d', folder, '/f'],
-                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-            run = e2e.LauncherRun(start, name='run%d' % len(folder))
-            self.addCleanup(run.kill)
-            log = lambda: '\n'.join(e2e.read_text(f) for f in e2e.log_files(start))  # noqa: E731
-            if not run.wait_for(lambda: 'Server info ready' in log(), 90):
-                self.fail('the installation page did not get the server information\n' + run.report())
-            deadline = time.monotonic() + 60
-            for control in ('single_install_button_settings', 'single_install_checkbox_guest',
-                            'single_install_checkbox_terms', 'single_install_button_install'):
-                clicked, output = self.click_control(control, None, deadline)
-                self.assertTrue(clicked, '%s: %s\n%s' % (control, output, run.report()))
-                time.sleep(0.5)
+            self.assertEqual(0, self.wine_reg('add', self.INSTALL_KEY, '/v', 'Directory', '/d', folder, '/f')[0])
+            run = self.open_install_page(start, name='run%d' % len(folder))
+            self.click_in_turn(run, ['single_install_button_settings', 'single_install_checkbox_guest',
+                                     'single_install_checkbox_terms', 'single_install_button_install'])
             for attempt in range(2):
                 clicked, output = self.click('Unable to create destination directory', MBOX_OK, timeout=30)
                 self.assertTrue(clicked, 'attempt %d: %s\n%s' % (attempt, output, run.report()))
                 if attempt == 0:
                     # OK gave the settings back: Install works again.
-                    clicked, output = self.click_control('single_install_button_install', None, deadline)
-                    self.assertTrue(clicked, output)
+                    self.click_in_turn(run, ['single_install_button_install'])
             self.assertIsNone(run.exit_code(), 'the launcher ended\n' + run.report())
             run.kill()
         with open(blocker, 'rb') as f:
@@ -764,14 +766,9 @@ class StandardInstall(E2ETest):
     PRODUCT_KEY = r'HKLM\Software\Hollisk Games\TL'
     UNINSTALL_KEY = r'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Talvoro 0'
 
-    def reg(self, *args):
-        result = subprocess.run([e2e.WINE, 'reg'] + list(args), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                stderr=subprocess.STDOUT)
-        return result.returncode, result.stdout.decode('utf-8', 'replace')
-
     def values(self, key):
         """{name: text} of the REG_SZ values of <key>."""
-        _, output = self.reg('query', key)
+        _, output = self.wine_reg('query', key)
         found = {}
         for line in output.splitlines():
             parts = re.split(r'\s{4}', line.strip(), maxsplit=2)
@@ -781,7 +778,7 @@ class StandardInstall(E2ETest):
 
     def forget_installation(self, target, drive):
         for key in (self.PRODUCT_KEY, self.UNINSTALL_KEY):
-            self.reg('delete', key, '/f')
+            self.wine_reg('delete', key, '/f')
         shutil.rmtree(target, ignore_errors=True)
         for link in (os.path.join(drive, 'users', 'root', 'Desktop', 'Talvoro.lnk'),):
             if os.path.exists(link):
@@ -791,25 +788,14 @@ class StandardInstall(E2ETest):
 
     def test_standard_install_registers_the_folder_and_makes_shortcuts(self):
         self.build_set(files=8, mib=2, packs=1)
-        server = self.nginx()
-        start = self.path('download')
-        os.makedirs(start)
-        e2e.brand(self.tool, ARGS.launcher, os.path.join(start, 'Launcher.exe'), [server.url])
+        start = self.download_folder(self.nginx())
         drive = os.path.join(os.environ['WINEPREFIX'], 'drive_c')
         target = os.path.join(drive, 'Program Files', 'Talvoro')
         self.forget_installation(target, drive)
         self.addCleanup(self.forget_installation, target, drive)
         self.addCleanup(e2e.kill_wine_processes, target)
-        run = e2e.LauncherRun(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
-        self.addCleanup(run.kill)
-        log = lambda: '\n'.join(e2e.read_text(f) for f in e2e.log_files(start))  # noqa: E731
-        if not run.wait_for(lambda: 'Server info ready' in log(), 90):
-            self.fail('the installation page did not get the server information\n' + run.report())
-        deadline = time.monotonic() + 60
-        for control in ('single_install_checkbox_terms', 'single_install_button_install'):
-            clicked, output = self.click_control(control, None, deadline)
-            self.assertTrue(clicked, '%s: %s\n%s' % (control, output, run.report()))
-            time.sleep(0.5)
+        run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.click_in_turn(run, ['single_install_checkbox_terms', 'single_install_button_install'])
         cmdline = os.path.join(target, 'client_cmdline.txt')
         if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 150):
             self.fail('the client did not start from %s\n%s' % (target, run.report()))
