@@ -69,13 +69,15 @@ bool TerminateProcessesWithModulePath(const std::wstring& path) {
     return all;
 }
 
-bool StartProcess(const std::wstring& commandLine) {
+bool StartProcess(const std::wstring& commandLine, const std::wstring& folder) {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+        return false;
     CHandle process(pi.hProcess), thread(pi.hThread);
     return true;
 }

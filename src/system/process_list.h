@@ -26,5 +26,6 @@ bool TerminateProcessById(DWORD processId);
 bool TerminateProcessesWithModulePath(const std::wstring& path);
 
 // Starts a command line (no application name, nothing inherited, default
-// environment and folder) without keeping any handle of the new process.
-bool StartProcess(const std::wstring& commandLine);
+// environment; the caller's folder unless `folder` is given) without
+// keeping any handle of the new process.
+bool StartProcess(const std::wstring& commandLine, const std::wstring& folder = std::wstring());
