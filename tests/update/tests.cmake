@@ -1,4 +1,5 @@
 target_sources(portable_tests PRIVATE
+  update/configured_actions_test.cpp
   update/content_crc_test.cpp
   update/manifest_test.cpp
   update/rar29_writer_test.cpp
