@@ -6,6 +6,7 @@
 
 #include "logic/control_ids.h"
 #include "logic/installation.h"
+#include "logic/renaming.h"
 #include "logic/pending_parts.h"
 #include "logic/server_link.h"
 #include "logic/update_cycle.h"
@@ -24,12 +25,11 @@
 
 namespace {
 
-std::u16string U16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 
 LauncherAssistantIcon AssistantIcon(const std::wstring& name, const std::wstring& exec, bool add) {
     LauncherAssistantIcon icon;
-    icon.name = U16(name);
-    icon.exec = U16(exec);
+    icon.name = AssistantU16(name);
+    icon.exec = AssistantU16(exec);
     icon.action = add ? 1 : 0;
     return icon;
 }
@@ -133,19 +133,19 @@ bool CAssistantLink::FillDataForAssistant() {
 
     LauncherAssistantData d;
     const tinyxml2::XMLElement* root = ctx_.config.root();
-    d.chHelpLink = U16(serverUrl + UninstallValue(root, "HelpLink"));
-    d.chUrlInfoAbout = U16(serverUrl + UninstallValue(root, "URLInfoAbout"));
-    d.chUrlUpdateInfo = U16(serverUrl + UninstallValue(root, "URLUpdateInfo"));
+    d.chHelpLink = AssistantU16(serverUrl + UninstallValue(root, "HelpLink"));
+    d.chUrlInfoAbout = AssistantU16(serverUrl + UninstallValue(root, "URLInfoAbout"));
+    d.chUrlUpdateInfo = AssistantU16(serverUrl + UninstallValue(root, "URLUpdateInfo"));
     wchar_t desktop[MAX_PATH] = {};
-    if (SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) d.chLnkDesctopIcon = U16(desktop);
-    d.chInstallFolder = U16(ctx_.installFolder);
+    if (SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) d.chLnkDesctopIcon = AssistantU16(desktop);
+    d.chInstallFolder = AssistantU16(ctx_.installFolder);
     d.chLauncherName = u"Launcher.exe";
-    d.chUserName = U16(user);
-    d.chShortName = U16(Utf8ToWide(ctx_.settings.shortName));
-    d.chFullName = U16(Utf8ToWide(ctx_.settings.fullName));
-    d.chRegPath = U16(ctx_.config.regPath);
-    d.chIconName = U16(Utf8ToWide(ctx_.settings.iconName.empty() ? ctx_.settings.fullName : ctx_.settings.iconName));
-    d.chTemp = U16(ctx_.installFolder + L"\\" + Utf8ToWide(ctx_.settings.process));
+    d.chUserName = AssistantU16(user);
+    d.chShortName = AssistantU16(Utf8ToWide(ctx_.settings.shortName));
+    d.chFullName = AssistantU16(Utf8ToWide(ctx_.settings.fullName));
+    d.chRegPath = AssistantU16(ctx_.config.regPath);
+    d.chIconName = AssistantU16(Utf8ToWide(ctx_.settings.iconName.empty() ? ctx_.settings.fullName : ctx_.settings.iconName));
+    d.chTemp = AssistantU16(ctx_.installFolder + L"\\" + Utf8ToWide(ctx_.settings.process));
     d.bIconPrograms = ctx_.flow->programsChoice();
     d.bIconProgramsFolder = ctx_.settings.iconProgramsFolder;
     d.bIconStartMenu = assistantData_.bIconStartMenu;
@@ -257,7 +257,7 @@ void CAssistantLink::OnAssistantInitResult(WPARAM w, LPARAM l) {
     }
     if (command == eLauncherCmd_SetLongName) {
         assistantData_.bIconPrograms = true;
-        assistantData_.chTemp = U16(ctx_.commandArgument);
+        assistantData_.chTemp = AssistantU16(ctx_.commandArgument);
     }
     SendDataToAssistant();
 }
@@ -316,7 +316,7 @@ void CAssistantLink::OnAssistantWorkResult(WPARAM w, LPARAM l) {
         break;
     case eLauncherCmd_SetLongName:
         if (result == 0) {
-            ctx_.pending->FinishLongName();
+            ctx_.renaming->FinishRenaming();
             ctx_.host->Exit();
         } else {
             ctx_.host->ShowError(108);

@@ -28,6 +28,8 @@ public:
     // Before an update: true when it may go on now or after the assistant
     // has given the rights back.
     bool CheckRightsBeforeUpdate();
+    // Removes Windows' per-user copies of files written into the folder.
+    void ClearVirtualStore();
     // Starts the add-on programs the user kept selected.
     void RunExternalApplications();
     // The shortcuts applist.dat listed before this installation.
@@ -38,7 +40,6 @@ private:
     // with an error shown.
     bool BeginInstall();
     bool PrepareGuestFolder(const std::wstring& folder);
-    void ClearVirtualStore();
     bool RecordsWritable();
 
     LogicContext& ctx_;

@@ -49,6 +49,7 @@ CLogic::CLogic(IWizard& wizard) : ctx_(wizard) {
     ctx_.replacement = &replacement_;
     ctx_.installation = &installation_;
     ctx_.pending = &pending_;
+    ctx_.renaming = &renaming_;
     ctx_.flow = &flow_;
     ctx_.shortcuts = &shortcuts_;
 }
@@ -124,7 +125,7 @@ bool CLogic::init(ERunCode runCode, const std::wstring& argument) {
 
     const std::wstring exe = ModulePath(nullptr);
     const std::wstring exeName = exe.substr(exe.rfind(L'\\') + 1);
-    if (_wcsicmp(exeName.c_str(), L"Launcher.exe") == 0 && pending_.RunPendingLongNameAction()) {
+    if (_wcsicmp(exeName.c_str(), L"Launcher.exe") == 0 && renaming_.RunMigrations()) {
         Exit();
         return true;
     }

@@ -13,6 +13,7 @@
 //   CWizardFlow     pages, the message box, choices, the buttons
 //   CInstallation   standard and portable installations, rights
 //   CUserShortcuts  the user's shortcuts, the taskbar identity
+//   CRenaming       configured actions, migrations, renaming runs
 //   CSelfReplacement, CPendingParts
 // Created once by the entry point; every operation runs on the UI thread.
 // Workers reach it only through private messages to the window, which
@@ -26,6 +27,7 @@
 #include "logic/language_texts.h"
 #include "logic/logic_context.h"
 #include "logic/pending_parts.h"
+#include "logic/renaming.h"
 #include "logic/self_replacement.h"
 #include "logic/server_link.h"
 #include "logic/tray.h"
@@ -93,6 +95,7 @@ private:
     CSelfReplacement replacement_{ctx_};
     CInstallation installation_{ctx_};
     CPendingParts pending_{ctx_};
+    CRenaming renaming_{ctx_};
     CWizardFlow flow_{ctx_};
     CUserShortcuts shortcuts_{ctx_};
     bool networkNeeded_ = false;

@@ -24,6 +24,7 @@ class CDownloads;
 class CInstallation;
 class CLanguageTexts;
 class CPendingParts;
+class CRenaming;
 class CSelfReplacement;
 class CServerLink;
 class CTray;
@@ -98,6 +99,7 @@ struct LogicContext {
     CSelfReplacement* replacement = nullptr;
     CInstallation* installation = nullptr;
     CPendingParts* pending = nullptr;
+    CRenaming* renaming = nullptr;
     CWizardFlow* flow = nullptr;
     CUserShortcuts* shortcuts = nullptr;
 };

@@ -153,7 +153,7 @@ bool CLogic::StartWork() {
         }
         if (ctx_.runMode == rmSetLongName) {
             LogLine(L"Process SetLongName Started");
-            pending_.SendLongNameToAssistant();
+            renaming_.StartRenaming();
             return true;
         }
         if (!networkNeeded_) return true;

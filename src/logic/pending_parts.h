@@ -1,7 +1,7 @@
 #pragma once
 // Entry points whose work belongs to parts of the system not built yet:
 // installation records and rights, shortcuts and the taskbar identity,
-// configured actions and renaming, uninstallation, the runtime update.
+// uninstallation and the runtime update.
 // Each reports the neutral result named in its comment so the flows around
 // it run; nothing here pretends the work was done. UI thread only.
 
@@ -14,13 +14,9 @@ class CPendingParts {
 public:
     explicit CPendingParts(LogicContext& ctx) : ctx_(ctx) {}
 
-    bool RunPendingLongNameAction();
-    void RunConfiguredActions(bool& exitRequested);
     bool StartUninstallerCopy();
-    void SendLongNameToAssistant();
     void AfterRuntimeInstalled();
     void FinishAssistantUninstall(bool success);
-    void FinishLongName();
     // The wizard's requests that the uninstallation and runtime-update
     // flows answer.
     void StartUninstallation();

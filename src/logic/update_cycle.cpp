@@ -10,6 +10,7 @@
 #include "logic/control_ids.h"
 #include "logic/downloads.h"
 #include "logic/installation.h"
+#include "logic/renaming.h"
 #include "logic/pending_parts.h"
 #include "logic/server_link.h"
 #include "logic/tray.h"
@@ -227,9 +228,7 @@ bool CUpdateCycle::processStartDownload() {
                 ctx_.client->SetSilentDownload(true);
             } else {
                 SaveUpdateXml();
-                bool exitRequested = false;
-                ctx_.pending->RunConfiguredActions(exitRequested);
-                if (exitRequested || ctx_.runByClient) {
+                if (ctx_.renaming->ApplyActions(ctx_.runMode == rmInstall) || ctx_.runByClient) {
                     ctx_.host->Exit();
                     return false;
                 }
@@ -337,9 +336,7 @@ void CUpdateCycle::processAfterDownload() {
     }
     DeleteFileW((ctx_.installFolder + L"\\silent.dat").c_str());
     SaveUpdateXml();
-    bool exitRequested = false;
-    ctx_.pending->RunConfiguredActions(exitRequested);
-    if (exitRequested) {
+    if (ctx_.renaming->ApplyActions(ctx_.runMode == rmInstall)) {
         ctx_.host->Exit();
         return;
     }

@@ -35,13 +35,12 @@ void CLauncherAssistant::InstallCommand() {
     // Slots of folders removed or emptied by hand become free.
     if (product.Open(HKEY_LOCAL_MACHINE, AssistantText(data_.chRegPath), KEY_READ) == ERROR_SUCCESS) list.Prune();
     ReportProgress(5);
-    InstallClient(-1);
+    InstallClient(-1, true);
     ReportProgress(100);
     SendWorkResult(eLauncherCmd_Install, lastError_);
 }
 
-bool CLauncherAssistant::InstallClient(int index) {
-    const bool fresh = index < 0;
+bool CLauncherAssistant::InstallClient(int index, bool fresh) {
     LogLine(FormatText(L"InstallClient: index = %d", index));
     const std::wstring folder = AssistantText(data_.chInstallFolder);
     if (fresh) {
@@ -53,7 +52,8 @@ bool CLauncherAssistant::InstallClient(int index) {
     }
     CInstallDirectoryList list;
     list.Open(HKEY_LOCAL_MACHINE, AssistantText(data_.chRegPath));
-    int slot = list.Find(folder);
+    int slot = fresh ? list.Find(folder) : index;
+    if (slot < 0) slot = list.Find(folder);
     if (slot < 0) slot = FreeSlot(list);
     if (slot < 0) {
         setLastAssistantError(eAssistantTooManyClients);

@@ -85,6 +85,7 @@ struct LauncherAssistantIcon {
 
 // A record's text as the wide text of the platform.
 inline std::wstring AssistantText(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+inline std::u16string AssistantU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 // Exactly kAssistantDataSize / kAssistantIconSize bytes.
 std::vector<uint8_t> EncodeAssistantData(const LauncherAssistantData& data);

@@ -13,6 +13,7 @@
 #include "system/assistant_records.h"
 #include "system/install_directory_list.h"
 #include "system/named_pipe.h"
+#include "system/renaming_parameters.h"
 #include "system/rights_descriptor.h"
 
 #include <windows.h>
@@ -60,18 +61,23 @@ private:
     void StopWatcher();
 
     // A standard installation: its slot, rights, uninstall entry and
-    // all-users shortcuts (assistant_install.cpp). `index` -1 is a new
-    // installation.
+    // all-users shortcuts (assistant_install.cpp). A `fresh` installation
+    // gets a free slot; otherwise `index` is the slot it keeps, -1 when it
+    // has none yet.
     void InstallCommand();
-    bool InstallClient(int index);
+    bool InstallClient(int index, bool fresh);
     bool WriteUninstallEntry(int slot);
     bool RegisterSlot(CInstallDirectoryList& list, const std::wstring& folder, int slot);
     void IconUpdateCommand();
     void UpdateAllUsersShortcuts();
+    // Renaming an installation (assistant_set_long_name.cpp).
+    void SetLongNameCommand();
+    bool SetLongName();
+    bool MoveInstallationFolder(const std::wstring& from, const std::wstring& to);
+    void MoveRegistration(const std::wstring& current, const RenamingParameters& p);
     // Commands whose work is not part of this build (assistant_commands.cpp).
     void InstallKBCommand();
     void UninstallCommand();
-    void SetLongNameCommand();
 
     CNamedPipe pipe_;
     LauncherAssistantData data_;
