@@ -209,7 +209,8 @@ void CRenaming::FinishRenaming() {
     const std::wstring oldFolder = ctx_.installFolder;
     DeleteAllShortcuts(oldFolder + L"\\Launcher.exe", p.oldFullName);
     for (const LauncherAssistantIcon& icon : ctx_.assistant->sentIcons())
-        DeleteAllShortcuts(oldFolder + L"\\" + AssistantText(icon.exec), p.oldFullName);
+        if (_wcsicmp(AssistantText(icon.exec).c_str(), L"Launcher.exe") != 0)
+            DeleteAllShortcuts(oldFolder + L"\\" + AssistantText(icon.exec), p.oldFullName);
     ctx_.installFolder = p.newFolder;
     if (ctx_.portable) ctx_.shortcuts->CreatePortableShortcuts(InstalledPrograms());
     else ctx_.shortcuts->CreateDesktopShortcutsAfterInstall(ctx_.assistant->sentIcons());

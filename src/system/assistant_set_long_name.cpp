@@ -73,7 +73,8 @@ bool CLauncherAssistant::SetLongName() {
     // The client's programs were sent to be made again in the new folder;
     // their links into the old one go.
     for (const LauncherAssistantIcon& icon : icons_)
-        DeleteAllShortcuts(current + L"\\" + AssistantText(icon.exec), p.oldFullName);
+        if (_wcsicmp(AssistantText(icon.exec).c_str(), L"Launcher.exe") != 0)
+            DeleteAllShortcuts(current + L"\\" + AssistantText(icon.exec), p.oldFullName);
     ReportProgress(90);
     data_.chInstallFolder = AssistantU16(p.newFolder.substr(0, 259));
     if (!portable && !InstallClient(-1, false)) return false;

@@ -17,6 +17,7 @@ import os
 import shutil
 import re
 import subprocess
+import struct
 import sys
 import time
 import unittest
@@ -776,30 +777,55 @@ class StandardInstall(E2ETest):
                 found[parts[0]] = parts[2]
         return found
 
-    def forget_installation(self, target, drive):
-        for key in (self.PRODUCT_KEY, self.UNINSTALL_KEY):
-            self.wine_reg('delete', key, '/f')
-        shutil.rmtree(target, ignore_errors=True)
-        for link in (os.path.join(drive, 'users', 'root', 'Desktop', 'Talvoro.lnk'),):
-            if os.path.exists(link):
-                os.remove(link)
-        shutil.rmtree(os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro'),
-                      ignore_errors=True)
+    # Every name an installation of these tests can have.
+    PRODUCT_KEYS = (r'HKLM\Software\Hollisk Games\TL', r'HKLM\Software\Hollisk Games\TN')
+    FULL_NAMES = ('Talvoro', 'Talvoro Nova')
 
-    def test_standard_install_registers_the_folder_and_makes_shortcuts(self):
+    def drive(self, *parts):
+        return os.path.join(os.environ['WINEPREFIX'], 'drive_c', *parts)
+
+    def desktop_link(self, name):
+        return self.drive('users', 'root', 'Desktop', name + '.lnk')
+
+    def programs_folder(self, full_name):
+        return self.drive('ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', full_name)
+
+    def forget_installation(self):
+        for key in self.PRODUCT_KEYS + tuple(self.UNINSTALL_KEY.replace('Talvoro 0', n + ' 0') for n in self.FULL_NAMES):
+            self.wine_reg('delete', key, '/f')
+        for name in self.FULL_NAMES:
+            target = self.drive('Program Files', name)
+            e2e.kill_wine_processes(target)
+            shutil.rmtree(target, ignore_errors=True)
+            if os.path.exists(self.desktop_link(name)):
+                os.remove(self.desktop_link(name))
+            shutil.rmtree(self.programs_folder(name), ignore_errors=True)
+
+    def serve(self):
         self.build_set(files=8, mib=2, packs=1)
-        start = self.download_folder(self.nginx())
-        drive = os.path.join(os.environ['WINEPREFIX'], 'drive_c')
-        target = os.path.join(drive, 'Program Files', 'Talvoro')
-        self.forget_installation(target, drive)
-        self.addCleanup(self.forget_installation, target, drive)
-        self.addCleanup(e2e.kill_wine_processes, target)
+        self.server = self.nginx()
+
+    def install(self, launcher=None, full_name='Talvoro'):
+        """Installs the set into C:\\Program Files\\<full_name> through the
+        single page, as a new player would, with the branded launcher or
+        <launcher>, until the client starts; the folder on this side."""
+        if not hasattr(self, 'server'):
+            self.serve()
+        start = self.download_folder(self.server)
+        if launcher:
+            shutil.copyfile(launcher, os.path.join(start, 'Launcher.exe'))
+        target = self.drive('Program Files', full_name)
+        self.forget_installation()
+        self.addCleanup(self.forget_installation)
         run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
         self.click_in_turn(run, ['single_install_checkbox_terms', 'single_install_button_install'])
         cmdline = os.path.join(target, 'client_cmdline.txt')
         if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 150):
             self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        return target
 
+    def test_standard_install_registers_the_folder_and_makes_shortcuts(self):
+        target = self.install()
         self.assertInstalled(target)
         folder = r'C:\Program Files\Talvoro'
         launcher = folder + r'\Launcher.exe'
@@ -812,18 +838,104 @@ class StandardInstall(E2ETest):
         self.assertEqual('Talvoro', entry['DisplayName'])
         self.assertTrue(entry['UninstallString'].startswith('"%s" /uninstall "' % launcher), entry)
         self.assertTrue(entry['UninstallString'].endswith('\\Talvoro.lnk"'), entry)
-        for link in (os.path.join(drive, 'users', 'root', 'Desktop', 'Talvoro.lnk'),
-                     os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro',
-                                  'Talvoro.lnk')):
-            self.assertTrue(os.path.exists(link), 'no shortcut %s\n%s' % (link, run.report()))
+        for link in (self.desktop_link('Talvoro'), os.path.join(self.programs_folder('Talvoro'), 'Talvoro.lnk')):
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
             self.assertEqual(launcher.lower(), self.shortcut(link)[0].lower())
         self.assertRegex(self.client_command_line(target), r' -appID "AppID_Talvoro_-?\d+"')
+
+
+class Renaming(StandardInstall):
+    """A launcher whose configuration renames the product moves an
+    installation to the new names."""
+
+    def renaming_launcher(self, common, product_key):
+        """The branded launcher with the product's full and icon name
+        "Talvoro Nova", the registry path of <product_key> and <common> in
+        place of the configuration's empty element of that name."""
+        stage = self.path('package')
+        shutil.copytree(ARGS.package, stage)
+        config = os.path.join(stage, 'config.xml')
+        text = e2e.read_text(config)
+        for old, new in (('<fullName>Talvoro</fullName>', '<fullName>Talvoro Nova</fullName>'),
+                         ('<iconName>Talvoro</iconName>', '<iconName>Talvoro Nova</iconName>'),
+                         ('<%s/>' % re.match(r'<(\w+)', common).group(1), common),
+                         ('<regPath>Software\\Hollisk Games\\TL</regPath>',
+                          '<regPath>%s</regPath>' % product_key.split('\\', 1)[1])):
+            self.assertIn(old, text)
+            text = text.replace(old, new, 1)
+        with open(config, 'w') as f:
+            f.write(text)
+        code, output = e2e.run_tool(self.tool, 'rar-create', stage, self.path('package.rar'))
+        self.assertEqual(0, code, output)
+        exe = self.path('Launcher.renaming.exe')
+        shutil.copyfile(ARGS.launcher, exe)
+        tool = os.path.join(os.path.dirname(ARGS.launcher), 'replace_package.exe')
+        result = subprocess.run([e2e.WINE, tool, exe, self.path('package.rar')], stdin=subprocess.DEVNULL)
+        self.assertEqual(0, result.returncode, 'the package could not be replaced')
+        return e2e.brand(self.tool, exe, exe, [self.server.url])
+
+    def rename_with(self, common, product_key):
+        """Runs the renaming launcher in place of the installed one until
+        the client starts from the renamed folder; checks what moved."""
+        old = self.install()
+        e2e.kill_wine_processes(old)
+        shutil.copyfile(self.renaming_launcher(common, product_key), os.path.join(old, 'Launcher.exe'))
+        run = e2e.LauncherRun(old, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.addCleanup(run.kill)
+        new = self.drive('Program Files', 'Talvoro Nova')
+        cmdline = os.path.join(new, 'client_cmdline.txt')
+        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 150):
+            logs = [f for d in (old, new) for f in e2e.log_files(d)]
+            self.fail('the client did not start from %s\n%s\n%s' % (new, run.report(), '\n'.join(
+                '== %s\n%s' % (f, e2e.read_text(f)[-2500:]) for f in sorted(logs, key=os.path.getmtime)[-2:])))
+
+        self.assertFalse(os.path.exists(old), 'the old folder is still there')
+        self.assertInstalled(new)
+        folder = r'C:\Program Files\Talvoro Nova'
+        self.assertEqual(folder.lower(), self.values(product_key + r'\Install').get('Directory', '').lower())
+        self.assertEqual({}, self.values(self.UNINSTALL_KEY), 'the old uninstall entry is left')
+        entry = self.values(self.UNINSTALL_KEY.replace('Talvoro 0', 'Talvoro Nova 0'))
+        self.assertEqual('Talvoro Nova', entry.get('DisplayName'), entry)
+        self.assertTrue(entry['UninstallString'].startswith('"%s\\Launcher.exe" /uninstall "' % folder), entry)
+        self.assertFalse(os.path.exists(self.desktop_link('Talvoro')), 'the old desktop shortcut is left')
+        self.assertFalse(os.path.exists(self.programs_folder('Talvoro')), 'the old Programs folder is left')
+        for link in (self.desktop_link('Talvoro Nova'), os.path.join(self.programs_folder('Talvoro Nova'),
+                                                                      'Talvoro Nova.lnk')):
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+            self.assertEqual((folder + r'\Launcher.exe').lower(), self.shortcut(link)[0].lower())
+        return new
+
+    ACTION = ('<ACTIONS><SETLONGNAME id="41" oldlongname="talvoro" newlongname="Talvoro Nova"'
+              ' oldshortname="Velomar" newshortname="Velomar"/></ACTIONS>')
+
+    def recorded_actions(self, folder):
+        with open(os.path.join(folder, 'changes.dat'), 'rb') as f:
+            data = f.read()
+        return struct.unpack('<%dI' % (len(data) // 4), data[:len(data) // 4 * 4])[4:]
+
+    def test_an_action_of_a_new_launcher_renames_the_installation_after_an_update(self):
+        new = self.rename_with(self.ACTION, self.PRODUCT_KEY)
+        self.assertIn(41, self.recorded_actions(new), 'the action was not recorded')
+
+    def test_on_a_fresh_installation_the_action_is_only_recorded(self):
+        self.serve()
+        target = self.install(self.renaming_launcher(self.ACTION, self.PRODUCT_KEY), 'Talvoro Nova')
+        self.assertIn(41, self.recorded_actions(target), 'the action was not recorded')
+        self.assertEqual(r'C:\Program Files\Talvoro Nova'.lower(),
+                         self.values(self.PRODUCT_KEY + r'\Install').get('Directory', '').lower())
+        self.assertFalse(os.path.exists(self.drive('Program Files', 'Talvoro')))
+
+    def test_a_migration_renames_an_installation_registered_under_the_old_path(self):
+        self.rename_with('<migrations><migration><shortName>Velomar</shortName><fullName>Talvoro</fullName>'
+                         '<regPath>Software\\Hollisk Games\\TL</regPath><iconName>Talvoro</iconName></migration>'
+                         '</migrations>', self.PRODUCT_KEYS[1])
+        self.assertEqual({}, self.values(self.PRODUCT_KEY + r'\Install'), 'the old registration is left')
 
 
 def main():
     global ARGS
     parser = argparse.ArgumentParser(add_help=False)
-    for option in ('--launcher', '--game-client', '--tool', '--work'):
+    for option in ('--launcher', '--game-client', '--tool', '--work', '--package'):
         parser.add_argument(option, required=True)
     parser.add_argument('--wineprefix')
     parser.add_argument('--source', default=theme_layout.SOURCE)

@@ -24,13 +24,16 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       StandardInstall.test_standard_install_registers_the_folder_and_makes_shortcuts
       ShortcutChanges.test_an_update_adds_and_removes_the_programs_shortcuts
       BadFolders.test_a_file_or_an_overlong_path_as_the_folder_is_refused_and_install_can_be_pressed_again
-      AddOns.test_a_selected_add_on_is_downloaded_and_started)
+      AddOns.test_a_selected_add_on_is_downloaded_and_started
+      Renaming.test_an_action_of_a_new_launcher_renames_the_installation_after_an_update
+      Renaming.test_a_migration_renames_an_installation_registered_under_the_old_path
+      Renaming.test_on_a_fresh_installation_the_action_is_only_recorded)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
     add_test(NAME E2E.${_name}
              COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
                      --launcher $<TARGET_FILE:Launcher> --game-client $<TARGET_FILE:game_client>
                      --tool ${LAUNCHER_TOOL} --work ${CMAKE_CURRENT_BINARY_DIR}/e2e
-                     --source ${PROJECT_SOURCE_DIR}
+                     --source ${PROJECT_SOURCE_DIR} --package ${PROJECT_BINARY_DIR}/src/app/package
                      --wineprefix ${CMAKE_BINARY_DIR}/wineprefix ${_case})
     set_tests_properties(E2E.${_name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
   endforeach()

@@ -31,3 +31,7 @@ target_link_libraries(shortcut_target PRIVATE ole32 uuid)
 
 # A stand-in for a running game client, for the assistant's process killer.
 add_executable(assistant_test_sleeper helpers/sleeper_main.cpp)
+
+# Gives a built launcher another embedded package (end-to-end tests).
+add_executable(replace_package helpers/replace_package.cpp)
+target_link_options(replace_package PRIVATE -municode)
