@@ -54,9 +54,16 @@ class E2ETest(unittest.TestCase):
     def path(self, *parts):
         return os.path.join(self.work, *parts)
 
-    def build_set(self, **client):
+    def build_set(self, extra=(), **client):
+        """Publishes a sample client, with the files <extra> (relative
+        paths, each holding its own name) added to it."""
         os.makedirs(self.www)
         description = e2e.make_client(self.path('client'), ARGS.game_client, **client)
+        for name in extra:
+            path = self.path('client', name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, 'w') as f:
+                f.write(name)
         e2e.make_update_set(self.tool, self.path('client'), description, self.set)
 
     def nginx(self):
@@ -801,8 +808,8 @@ class StandardInstall(E2ETest):
                 os.remove(self.desktop_link(name))
             shutil.rmtree(self.programs_folder(name), ignore_errors=True)
 
-    def serve(self):
-        self.build_set(files=8, mib=2, packs=1)
+    def serve(self, extra=()):
+        self.build_set(extra, files=8, mib=2, packs=1)
         self.server = self.nginx()
 
     def install(self, launcher=None, full_name='Talvoro'):
@@ -924,6 +931,31 @@ class Renaming(StandardInstall):
         self.assertEqual(r'C:\Program Files\Talvoro Nova'.lower(),
                          self.values(self.PRODUCT_KEY + r'\Install').get('Directory', '').lower())
         self.assertFalse(os.path.exists(self.drive('Program Files', 'Talvoro')))
+
+    def test_rename_actions_stay_inside_the_folder_and_keep_what_they_cannot_copy(self):
+        self.serve(['notes.txt', 'keep.txt', 'old/a.txt', 'taken/a.txt'])
+        outside = self.path('outside.txt')
+        with open(outside, 'w') as f:
+            f.write('outside')
+        actions = ('<ACTIONS>'
+                   '<RENAME id="1" name="notes.txt" toname="docs\\notes.txt"/>'
+                   '<RENAME id="2" name="old\\" toname=""/>'
+                   '<RENAME id="3" name="keep.txt" toname="taken"/>'
+                   '<RENAME id="4" name="..\\outside.txt" toname=""/>'
+                   '<RENAME id="5" name="%s" toname=""/>'
+                   '<RENAME id="6" name="keep.txt" toname="..\\..\\stolen.txt"/>'
+                   '<RENAME id="0" name=".\\" toname=""/>'
+                   '</ACTIONS>' % e2e.windows_path(outside))
+        folder = e2e.portable_folder(self.path('game'), self.renaming_launcher(actions, self.PRODUCT_KEY))
+        self.run_until_client(folder)
+
+        self.assertTrue(os.path.exists(os.path.join(folder, 'docs', 'notes.txt')))
+        self.assertFalse(os.path.exists(os.path.join(folder, 'notes.txt')))
+        self.assertFalse(os.path.exists(os.path.join(folder, 'old')))
+        self.assertEqual('keep.txt', e2e.read_text(os.path.join(folder, 'keep.txt')), 'a file it could not copy is gone')
+        self.assertTrue(os.path.exists(outside), 'a file outside the installation was deleted')
+        self.assertFalse(os.path.exists(self.path('..', 'stolen.txt')))
+        self.assertEqual([1, 2, 3, 4, 5, 6], sorted(self.recorded_actions(folder)))
 
     def test_a_migration_renames_an_installation_registered_under_the_old_path(self):
         self.rename_with('<migrations><migration><shortName>Velomar</shortName><fullName>Talvoro</fullName>'
