@@ -957,6 +957,21 @@ class Renaming(StandardInstall):
         self.assertFalse(os.path.exists(self.path('..', 'stolen.txt')))
         self.assertEqual([1, 2, 3, 4, 5, 6], sorted(self.recorded_actions(folder)))
 
+    def test_malformed_renaming_parameters_move_nothing(self):
+        self.serve()
+        folder = self.portable([self.server.url])
+        before = sorted(os.listdir(folder))
+        long_value = '"%s" "%s" "a" "b" "c" "d" 7' % (e2e.windows_path(folder), 'N' * 2000)
+        for args in (['/setlongname', e2e.windows_path(folder) + 'X', 'no quotes'], ['/setlongname', long_value],
+                     ['/setlongname', '"%s" "C:\\Windows" "a" "b" "c" "d" 7' % e2e.windows_path(folder)]):
+            run = e2e.LauncherRun(folder, args=args)
+            self.addCleanup(run.kill)
+            clicked, output = self.click("Cant't prepare destination directory", MBOX_OK, timeout=60)
+            self.assertTrue(clicked, output + '\n' + run.report())
+            self.assertTrue(run.wait_for_exit(30), run.report())
+        self.assertEqual(before, sorted(n for n in os.listdir(folder) if not n.endswith('.log')))
+        self.assertTrue(os.path.isdir(self.drive('windows', 'system32')))
+
     def test_a_migration_renames_an_installation_registered_under_the_old_path(self):
         self.rename_with('<migrations><migration><shortName>Velomar</shortName><fullName>Talvoro</fullName>'
                          '<regPath>Software\\Hollisk Games\\TL</regPath><iconName>Talvoro</iconName></migration>'
