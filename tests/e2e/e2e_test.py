@@ -13,6 +13,7 @@ emptied when it starts and left for inspection. The places of the controls
 the tests click come from the repository's theme (--source, by default the
 repository holding this script)."""
 import argparse
+import glob
 import os
 import shutil
 import re
@@ -956,6 +957,32 @@ class Renaming(StandardInstall):
         self.assertTrue(os.path.exists(outside), 'a file outside the installation was deleted')
         self.assertFalse(os.path.exists(self.path('..', 'stolen.txt')))
         self.assertEqual([1, 2, 3, 4, 5, 6], sorted(self.recorded_actions(folder)))
+
+    def test_a_folder_that_already_has_the_new_name_stops_the_renaming(self):
+        old = self.install()
+        e2e.kill_wine_processes(old)
+        taken = self.drive('Program Files', 'Talvoro Nova')
+        os.makedirs(taken)
+        with open(os.path.join(taken, 'mine.txt'), 'w') as f:
+            f.write('mine')
+        started = time.time()
+        shutil.copyfile(self.renaming_launcher(self.ACTION, self.PRODUCT_KEY), os.path.join(old, 'Launcher.exe'))
+        run = e2e.LauncherRun(old, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.addCleanup(run.kill)
+        # The renaming run (in the temporary folder) stays with its error shown.
+        self.addCleanup(e2e.kill_wine_processes, self.drive('users', 'root', 'Temp'))
+
+        def renaming_logs():
+            logs = glob.glob(self.drive('users', 'root', 'Temp', '*.RNM*.exe.log'))
+            return '\n'.join(e2e.read_text(f) for f in logs if os.path.getmtime(f) >= started)
+        self.assertTrue(run.wait_for(lambda: '::eLauncherCmd_SetLongName' in renaming_logs(), 90),
+                        run.report() + renaming_logs()[-3000:])
+        self.assertIn("Cant't prepare destination directory", renaming_logs())
+        self.assertEqual(['mine.txt'], os.listdir(taken))
+        self.assertInstalled(old)
+        self.assertEqual(r'C:\Program Files\Talvoro'.lower(),
+                         self.values(self.PRODUCT_KEY + r'\Install').get('Directory', '').lower())
+        self.assertNotIn(41, self.recorded_actions(old))
 
     def test_malformed_renaming_parameters_move_nothing(self):
         self.serve()

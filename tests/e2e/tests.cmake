@@ -29,7 +29,8 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       Renaming.test_a_migration_renames_an_installation_registered_under_the_old_path
       Renaming.test_on_a_fresh_installation_the_action_is_only_recorded
       Renaming.test_rename_actions_stay_inside_the_folder_and_keep_what_they_cannot_copy
-      Renaming.test_malformed_renaming_parameters_move_nothing)
+      Renaming.test_malformed_renaming_parameters_move_nothing
+      Renaming.test_a_folder_that_already_has_the_new_name_stops_the_renaming)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
     add_test(NAME E2E.${_name}
              COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
