@@ -852,6 +852,26 @@ class StandardInstall(E2ETest):
         self.assertRegex(self.client_command_line(target), r' -appID "AppID_Talvoro_-?\d+"')
 
 
+    def test_without_write_access_a_standard_installation_gets_its_rights_back_and_a_portable_one_stops(self):
+        # A folder named like the launcher's write probe makes the probe
+        # fail for root too, whose writes the file modes never stop.
+        target = self.install()
+        e2e.kill_wine_processes(target)
+        os.remove(os.path.join(target, 'client_cmdline.txt'))
+        os.makedirs(os.path.join(target, '$test.bat'))
+        self.run_until_client(target)
+        self.assertIn('::eLauncherCmd_GetRights .. OK', self.all_logs(target))
+
+        folder = self.portable([self.server.url])
+        os.makedirs(os.path.join(folder, '$test.bat'))
+        run = e2e.LauncherRun(folder)
+        self.addCleanup(run.kill)
+        clicked, output = self.click("You don't have rights", MBOX_OK, timeout=60)
+        self.assertTrue(clicked, output + '\n' + run.report())
+        self.assertTrue(run.wait_for_exit(30), run.report())
+        self.assertFalse(os.path.exists(os.path.join(folder, 'GameClient.exe')), 'the update went on')
+
+
 class Renaming(StandardInstall):
     """A launcher whose configuration renames the product moves an
     installation to the new names."""

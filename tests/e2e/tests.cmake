@@ -22,6 +22,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       ClientStart.test_a_client_that_never_signals_is_ended_after_its_time_limit
       SinglePage.test_kazakh_portable_install_through_the_single_page
       StandardInstall.test_standard_install_registers_the_folder_and_makes_shortcuts
+      StandardInstall.test_without_write_access_a_standard_installation_gets_its_rights_back_and_a_portable_one_stops
       ShortcutChanges.test_an_update_adds_and_removes_the_programs_shortcuts
       BadFolders.test_a_file_or_an_overlong_path_as_the_folder_is_refused_and_install_can_be_pressed_again
       AddOns.test_a_selected_add_on_is_downloaded_and_started
