@@ -671,8 +671,9 @@ class SinglePage(E2ETest):
 
 
 class BadFolders(E2ETest):
-    """Installation folders that cannot be one end in the error message,
-    with the settings given back, and nothing written."""
+    """Unusual installation folders: those that cannot be one end in the
+    error message, with the settings given back, and nothing written; a
+    name outside the ANSI code page installs like any other."""
 
     INSTALL_KEY = r'HKLM\Software\Hollisk Games\TL\Install'
 
@@ -703,6 +704,22 @@ class BadFolders(E2ETest):
         written = [os.path.join(d, f) for d, _, files in os.walk(self.path('long')) for f in files]
         self.assertEqual([], written, 'files were written for the overlong path')
 
+
+    def test_a_folder_named_outside_the_ansi_code_page_installs(self):
+        self.build_set(files=4, mib=1, packs=1)
+        start = self.download_folder(self.nginx())
+        target = self.path('Тальворо ✓ 游戏')
+        self.addCleanup(self.wine_reg, 'delete', self.INSTALL_KEY, '/f')
+        self.assertEqual(0, self.wine_reg('add', self.INSTALL_KEY, '/v', 'Directory', '/d', e2e.windows_path(target),
+                                          '/f')[0])
+        run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.click_in_turn(run, ['single_install_button_settings', 'single_install_checkbox_guest',
+                                 'single_install_checkbox_terms', 'single_install_button_install'])
+        cmdline = os.path.join(target, 'client_cmdline.txt')
+        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 120):
+            self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        self.assertInstalled(target)
+        self.assertTrue(os.path.exists(os.path.join(target, 'guest.dat')))
 
 class ShortcutChanges(E2ETest):
     """A portable installation follows the manifest's program shortcuts."""
