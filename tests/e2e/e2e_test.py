@@ -705,6 +705,23 @@ class BadFolders(E2ETest):
         self.assertEqual([], written, 'files were written for the overlong path')
 
 
+    def test_the_folder_picker_starts_at_the_nearest_existing_folder_and_returns_it(self):
+        self.build_set(files=4, mib=1, packs=1)
+        start = self.download_folder(self.nginx())
+        picked = self.path('picked')
+        os.makedirs(picked)
+        self.addCleanup(self.wine_reg, 'delete', self.INSTALL_KEY, '/f')
+        self.assertEqual(0, self.wine_reg('add', self.INSTALL_KEY, '/v', 'Directory', '/d',
+                                          e2e.windows_path(picked) + r'\missing\deeper', '/f')[0])
+        run = self.open_install_page(start)
+        self.click_in_turn(run, ['single_install_button_settings', 'single_install_button_browse'])
+        tool = os.path.join(os.path.dirname(ARGS.launcher), 'dialog_ok.exe')
+        result = subprocess.run([e2e.WINE, tool, '20000'], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT)
+        self.assertEqual(0, result.returncode, result.stdout.decode('utf-8', 'replace') + run.report())
+        chosen = 'Install Folder  ' + e2e.windows_path(picked)
+        self.assertTrue(run.wait_for(lambda: chosen.lower() in self.all_logs(start).lower(), 20), run.report())
+
     def test_a_folder_named_outside_the_ansi_code_page_installs(self):
         self.build_set(files=4, mib=1, packs=1)
         start = self.download_folder(self.nginx())

@@ -26,6 +26,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       ShortcutChanges.test_an_update_adds_and_removes_the_programs_shortcuts
       BadFolders.test_a_file_or_an_overlong_path_as_the_folder_is_refused_and_install_can_be_pressed_again
       BadFolders.test_a_folder_named_outside_the_ansi_code_page_installs
+      BadFolders.test_the_folder_picker_starts_at_the_nearest_existing_folder_and_returns_it
       AddOns.test_a_selected_add_on_is_downloaded_and_started
       Renaming.test_an_action_of_a_new_launcher_renames_the_installation_after_an_update
       Renaming.test_a_migration_renames_an_installation_registered_under_the_old_path

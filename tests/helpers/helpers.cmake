@@ -35,3 +35,8 @@ add_executable(assistant_test_sleeper helpers/sleeper_main.cpp)
 # Gives a built launcher another embedded package (end-to-end tests).
 add_executable(replace_package helpers/replace_package.cpp)
 target_link_options(replace_package PRIVATE -municode)
+
+# Accepts a system dialog such as the folder picker (end-to-end tests).
+add_executable(dialog_ok helpers/dialog_ok.cpp)
+target_link_options(dialog_ok PRIVATE -municode)
+target_link_libraries(dialog_ok PRIVATE user32)
