@@ -155,7 +155,7 @@ void CServerLink::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpSta
         const LCID lcid = current ? current->lcid() : 0;
         wchar_t date[256], time[256];
         if (LocaleFormatPicture(date, lcid, true, true, kPictureWhole) &&
-            LocaleFormatPicture(time, lcid, false, false, kPictureWhole)) {
+            LocaleFormatPicture(time, lcid, false, false, kPictureHoursMinutes)) {
             std::string title, notice;
             bool timeShown = false;
             message = ParseHttx503Answer(text.c_str(), ctx_.languages.chosenCode().c_str(), title, notice, timeShown,

@@ -17,6 +17,8 @@ enum : uint32_t {
 
 // The mask that keeps a picture whole.
 constexpr uint32_t kPictureWhole = 0x7FF;
+// Hours of both kinds, minutes and the am/pm marker: a time without seconds.
+constexpr uint32_t kPictureHoursMinutes = 0x27E000;
 
 // Keeps the token runs whose class meets `mask`; a dropped date token loses
 // the separator after it, a dropped time token the one before it.

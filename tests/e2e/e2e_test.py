@@ -396,6 +396,43 @@ class ServerFailures(E2ETest):
         self.assertIn(' -server %s' % working.url, self.client_command_line(folder))
         self.assertInstalled(folder)
 
+    def test_a_maintenance_page_shows_its_notice_and_when_service_returns_without_seconds(self):
+        self.build_set(files=4, mib=1, packs=1)
+        failing = self.fault_server()
+        year = time.gmtime().tm_year + 1
+        page = ('<?xml version="1.0"?><html><body><div id="time"><span class="year">%d</span>'
+                '<span class="month">1</span><span class="day">2</span><span class="hour">3</span>'
+                '<span class="minute">4</span></div><div id="en"><h1 class="title">Maintenance</h1>'
+                '<p class="line1">We are updating.</p><p class="line2">Back at <span class="time">x</span>.</p>'
+                '</div></body></html>' % year)
+        folder = self.portable([failing.url])
+        # A first run installs; its stamp keeps the client update data below.
+        self.run_until_client(folder).kill()
+        e2e.kill_wine_processes(folder)
+        failing.faults(*({'path': p, 'status': 503, 'body': page, 'times': 0}
+                         for p in ('/updates/update.rxml', '/cud/velomar.xml')))
+        # Client update data whose own address is in maintenance too: the
+        # notice is what the player is shown.
+        document = self.path('cud.xml')
+        with open(document, 'w') as f:
+            f.write('<ClientUpdateData><Face id="velomar"><LoginURLs><URL>%s</URL></LoginURLs><DataUpdateURLs>'
+                    '<URL>%scud/velomar.xml</URL></DataUpdateURLs></Face></ClientUpdateData>' % (failing.url, failing.url))
+        code, output = e2e.run_tool(self.tool, 'cud-encrypt', document, os.path.join(folder, 'CUD.dat'))
+        self.assertEqual(0, code, output)
+        # The player's short time shows seconds; the notice still does not.
+        key = r'HKCU\Control Panel\International'
+        self.assertEqual(0, self.wine_reg('add', key, '/v', 'sShortTime', '/d', 'HH:mm:ss', '/f')[0])
+        self.addCleanup(self.wine_reg, 'delete', key, '/v', 'sShortTime', '/f')
+        run = e2e.LauncherRun(folder, name='maintenance')
+        self.addCleanup(run.kill)
+        clicked, output = self.click('We are updating.', MBOX_CANCEL)
+        self.assertTrue(clicked, output + '\n' + run.report())
+        notice = [m for m in e2e.logged_messages(self.all_logs(folder)) if m.startswith('We are updating.')][0]
+        shown = re.search(r'Back at (.*)\.', notice)
+        self.assertTrue(shown and str(year) in shown.group(1), notice)
+        self.assertIsNone(re.search(r'\d:\d\d:\d\d', notice), 'the time shows seconds: ' + notice)
+        self.assertRegex(shown.group(1), r'\d:\d\d')
+
     def test_no_server_left_asks_for_a_server_address(self):
         self.build_set(files=10, mib=2, packs=1)
         failing = self.fault_server()
