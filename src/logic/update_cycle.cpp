@@ -190,7 +190,7 @@ bool CUpdateCycle::processStartDownload() {
         const HWND window = ctx_.client->FindClientWindow();
         const bool clientRunning = ctx_.client->IsClientProcessRunning();
         if (FileExists(ctx_.installFolder + L"\\silent.dat")) {
-            if (window && !ctx_.restart) {
+            if (clientRunning && !ctx_.restart) {
                 if (ctx_.silentMode == sdmFull) ctx_.silentMode = sdmRun;
             } else {
                 canRun = false;

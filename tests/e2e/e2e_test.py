@@ -622,6 +622,23 @@ class ClientStart(E2ETest):
         e2e.make_update_set(self.tool, self.path('client'), description, self.set)
         return self.portable([self.nginx().url])
 
+    def test_prepared_files_and_a_client_process_without_a_window_start_the_client_again(self):
+        # silent.dat says a background download prepared the files; a client
+        # process counts as running even before it shows a window.
+        folder = self.install(ARGS.game_client)
+        self.run_until_client(folder).kill()
+        e2e.kill_wine_processes(folder)
+        open(os.path.join(folder, 'silent.dat'), 'wb').close()
+        cmdline = os.path.join(folder, 'client_cmdline.txt')
+        client = e2e.ClientRun(folder, 'nowindow exit=60000')
+        self.addCleanup(client.kill)
+        self.assertTrue(client.wait_for(lambda: len(e2e.read_text(cmdline).splitlines()) == 2, 30))
+        run = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'exit=30000'}, name='prepared')
+        self.addCleanup(run.kill)
+        self.assertTrue(run.wait_for(lambda: len(e2e.read_text(cmdline).splitlines()) == 3, 60),
+                        'the client was not started\n' + run.report())
+        self.assertIn('bCanRun = true', e2e.read_text(e2e.log_files(folder)[-1]))
+
     def test_a_client_that_cannot_start_is_reported_at_once(self):
         broken = self.path('broken.exe')
         with open(broken, 'wb') as f:

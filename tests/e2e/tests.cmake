@@ -21,6 +21,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over
       ClientStart.test_a_client_that_cannot_start_is_reported_at_once
       ClientStart.test_a_client_that_never_signals_is_ended_after_its_time_limit
+      ClientStart.test_prepared_files_and_a_client_process_without_a_window_start_the_client_again
       SinglePage.test_kazakh_portable_install_through_the_single_page
       StandardInstall.test_standard_install_registers_the_folder_and_makes_shortcuts
       StandardInstall.test_without_write_access_a_standard_installation_gets_its_rights_back_and_a_portable_one_stops

@@ -6,6 +6,7 @@
 // chosen by the environment variable GAME_CLIENT_DOUBLE (inherited from
 // the test through the launcher), a list of words:
 //   nosignal        never set the start event
+//   nowindow        run without a window anyone can find (a message-only one)
 //   exit=<ms>       end by itself after <ms> (default: 60 s, so nothing is left behind)
 //   name=<text>     answer the query for this short name instead of "Velomar"
 //   mode=<m>        start the launcher the way the client does: runByClient,
@@ -176,9 +177,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = L"Ostrel Game Client Window Class";
     RegisterClassW(&wc);
-    HWND window = CreateWindowW(wc.lpszClassName, L"Game Client", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                instance, nullptr);
-    ShowWindow(window, SW_SHOWNORMAL);
+    const bool hidden = HasWord(options, L"nowindow");
+    HWND window = CreateWindowW(wc.lpszClassName, L"Game Client", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                hidden ? HWND_MESSAGE : nullptr, nullptr, instance, nullptr);
+    if (!hidden) ShowWindow(window, SW_SHOWNORMAL);
 
     if (!HasWord(options, L"nosignal")) {
         const CHandle started(CreateEventA(nullptr, TRUE, FALSE, "{E44BFF50-25BA-49A3-9C71-EBC1AAC8D22E}"));
