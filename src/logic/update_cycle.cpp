@@ -299,8 +299,10 @@ void CUpdateCycle::StartUnpacker() {
 void CUpdateCycle::OnUnpackFinished(LPARAM result) {
     if (result == 0) {
         LogLine(L"Finish unpack thread .. OK");
-        if (state_.launcherUpdatePending) {
-            if (!(ctx_.runByClient && !ctx_.runByClientCritical)) ctx_.client->PressLaunch();
+        // A launcher started by the client in the background finishes its
+        // cycle; the replacement waits for the restart that hands over.
+        if (state_.launcherUpdatePending && !(ctx_.runByClient && !ctx_.runByClientCritical)) {
+            ctx_.client->PressLaunch();
             return;
         }
         processAfterDownload();
