@@ -9,6 +9,8 @@
 #include "startup/text.h"
 #include "system/install_directory_list.h"
 
+#include <shellapi.h>
+
 #include <cwchar>
 
 namespace {
@@ -122,6 +124,7 @@ bool CLogic::init(ERunCode runCode, const std::wstring& argument) {
     ctx_.settings = ReadInitSettings(ctx_.config.root(), ctx_.automatic, ctx_.os.info().dwMajorVersion, ctx_.os.info().dwMinorVersion);
     ctx_.theme = ReadThemeSettings(ctx_.config.themeDoc->RootElement());
     ctx_.updatePath = ChooseUpdatePath(ReadSlotValue(*FindSlotInfo("UPDATE_PATH")), ctx_.settings);
+    if (ctx_.settings.automaticInstall && !ctx_.settings.promoUrl.empty()) OpenPromotion(ctx_.settings.promoUrl);
 
     const std::wstring exe = ModulePath(nullptr);
     const std::wstring exeName = exe.substr(exe.rfind(L'\\') + 1);
@@ -146,6 +149,19 @@ bool CLogic::init(ERunCode runCode, const std::wstring& argument) {
     networkNeeded_ = ctx_.runMode != rmUninstaller && ctx_.runMode != rmSetLongName;
     if (!networkNeeded_) return true;
     return server_.PrepareClientUpdateData();
+}
+
+// Only web addresses are opened: the "open" verb would also start a
+// program or a document named here.
+void CLogic::OpenPromotion(const std::string& url) {
+    const std::wstring address = Utf8ToWide(url);
+    if (_wcsnicmp(address.c_str(), L"http://", 7) != 0 && _wcsnicmp(address.c_str(), L"https://", 8) != 0) {
+        LogLine(L"Promotion address ignored (not a web address): " + address);
+        return;
+    }
+    const bool opened = reinterpret_cast<INT_PTR>(
+                            ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    LogLine(L"Open promotion address " + address + (opened ? L" .. OK" : L" .. fail"));
 }
 
 void CLogic::CheckRuntime() {

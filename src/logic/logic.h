@@ -82,6 +82,7 @@ private:
     bool IsRegistered(const std::wstring& folder) const;
     void ChooseInstallFolder();
     void CheckRuntime();
+    void OpenPromotion(const std::string& url);
 
     LogicContext ctx_;
     CServerLink server_{ctx_};

@@ -164,6 +164,28 @@ class E2ETest(unittest.TestCase):
                                 stderr=subprocess.STDOUT)
         return result.returncode, result.stdout.decode('utf-8', 'replace')
 
+    def configured_launcher(self, replacements, server):
+        """The launcher branded for <server>, its configuration changed by
+        the (old text, new text) <replacements>: the embedded package is
+        made again and swapped in, as a publisher's build would carry it."""
+        stage = self.path('package')
+        shutil.copytree(ARGS.package, stage)
+        config = os.path.join(stage, 'config.xml')
+        text = e2e.read_text(config)
+        for old, new in replacements:
+            self.assertIn(old, text)
+            text = text.replace(old, new, 1)
+        with open(config, 'w') as f:
+            f.write(text)
+        code, output = e2e.run_tool(self.tool, 'rar-create', stage, self.path('package.rar'))
+        self.assertEqual(0, code, output)
+        exe = self.path('Launcher.configured.exe')
+        shutil.copyfile(ARGS.launcher, exe)
+        tool = os.path.join(os.path.dirname(ARGS.launcher), 'replace_package.exe')
+        result = subprocess.run([e2e.WINE, tool, exe, self.path('package.rar')], stdin=subprocess.DEVNULL)
+        self.assertEqual(0, result.returncode, 'the package could not be replaced')
+        return e2e.brand(self.tool, exe, exe, [server.url])
+
     def download_folder(self, server):
         """A folder holding only the branded launcher, as a new player
         downloads it: it runs as an installation."""
@@ -191,6 +213,15 @@ class E2ETest(unittest.TestCase):
                 clicked, output = self.click_control(control, None, deadline)
             self.assertTrue(clicked, '%s: %s\n%s' % (control, output, run.report()))
             time.sleep(0.5)
+
+    @staticmethod
+    def wait_until(condition, timeout):
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if time.monotonic() >= deadline:
+                return False
+            time.sleep(0.2)
+        return True
 
     def all_logs(self, folder):
         return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
@@ -612,6 +643,32 @@ class RunByClient(E2ETest):
 
 
 
+class Promotion(E2ETest):
+    def test_automatic_mode_opens_the_promotion_address_in_the_players_browser(self):
+        self.build_set(files=4, mib=1, packs=1)
+        server = self.nginx()
+        # The player's browser: the client double, which notes its command line.
+        browser = self.path('browser')
+        os.makedirs(browser)
+        shutil.copyfile(ARGS.game_client, os.path.join(browser, 'browser.exe'))
+        key = r'HKLM\Software\Classes\http\shell\open\command'
+        code, output = self.wine_reg('query', key, '/ve')
+        shipped = re.search(r'REG_SZ\s+(.*\S)', output)
+        self.assertTrue(code == 0 and shipped, output)
+        self.addCleanup(self.wine_reg, 'add', key, '/ve', '/d', shipped.group(1), '/f')
+        command = '"%s" "%%1"' % e2e.windows_path(os.path.join(browser, 'browser.exe'))
+        self.assertEqual(0, self.wine_reg('add', key, '/ve', '/d', command, '/f')[0])
+        promo = server.url + 'promo?from=launcher'
+        exe = self.configured_launcher([('<automaticInstallMode enable="false" promoURL=""/>',
+                                         '<automaticInstallMode enable="true" promoURL="%s"/>' % promo)], server)
+        folder = e2e.portable_folder(self.path('game'), exe)
+        run = e2e.LauncherRun(folder)
+        self.addCleanup(run.kill)
+        opened = os.path.join(browser, 'client_cmdline.txt')
+        self.assertTrue(self.wait_until(lambda: os.path.exists(opened) and promo in e2e.read_text(opened), 30),
+                        run.report())
+
+
 class ClientStart(E2ETest):
     TOO_LONG = 'Talvoro Game Client is taking too long to start'
 
@@ -976,27 +1033,12 @@ class Renaming(StandardInstall):
         """The branded launcher with the product's full and icon name
         "Talvoro Nova", the registry path of <product_key> and <common> in
         place of the configuration's empty element of that name."""
-        stage = self.path('package')
-        shutil.copytree(ARGS.package, stage)
-        config = os.path.join(stage, 'config.xml')
-        text = e2e.read_text(config)
-        for old, new in (('<fullName>Talvoro</fullName>', '<fullName>Talvoro Nova</fullName>'),
-                         ('<iconName>Talvoro</iconName>', '<iconName>Talvoro Nova</iconName>'),
-                         ('<%s/>' % re.match(r'<(\w+)', common).group(1), common),
-                         ('<regPath>Software\\Hollisk Games\\TL</regPath>',
-                          '<regPath>%s</regPath>' % product_key.split('\\', 1)[1])):
-            self.assertIn(old, text)
-            text = text.replace(old, new, 1)
-        with open(config, 'w') as f:
-            f.write(text)
-        code, output = e2e.run_tool(self.tool, 'rar-create', stage, self.path('package.rar'))
-        self.assertEqual(0, code, output)
-        exe = self.path('Launcher.renaming.exe')
-        shutil.copyfile(ARGS.launcher, exe)
-        tool = os.path.join(os.path.dirname(ARGS.launcher), 'replace_package.exe')
-        result = subprocess.run([e2e.WINE, tool, exe, self.path('package.rar')], stdin=subprocess.DEVNULL)
-        self.assertEqual(0, result.returncode, 'the package could not be replaced')
-        return e2e.brand(self.tool, exe, exe, [self.server.url])
+        return self.configured_launcher(
+            [('<fullName>Talvoro</fullName>', '<fullName>Talvoro Nova</fullName>'),
+             ('<iconName>Talvoro</iconName>', '<iconName>Talvoro Nova</iconName>'),
+             ('<%s/>' % re.match(r'<(\w+)', common).group(1), common),
+             ('<regPath>Software\\Hollisk Games\\TL</regPath>',
+              '<regPath>%s</regPath>' % product_key.split('\\', 1)[1])], self.server)
 
     def rename_with(self, common, product_key):
         """Runs the renaming launcher in place of the installed one until
