@@ -4,6 +4,9 @@
 
 namespace {
 
+// Workers are asked to stop and then given this long before they are
+// killed: a thread killed inside a file write leaves a torn file behind,
+// which costs far more than a slower exit.
 constexpr DWORD kThreadStopLimit = 5000;
 
 }  // namespace
