@@ -1,6 +1,7 @@
 target_sources(portable_tests PRIVATE
   system/assistant_progress_test.cpp
   system/assistant_records_test.cpp
+  system/os_name_test.cpp
   system/renaming_parameters_test.cpp
   system/shortcut_names_test.cpp
 )
