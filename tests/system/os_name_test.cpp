@@ -1,4 +1,5 @@
 #include "system/os_name.h"
+#include "system/runtime_update_url.h"
 
 #include <gtest/gtest.h>
 
@@ -56,4 +57,18 @@ TEST(OsName, TheNamingTable) {
     sp.servicePack = L"Service Pack 2";
     sp.hasProductInfo = false;
     EXPECT_EQ(L"Microsoft Windows Vista Service Pack 2 (Build 6002), 64-bit", OsName(sp));
+}
+
+TEST(RuntimeUpdateUrl, OnePackagePerVersionAndBitnessAndNoneForOlderOr32BitServers) {
+    EXPECT_NE(std::string::npos, RuntimeUpdateUrl(6, 1, true, true).find("/Windows6.1-KB2999226-x64.msu"));
+    EXPECT_NE(std::string::npos, RuntimeUpdateUrl(6, 1, true, false).find("/Windows6.1-KB2999226-x86.msu"));
+    EXPECT_NE(std::string::npos, RuntimeUpdateUrl(6, 2, false, true).find("/Windows8-RT-KB2999226-x64.msu"));
+    EXPECT_NE(std::string::npos, RuntimeUpdateUrl(6, 3, true, false).find("/Windows8.1-KB2999226-x86.msu"));
+    for (uint32_t minor : {1u, 2u, 3u}) {
+        EXPECT_EQ(0u, RuntimeUpdateUrl(6, minor, true, true).rfind("https://", 0));
+        EXPECT_EQ("", RuntimeUpdateUrl(6, minor, false, false));
+    }
+    EXPECT_EQ("", RuntimeUpdateUrl(6, 0, true, true));
+    EXPECT_EQ("", RuntimeUpdateUrl(5, 1, true, false));
+    EXPECT_EQ("", RuntimeUpdateUrl(10, 0, true, true));
 }
