@@ -2,6 +2,7 @@ target_sources(portable_tests PRIVATE
   system/assistant_progress_test.cpp
   system/assistant_records_test.cpp
   system/shortcut_names_test.cpp
+  system/uninstall_rules_test.cpp
 )
 
 if(WIN32)
@@ -17,6 +18,7 @@ if(WIN32)
     system/named_pipe_test.cpp
     system/os_version_test.cpp
     system/shortcuts_test.cpp
+    system/tree_walk_test.cpp
   )
   target_link_libraries(system_tests PRIVATE launcher_system)
   add_dependencies(system_tests Launcher assistant_test_sleeper)
