@@ -30,6 +30,9 @@ public:
     bool CheckRightsBeforeUpdate();
     // Starts the add-on programs the user kept selected.
     void RunExternalApplications();
+    // Removes the per-user copies Windows' file virtualization made of the
+    // installation folder.
+    void ClearVirtualStore();
     // The shortcuts applist.dat listed before this installation.
     const std::vector<AppListRecord>& oldShortcuts() const { return oldShortcuts_; }
 
@@ -38,7 +41,6 @@ private:
     // with an error shown.
     bool BeginInstall();
     bool PrepareGuestFolder(const std::wstring& folder);
-    void ClearVirtualStore();
     bool RecordsWritable();
 
     LogicContext& ctx_;

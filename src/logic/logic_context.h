@@ -27,6 +27,7 @@ class CPendingParts;
 class CSelfReplacement;
 class CServerLink;
 class CTray;
+class CUninstallation;
 class CUpdateCycle;
 class CUserShortcuts;
 class CWizardFlow;
@@ -57,6 +58,8 @@ struct LogicContext {
     // Start-up input (command line).
     ERunCode runCode = rcNone;
     std::wstring commandArgument;
+    // "/uninstall", "/ug": the installation's desktop shortcut, quotes kept.
+    std::wstring uninstallShortcut;
     bool fast = false;
     bool restart = false;
     bool automatic = false;
@@ -97,6 +100,7 @@ struct LogicContext {
     CLanguageTexts* texts = nullptr;
     CSelfReplacement* replacement = nullptr;
     CInstallation* installation = nullptr;
+    CUninstallation* uninstallation = nullptr;
     CPendingParts* pending = nullptr;
     CWizardFlow* flow = nullptr;
     CUserShortcuts* shortcuts = nullptr;

@@ -7,9 +7,6 @@
 // Long-name actions (renaming): none pending, so nothing ends the launcher.
 bool CPendingParts::RunPendingLongNameAction() { return false; }
 
-// Uninstallation and the assistant: nothing can be started yet.
-bool CPendingParts::StartUninstallerCopy() { return false; }
-
 void CPendingParts::SendLongNameToAssistant() {}
 
 // The runtime update's download (KB) and the affiliate request belong to
@@ -24,19 +21,11 @@ void CPendingParts::OnKind6Complete() {}
 // none were configured.
 void CPendingParts::RunConfiguredActions(bool& exitRequested) { exitRequested = false; }
 
-void CPendingParts::HandleLaterMessage(const wchar_t* name, WPARAM, LPARAM) { LogLine(std::wstring(name) + L" (not handled yet)"); }
-
 // Follow-ups of assistant results. Each logs what it leaves undone; the
 // flows they continue arrive with installation, runtime update,
-// uninstallation, shortcuts and renaming.
+// shortcuts and renaming.
 void CPendingParts::AfterRuntimeInstalled() { LogLine(L"Runtime update follow-up: not available yet"); }
 
-void CPendingParts::FinishAssistantUninstall(bool success) {
-    LogLine(success ? L"Uninstall finished: OK" : L"Uninstall finished: with errors");
-}
-
 void CPendingParts::FinishLongName() { LogLine(L"Renaming follow-up: not available yet"); }
-
-void CPendingParts::StartUninstallation() { LogLine(L"Uninstallation: not available yet"); }
 
 void CPendingParts::ResumeAfterRuntimeUpdate() { LogLine(L"Runtime update answer: not available yet"); }

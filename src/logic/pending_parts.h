@@ -1,7 +1,7 @@
 #pragma once
 // Entry points whose work belongs to parts of the system not built yet:
 // installation records and rights, shortcuts and the taskbar identity,
-// configured actions and renaming, uninstallation, the runtime update.
+// configured actions and renaming, the runtime update.
 // Each reports the neutral result named in its comment so the flows around
 // it run; nothing here pretends the work was done. UI thread only.
 
@@ -16,20 +16,14 @@ public:
 
     bool RunPendingLongNameAction();
     void RunConfiguredActions(bool& exitRequested);
-    bool StartUninstallerCopy();
     void SendLongNameToAssistant();
     void AfterRuntimeInstalled();
-    void FinishAssistantUninstall(bool success);
     void FinishLongName();
-    // The wizard's requests that the uninstallation and runtime-update
-    // flows answer.
-    void StartUninstallation();
+    // The wizard's request that the runtime-update flow answers.
     void ResumeAfterRuntimeUpdate();
     void OnKbProgress(uint32_t received, int32_t size);
     void OnKbData(CBuffer& body);
     void OnKind6Complete();
-    // Messages of workers not built yet (the portable uninstaller).
-    void HandleLaterMessage(const wchar_t* name, WPARAM w, LPARAM l);
 
 private:
     LogicContext& ctx_;

@@ -1,5 +1,5 @@
 // Commands whose work belongs to parts of the system that are not in this
-// build: runtime update, uninstallation and renaming. Each one logs that it is not available and reports a
+// build: runtime update and renaming. Each one logs that it is not available and reports a
 // failure code the launcher turns into an honest error; none claims
 // success for work it did not do.
 
@@ -8,11 +8,6 @@
 void CLauncherAssistant::InstallKBCommand() {
     LogLine(L"InstallKB: not available in this build");
     setLastAssistantError(eAssistantCntStartKB);
-}
-
-void CLauncherAssistant::UninstallCommand() {
-    LogLine(L"Uninstall: not available in this build");
-    setLastAssistantError(eAssistantCntDelInstDirFromReg);
 }
 
 void CLauncherAssistant::SetLongNameCommand() {

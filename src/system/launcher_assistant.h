@@ -68,9 +68,10 @@ private:
     bool RegisterSlot(CInstallDirectoryList& list, const std::wstring& folder, int slot);
     void IconUpdateCommand();
     void UpdateAllUsersShortcuts();
+    // The removal of a standard installation (assistant_uninstall.cpp).
+    void UninstallCommand();
     // Commands whose work is not part of this build (assistant_commands.cpp).
     void InstallKBCommand();
-    void UninstallCommand();
     void SetLongNameCommand();
 
     CNamedPipe pipe_;
