@@ -13,6 +13,7 @@ emptied when it starts and left for inspection. The places of the controls
 the tests click come from the repository's theme (--source, by default the
 repository holding this script)."""
 import argparse
+import glob
 import os
 import shutil
 import re
@@ -185,6 +186,23 @@ class E2ETest(unittest.TestCase):
 
     def all_logs(self, folder):
         return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
+
+    EDITOR = ('  <pack type="int" file="editor.pkg"><include path="tools"/>'
+              '<info lang="en"><name>Map Editor</name><exec>tools\\Editor.exe</exec></info></pack>\n')
+
+    def publish(self, with_editor, version):
+        """A small client in www/updates/, with or without the "Map Editor"
+        program, which gets shortcuts."""
+        if os.path.exists(self.set):
+            shutil.rmtree(self.set)
+        os.makedirs(self.set)
+        description = e2e.make_client(self.path('client'), ARGS.game_client, files=4, mib=1, packs=1,
+                                      version=version)
+        if with_editor:
+            os.makedirs(self.path('client', 'tools'))
+            shutil.copyfile(ARGS.game_client, self.path('client', 'tools', 'Editor.exe'))
+            description = description.replace('  <pack file="client.pkg">', self.EDITOR + '  <pack file="client.pkg">')
+        e2e.make_update_set(self.tool, self.path('client'), description, self.set)
 
     def republish(self, **attributes):
         """Changes root attributes of the published manifest, as a publisher
@@ -698,21 +716,6 @@ class BadFolders(E2ETest):
 class ShortcutChanges(E2ETest):
     """A portable installation follows the manifest's program shortcuts."""
 
-    EDITOR = ('  <pack type="int" file="editor.pkg"><include path="tools"/>'
-              '<info lang="en"><name>Map Editor</name><exec>tools\\Editor.exe</exec></info></pack>\n')
-
-    def publish(self, with_editor, version):
-        if os.path.exists(self.set):
-            shutil.rmtree(self.set)
-        os.makedirs(self.set)
-        description = e2e.make_client(self.path('client'), ARGS.game_client, files=4, mib=1, packs=1,
-                                      version=version)
-        if with_editor:
-            os.makedirs(self.path('client', 'tools'))
-            shutil.copyfile(ARGS.game_client, self.path('client', 'tools', 'Editor.exe'))
-            description = description.replace('  <pack file="client.pkg">', self.EDITOR + '  <pack file="client.pkg">')
-        e2e.make_update_set(self.tool, self.path('client'), description, self.set)
-
     def test_an_update_adds_and_removes_the_programs_shortcuts(self):
         os.makedirs(self.www)
         self.publish(True, '1.0.0')
@@ -760,8 +763,8 @@ class AddOns(E2ETest):
         self.assertRegex(text, r'  Run ext file: .*\\voice\\Setup.exe\r?\n   \.\. ok')
 
 
-class StandardInstall(E2ETest):
-    """A standard installation registered by the elevated assistant."""
+class StandardInstallation(E2ETest):
+    """A standard installation of the default folder, and its records."""
 
     PRODUCT_KEY = r'HKLM\Software\Hollisk Games\TL'
     UNINSTALL_KEY = r'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Talvoro 0'
@@ -786,19 +789,33 @@ class StandardInstall(E2ETest):
         shutil.rmtree(os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro'),
                       ignore_errors=True)
 
-    def test_standard_install_registers_the_folder_and_makes_shortcuts(self):
-        self.build_set(files=8, mib=2, packs=1)
+    def install(self, controls, folder=('Program Files', 'Talvoro')):
+        """Installs the set served by nginx into <folder> of drive C (the
+        default folder, or one registered before as the first) through the
+        single page, clicking <controls> before Install; (the launcher's run,
+        the folder, drive C). Everything is removed after the test."""
         start = self.download_folder(self.nginx())
         drive = os.path.join(os.environ['WINEPREFIX'], 'drive_c')
-        target = os.path.join(drive, 'Program Files', 'Talvoro')
+        target = os.path.join(drive, *folder)
         self.forget_installation(target, drive)
         self.addCleanup(self.forget_installation, target, drive)
+        if folder != ('Program Files', 'Talvoro'):
+            self.wine_reg('add', self.PRODUCT_KEY + r'\Install', '/v', 'Directory', '/d', e2e.prefix_path(target), '/f')
         self.addCleanup(e2e.kill_wine_processes, target)
         run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
-        self.click_in_turn(run, ['single_install_checkbox_terms', 'single_install_button_install'])
+        self.click_in_turn(run, controls + ['single_install_checkbox_terms', 'single_install_button_install'])
         cmdline = os.path.join(target, 'client_cmdline.txt')
         if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 150):
             self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        return run, target, drive
+
+
+class StandardInstall(StandardInstallation):
+    """A standard installation registered by the elevated assistant."""
+
+    def test_standard_install_registers_the_folder_and_makes_shortcuts(self):
+        self.build_set(files=8, mib=2, packs=1)
+        run, target, drive = self.install([])
 
         self.assertInstalled(target)
         folder = r'C:\Program Files\Talvoro'
@@ -818,6 +835,121 @@ class StandardInstall(E2ETest):
             self.assertTrue(os.path.exists(link), 'no shortcut %s\n%s' % (link, run.report()))
             self.assertEqual(launcher.lower(), self.shortcut(link)[0].lower())
         self.assertRegex(self.client_command_line(target), r' -appID "AppID_Talvoro_-?\d+"')
+
+
+class Uninstall(StandardInstallation):
+    """An installation removed the way Windows or its shortcut starts the
+    uninstaller: the launcher hands over to a copy of itself in the
+    temporary folder, whose page the test confirms with the mouse."""
+
+    PENDING_KEY = r'HKLM\System\CurrentControlSet\Control\Session Manager'
+    # Not the default folder: processes are found by the folder in their
+    # command line, and other test sessions may use the default one.
+    FOLDER = ('Games', 'Talvoro')
+    PROGRAMS = ('AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro')
+
+    def temp_folder(self):
+        return os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root', 'Temp')
+
+    def copy_log(self, since):
+        """The newest log of a temporary uninstaller copy started after <since>."""
+        logs = [f for f in glob.glob(os.path.join(self.temp_folder(), '*UNS*.log')) if os.path.getmtime(f) >= since]
+        return max(logs, key=os.path.getmtime) if logs else None
+
+    def run_command_line(self, line):
+        """Runs <line> as Windows runs an uninstall entry: the line as it
+        stands, through the command interpreter; the interpreter's run."""
+        script = self.path('uninstall.bat')
+        with open(script, 'w', newline='\r\n') as f:
+            f.write('@%s\n' % line)
+        return e2e.WineRun(self.work, 'uninstall.bat', name='uninstall')
+
+    def uninstall(self, line, folder):
+        """Runs <line>, checks the hand-over, presses Uninstall on the copy's
+        page and waits for its result; (the original's log text, the copy's)."""
+        since = time.time() - 1
+        run = self.run_command_line(line)
+        # The interpreter need not wait for a windowed program: the
+        # launcher's own log and processes tell when it ended.
+        launcher = os.path.join(folder, 'Launcher.exe')
+        ended = run.wait_for(lambda: 'Launcher finished' in self.all_logs(folder) and not e2e.wine_processes(launcher),
+                             60)
+        original = self.all_logs(folder)
+        self.assertTrue(ended, 'the launcher did not end after starting its copy\n' + original[-3000:])
+        copy = re.search(r'Command line to run temporary uninstaller: "([^"]+)"', original)
+        self.assertIsNotNone(copy, original[-3000:])
+        self.addCleanup(e2e.kill_wine_processes, os.path.join(self.temp_folder(), copy.group(1).split('\\')[-1]))
+        self.assertIn('Temporary uninstaller successfully started', original)
+        if not run.wait_for(lambda: self.copy_log(since) and 'Msg cycle - start' in e2e.read_text(self.copy_log(since)),
+                            60):
+            self.fail('the temporary copy did not show its page\n' + original[-3000:])
+        self.click_in_turn(run, ['uninstall'])
+        log = self.copy_log(since)
+        if not run.wait_for(lambda: 'Uninstall result: ' in e2e.read_text(log), 120):
+            self.fail('the uninstallation did not end\n' + e2e.read_text(log)[-4000:])
+        return original, e2e.read_text(log)
+
+    def test_standard_uninstall_from_the_uninstall_entry(self):
+        self.build_set(files=8, mib=2, packs=1)
+        run, target, drive = self.install([], self.FOLDER)
+        run.kill()
+        e2e.kill_wine_processes(target)
+        desktop = os.path.join(drive, 'users', 'root', 'Desktop', 'Talvoro.lnk')
+        programs = os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro',
+                                'Talvoro.lnk')
+        for link in (desktop, programs):
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+        line = self.values(self.UNINSTALL_KEY)['UninstallString']
+
+        original, log = self.uninstall(line, target)
+        self.assertRegex(original, r'Command line to run temporary uninstaller: "[^"]+" /u C:\\Games\\Talvoro\n')
+        self.assertIn('Process Uninstall Started in Standard mode', log)
+        self.assertIn('Uninstall result: Uninstall completed.\n', log)
+        self.assertFalse(os.path.exists(target), 'the folder is left: %s' % (os.path.exists(target) and os.listdir(target)))
+        self.assertEqual('', self.values(self.PRODUCT_KEY + r'\Install').get('Directory', ''))
+        self.assertNotEqual(0, self.wine_reg('query', self.UNINSTALL_KEY)[0], 'the uninstall entry is left')
+        for link in (desktop, programs):
+            self.assertFalse(os.path.exists(link), 'the shortcut %s is left' % link)
+        pending = self.wine_reg('query', self.PENDING_KEY, '/v', 'PendingFileRenameOperations')[1]
+        copy = re.search(r'Command line to run temporary uninstaller: "([^"]+)"', original)
+        self.assertIn(copy.group(1).lower(), pending.lower(), 'the copy is not deleted at the next restart')
+
+    def test_portable_uninstall_from_its_shortcut_keeps_another_installations_shortcuts(self):
+        os.makedirs(self.www)
+        self.publish(True, '1.0.0')
+        user = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root')
+        desktop = os.path.join(user, 'Desktop')
+        programs = os.path.join(user, *self.PROGRAMS)
+        start_menu = os.path.dirname(os.path.dirname(programs))
+        os.makedirs(programs, exist_ok=True)
+        self.addCleanup(shutil.rmtree, programs, True)
+        # Another portable installation's shortcuts carry the second number.
+        others = [os.path.join(desktop, 'Talvoro Portable (2).lnk'), os.path.join(desktop, 'Map Editor Portable (2).lnk'),
+                  os.path.join(programs, 'Talvoro Portable (2).lnk'), os.path.join(start_menu, 'Map Editor Portable (2).lnk')]
+        mine = [os.path.join(desktop, 'Talvoro Portable.lnk'), os.path.join(desktop, 'Map Editor Portable.lnk'),
+                os.path.join(programs, 'Talvoro Portable.lnk'), os.path.join(programs, 'Map Editor Portable.lnk'),
+                os.path.join(start_menu, 'Map Editor Portable.lnk'), os.path.join(programs, 'Uninstall Talvoro Portable.lnk')]
+        for path in others + mine:
+            self.addCleanup(lambda p=path: os.path.exists(p) and os.remove(p))
+        for path in others:
+            with open(path, 'wb') as f:
+                f.write(b'another installation')
+        run, target, _ = self.install(['single_install_button_settings', 'single_install_checkbox_guest'], self.FOLDER)
+        run.kill()
+        e2e.kill_wine_processes(target)
+        for link in mine:
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+        program, arguments = self.shortcut(mine[-1])
+
+        original, log = self.uninstall('"%s" %s' % (program, arguments), target)
+        self.assertIn('/ug "C:\\users\\root\\Desktop\\Talvoro Portable.lnk" C:\\Games\\Talvoro\n', original)
+        self.assertIn('Process Uninstall Started in Guest mode', log)
+        self.assertIn('Uninstall result: Uninstall completed.\n', log)
+        self.assertFalse(os.path.exists(target), 'the folder is left: %s' % (os.path.exists(target) and os.listdir(target)))
+        for link in mine:
+            self.assertFalse(os.path.exists(link), 'the shortcut %s is left' % link)
+        for link in others:
+            self.assertTrue(os.path.exists(link), "another installation's shortcut %s is gone" % link)
 
 
 def main():
