@@ -13,6 +13,7 @@ if(WIN32)
     common/process.cpp
     common/temp_folder.cpp
     system/assistant_process_test.cpp
+    system/assistant_uninstall_test.cpp
     system/copy_whole_file_test.cpp
     system/install_directory_list_test.cpp
     system/named_pipe_test.cpp
