@@ -951,6 +951,44 @@ class Uninstall(StandardInstallation):
         for link in others:
             self.assertTrue(os.path.exists(link), "another installation's shortcut %s is gone" % link)
 
+    def test_closing_the_window_stops_a_portable_uninstall_midway(self):
+        drive = os.path.join(os.environ['WINEPREFIX'], 'drive_c')
+        target = os.path.join(drive, *self.FOLDER)
+        shutil.rmtree(target, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, target, True)
+        self.addCleanup(e2e.kill_wine_processes, target)
+        branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), ['http://127.0.0.1:9'])
+        e2e.portable_folder(target, branded)
+        # Enough files that the walk is still going when the window closes.
+        files = 30000
+        for i in range(files // 1000):
+            folder = os.path.join(target, 'data%02d' % i)
+            os.makedirs(folder)
+            for j in range(1000):
+                open(os.path.join(folder, '%04d.pak' % j), 'wb').close()
+        left = lambda: sum(len(names) for _, _, names in os.walk(target))  # noqa: E731
+
+        since = time.time() - 1
+        run = self.run_command_line(r'"%s\Launcher.exe" /uninstall "C:\users\root\Desktop\Talvoro Portable.lnk"'
+                                    % e2e.prefix_path(target))
+        if not run.wait_for(lambda: self.copy_log(since) and 'Msg cycle - start' in e2e.read_text(self.copy_log(since)),
+                            60):
+            self.fail('the temporary copy did not show its page\n' + run.report())
+        copy = self.copy_log(since)[:-len('.log')].split('.', 1)[1]
+        self.addCleanup(e2e.kill_wine_processes, os.path.join(self.temp_folder(), copy))
+        self.click_in_turn(run, ['uninstall'])
+        self.assertTrue(run.wait_for(lambda: left() < files, 60), 'the walk did not start')
+        self.click_in_turn(run, ['close'])
+        self.assertTrue(run.wait_for(lambda: not e2e.wine_processes(os.path.join(self.temp_folder(), copy)), 60),
+                        'the copy did not end')
+        log = e2e.read_text(self.copy_log(since))
+        self.assertIn('Process Uninstall Started in Guest mode', log)
+        self.assertIn('Stop uninstaller thread', log)
+        self.assertNotIn('Uninstall result: ', log)
+        self.assertTrue(log.rstrip().endswith('Launcher finished'), log[-2000:])
+        self.assertGreater(left(), 0, 'the walk was not stopped')
+        self.assertTrue(os.path.exists(os.path.join(target, 'Launcher.exe')))
+
 
 def main():
     global ARGS
