@@ -914,6 +914,60 @@ class Uninstall(StandardInstallation):
         copy = re.search(r'Command line to run temporary uninstaller: "([^"]+)"', original)
         self.assertIn(copy.group(1).lower(), pending.lower(), 'the copy is not deleted at the next restart')
 
+    def install_into_slot(self, start, target, slot):
+        """A standard installation of the set into <target>, registered in
+        <slot> beforehand as a player's earlier installation would be (its
+        folder holds a file, so it is not pruned)."""
+        os.makedirs(target)
+        with open(os.path.join(target, 'earlier.txt'), 'wb') as f:
+            f.write(b'earlier')
+        value = 'Directory%s' % (slot or '')
+        self.wine_reg('add', self.PRODUCT_KEY + r'\Install', '/v', value, '/d', e2e.prefix_path(target), '/f')
+        self.addCleanup(e2e.kill_wine_processes, target)
+        run = self.open_install_page(start, name='install%d' % slot, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.click_in_turn(run, ['single_install_checkbox_terms', 'single_install_button_install'])
+        cmdline = os.path.join(target, 'client_cmdline.txt')
+        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 150):
+            self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        run.kill()
+        e2e.kill_wine_processes(target)
+
+    def test_uninstalling_the_second_slot_leaves_the_first_installation(self):
+        self.build_set(files=4, mib=1, packs=1)
+        start = self.download_folder(self.nginx())
+        drive = os.path.join(os.environ['WINEPREFIX'], 'drive_c')
+        first, second = os.path.join(drive, *self.FOLDER), os.path.join(drive, 'Games', 'Talvoro2')
+        desktop = os.path.join(drive, 'users', 'root', 'Desktop')
+        programs = os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro')
+        second_key = self.UNINSTALL_KEY[:-1] + '1'
+        self.forget_installation(first, drive)
+        self.addCleanup(self.forget_installation, first, drive)
+        for cleanup in (lambda: shutil.rmtree(second, ignore_errors=True), lambda: self.wine_reg('delete', second_key, '/f'),
+                        lambda: os.path.exists(os.path.join(desktop, 'Talvoro (2).lnk')) and
+                        os.remove(os.path.join(desktop, 'Talvoro (2).lnk'))):
+            cleanup()
+            self.addCleanup(cleanup)
+        self.install_into_slot(start, second, 1)
+        self.install_into_slot(start, first, 0)
+        kept = [os.path.join(desktop, 'Talvoro.lnk'), os.path.join(programs, 'Talvoro.lnk')]
+        gone = [os.path.join(desktop, 'Talvoro (2).lnk'), os.path.join(programs, 'Talvoro (2).lnk')]
+        for link in kept + gone:
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+
+        _, log = self.uninstall(self.values(second_key)['UninstallString'], second)
+        self.assertIn('Uninstall result: Uninstall completed.\n', log)
+        self.assertFalse(os.path.exists(second), 'the second folder is left')
+        install = self.values(self.PRODUCT_KEY + r'\Install')
+        self.assertEqual('', install.get('Directory1', ''))
+        self.assertNotEqual(0, self.wine_reg('query', second_key)[0], "the second slot's entry is left")
+        for link in gone:
+            self.assertFalse(os.path.exists(link), 'the shortcut %s is left' % link)
+        self.assertEqual(e2e.prefix_path(first).lower(), install.get('Directory', '').lower())
+        self.assertTrue(os.path.exists(os.path.join(first, 'Launcher.exe')), 'the first folder was touched')
+        self.assertIn('UninstallString', self.values(self.UNINSTALL_KEY))
+        for link in kept:
+            self.assertTrue(os.path.exists(link), "the first installation's shortcut %s is gone" % link)
+
     def test_portable_uninstall_from_its_shortcut_keeps_another_installations_shortcuts(self):
         os.makedirs(self.www)
         self.publish(True, '1.0.0')

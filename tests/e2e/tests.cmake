@@ -27,7 +27,8 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       AddOns.test_a_selected_add_on_is_downloaded_and_started
       Uninstall.test_standard_uninstall_from_the_uninstall_entry
       Uninstall.test_portable_uninstall_from_its_shortcut_keeps_another_installations_shortcuts
-      Uninstall.test_closing_the_window_stops_a_portable_uninstall_midway)
+      Uninstall.test_closing_the_window_stops_a_portable_uninstall_midway
+      Uninstall.test_uninstalling_the_second_slot_leaves_the_first_installation)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
     add_test(NAME E2E.${_name}
              COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py
