@@ -1005,19 +1005,23 @@ class Uninstall(StandardInstallation):
         for link in others:
             self.assertTrue(os.path.exists(link), "another installation's shortcut %s is gone" % link)
 
-    def test_a_portable_uninstall_without_a_shortcut_path_removes_its_folder_only(self):
-        drive = os.path.join(os.environ['WINEPREFIX'], 'drive_c')
-        target = os.path.join(drive, *self.FOLDER)
+    def portable_by_hand(self):
+        """A portable installation of the launcher alone in the test folder
+        of drive C, removed after the test."""
+        target = os.path.join(os.environ['WINEPREFIX'], 'drive_c', *self.FOLDER)
         shutil.rmtree(target, ignore_errors=True)
         self.addCleanup(shutil.rmtree, target, True)
         self.addCleanup(e2e.kill_wine_processes, target)
+        branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), ['http://127.0.0.1:9'])
+        return e2e.portable_folder(target, branded)
+
+    def test_a_portable_uninstall_without_a_shortcut_path_removes_its_folder_only(self):
+        target = self.portable_by_hand()
         neighbour = os.path.join(os.path.dirname(target), 'Neighbour')
         os.makedirs(neighbour, exist_ok=True)
         self.addCleanup(shutil.rmtree, neighbour, True)
         with open(os.path.join(neighbour, 'saves.dat'), 'wb') as f:
             f.write(b'precious')
-        branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), ['http://127.0.0.1:9'])
-        e2e.portable_folder(target, branded)
 
         original, log = self.uninstall(r'"%s\Launcher.exe" /uninstall' % e2e.prefix_path(target), target)
         self.assertIn('/ug "" %s\n' % e2e.prefix_path(target), original)
@@ -1026,13 +1030,7 @@ class Uninstall(StandardInstallation):
         self.assertTrue(os.path.exists(os.path.join(neighbour, 'saves.dat')))
 
     def test_closing_the_window_stops_a_portable_uninstall_midway(self):
-        drive = os.path.join(os.environ['WINEPREFIX'], 'drive_c')
-        target = os.path.join(drive, *self.FOLDER)
-        shutil.rmtree(target, ignore_errors=True)
-        self.addCleanup(shutil.rmtree, target, True)
-        self.addCleanup(e2e.kill_wine_processes, target)
-        branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), ['http://127.0.0.1:9'])
-        e2e.portable_folder(target, branded)
+        target = self.portable_by_hand()
         # Enough files that the walk is still going when the window closes.
         files = 30000
         for i in range(files // 1000):

@@ -62,6 +62,15 @@ protected:
             ASSERT_TRUE(pipe_.Write(b.data(), b.size()));
         }
     }
+    // A new assistant run of `command` with the record `d`; its work result.
+    CAssistantWindow::Report Run(uint32_t command, LauncherAssistantData d) {
+        window_.Forget();
+        Connect();
+        SendCommand(command);
+        d.command = command;
+        SendRecord(d);
+        return Result();
+    }
     CAssistantWindow::Report Result() {
         CAssistantWindow::Report r{};
         EXPECT_TRUE(window_.WaitFor(0x915, r, 30000)) << "no work result";

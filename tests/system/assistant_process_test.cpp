@@ -339,16 +339,11 @@ TEST_F(AssistantProcess, InstallationsTakeTheirOwnSlotsAndAReinstallKeepsItsOwn)
     }
     // (folder, slot it must own)
     for (const auto& [folder, slot] : {std::make_pair(first, 0), std::make_pair(second, 1), std::make_pair(first, 0)}) {
-        window_.Forget();
-        Connect();
-        SendCommand(eLauncherCmd_Install);
         LauncherAssistantData d = RightsRecord(folder);
-        d.command = eLauncherCmd_Install;
         d.chFullName = d.chIconName = U16(product);
         d.chLnkDesctopIcon = u"C:\\Desktop";
         d.chHelpLink = u"http://help/";
-        SendRecord(d);
-        const auto r = Result();
+        const auto r = Run(eLauncherCmd_Install, d);
         EXPECT_EQ(WPARAM(eLauncherCmd_Install), r.w);
         ASSERT_EQ(0, r.l) << AssistantLog();
         ASSERT_EQ(0, child_.Wait(10000)) << AssistantLog();

@@ -50,15 +50,10 @@ protected:
         return folder;
     }
     int32_t Uninstall(const std::wstring& folder) {
-        window_.Forget();
-        Connect();
-        SendCommand(eLauncherCmd_Uninstall);
         LauncherAssistantData d = RightsRecord(folder);
-        d.command = eLauncherCmd_Uninstall;
         d.chFullName = d.chIconName = U16(product_);
         d.chTemp = U16(folder + L"\\GameClient.exe");
-        SendRecord(d);
-        const auto r = Result();
+        const auto r = Run(eLauncherCmd_Uninstall, d);
         EXPECT_EQ(WPARAM(eLauncherCmd_Uninstall), r.w);
         EXPECT_EQ(0, child_.Wait(10000)) << AssistantLog();
         pipe_.Close();
