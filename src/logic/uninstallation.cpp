@@ -64,7 +64,9 @@ void CUninstallation::ProcessUninstall() {
         return;
     }
     LogLine(L"Install Folder: " + folder);
-    if (folder.size() < 4 || !IsDirectory(folder)) {
+    // Only a portable installation is removed: a damaged or foreign command
+    // line must not empty some other folder.
+    if (folder.size() < 4 || !IsDirectory(folder) || !FileExists(folder + L"\\guest.dat")) {
         LogLine(L"Process Uninstall Finished");
         ShowResult(99);
         return;

@@ -1029,6 +1029,23 @@ class Uninstall(StandardInstallation):
         self.assertFalse(os.path.exists(target), 'the folder is left')
         self.assertTrue(os.path.exists(os.path.join(neighbour, 'saves.dat')))
 
+    def test_a_folder_that_is_no_portable_installation_is_left_alone(self):
+        target = self.portable_by_hand()
+        other = os.path.join(os.path.dirname(target), 'Saves')
+        os.makedirs(other, exist_ok=True)
+        self.addCleanup(shutil.rmtree, other, True)
+        with open(os.path.join(other, 'saves.dat'), 'wb') as f:
+            f.write(b'precious')
+        run = self.run_command_line(r'"%s\Launcher.exe" /ug "" %s' % (e2e.prefix_path(target), e2e.prefix_path(other)))
+        if not run.wait_for(lambda: 'Msg cycle - start' in self.all_logs(target), 60):
+            self.fail('the uninstall page did not show\n' + self.all_logs(target)[-3000:])
+        self.click_in_turn(run, ['uninstall'])
+        if not run.wait_for(lambda: 'Uninstall result: ' in self.all_logs(target), 60):
+            self.fail('the uninstallation did not end\n' + self.all_logs(target)[-3000:])
+        self.assertIn('Uninstall result: Uninstall completed with errors.\n', self.all_logs(target))
+        with open(os.path.join(other, 'saves.dat'), 'rb') as f:
+            self.assertEqual(b'precious', f.read())
+
     def test_closing_the_window_stops_a_portable_uninstall_midway(self):
         target = self.portable_by_hand()
         # Enough files that the walk is still going when the window closes.

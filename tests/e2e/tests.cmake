@@ -28,6 +28,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       Uninstall.test_standard_uninstall_from_the_uninstall_entry
       Uninstall.test_portable_uninstall_from_its_shortcut_keeps_another_installations_shortcuts
       Uninstall.test_closing_the_window_stops_a_portable_uninstall_midway
+      Uninstall.test_a_folder_that_is_no_portable_installation_is_left_alone
       Uninstall.test_a_portable_uninstall_without_a_shortcut_path_removes_its_folder_only
       Uninstall.test_uninstalling_the_second_slot_leaves_the_first_installation)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
