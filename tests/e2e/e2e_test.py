@@ -1015,27 +1015,30 @@ class Uninstall(StandardInstallation):
         branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), ['http://127.0.0.1:9'])
         return e2e.portable_folder(target, branded)
 
+    def saves_beside(self, target):
+        """A folder beside <target> holding a player's file; (the folder,
+        a check that the file is still there as it was)."""
+        other = os.path.join(os.path.dirname(target), 'Saves')
+        os.makedirs(other, exist_ok=True)
+        self.addCleanup(shutil.rmtree, other, True)
+        saves = os.path.join(other, 'saves.dat')
+        with open(saves, 'wb') as f:
+            f.write(b'precious')
+        return other, lambda: os.path.exists(saves) and open(saves, 'rb').read() == b'precious'
+
     def test_a_portable_uninstall_without_a_shortcut_path_removes_its_folder_only(self):
         target = self.portable_by_hand()
-        neighbour = os.path.join(os.path.dirname(target), 'Neighbour')
-        os.makedirs(neighbour, exist_ok=True)
-        self.addCleanup(shutil.rmtree, neighbour, True)
-        with open(os.path.join(neighbour, 'saves.dat'), 'wb') as f:
-            f.write(b'precious')
+        _, kept = self.saves_beside(target)
 
         original, log = self.uninstall(r'"%s\Launcher.exe" /uninstall' % e2e.prefix_path(target), target)
         self.assertIn('/ug "" %s\n' % e2e.prefix_path(target), original)
         self.assertIn('Uninstall result: Uninstall completed.\n', log)
         self.assertFalse(os.path.exists(target), 'the folder is left')
-        self.assertTrue(os.path.exists(os.path.join(neighbour, 'saves.dat')))
+        self.assertTrue(kept())
 
     def test_a_folder_that_is_no_portable_installation_is_left_alone(self):
         target = self.portable_by_hand()
-        other = os.path.join(os.path.dirname(target), 'Saves')
-        os.makedirs(other, exist_ok=True)
-        self.addCleanup(shutil.rmtree, other, True)
-        with open(os.path.join(other, 'saves.dat'), 'wb') as f:
-            f.write(b'precious')
+        other, kept = self.saves_beside(target)
         run = self.run_command_line(r'"%s\Launcher.exe" /ug "" %s' % (e2e.prefix_path(target), e2e.prefix_path(other)))
         if not run.wait_for(lambda: 'Msg cycle - start' in self.all_logs(target), 60):
             self.fail('the uninstall page did not show\n' + self.all_logs(target)[-3000:])
@@ -1043,8 +1046,7 @@ class Uninstall(StandardInstallation):
         if not run.wait_for(lambda: 'Uninstall result: ' in self.all_logs(target), 60):
             self.fail('the uninstallation did not end\n' + self.all_logs(target)[-3000:])
         self.assertIn('Uninstall result: Uninstall completed with errors.\n', self.all_logs(target))
-        with open(os.path.join(other, 'saves.dat'), 'rb') as f:
-            self.assertEqual(b'precious', f.read())
+        self.assertTrue(kept())
 
     def test_closing_the_window_stops_a_portable_uninstall_midway(self):
         target = self.portable_by_hand()
