@@ -9,6 +9,7 @@
 #include "logic/renaming.h"
 #include "logic/pending_parts.h"
 #include "logic/server_link.h"
+#include "logic/uninstallation.h"
 #include "logic/update_cycle.h"
 #include "logic/user_shortcuts.h"
 #include "logic/wizard_flow.h"
@@ -77,12 +78,7 @@ bool CAssistantLink::RunAssistant(uint32_t command) {
     assistantCommand_ = command;
     bool started = PrepareAssistantCopy();
     if (started) {
-        const int page = ctx_.theme.singlePageMode ? kSinglePageInstall : kPageAssistantProgress;
-        if (!ctx_.theme.singlePageMode) {
-            const int headline = command == eLauncherCmd_IconUpdate ? 83 : command == eLauncherCmd_Uninstall ? 78 : 80;
-            ctx_.wizard.SetText(ControlIdForFunc("headline_progress_info"), GetString(headline));
-        }
-        ctx_.flow->ShowPage(page);
+        ctx_.flow->ShowWorkPage(command == eLauncherCmd_IconUpdate ? 83 : command == eLauncherCmd_Uninstall ? 78 : 80);
         ctx_.host->ShowWorkProgress(0);
 
         const bool admin = IsAdministrator();
@@ -298,10 +294,7 @@ void CAssistantLink::OnAssistantWorkResult(WPARAM w, LPARAM l) {
         else ctx_.host->ShowError(116);
         break;
     case eLauncherCmd_Uninstall:
-        if (pending == eLauncherCmd_Uninstall) {
-            if (result == eAssistantCntKillProcess) ctx_.host->ShowError(108);
-            else ctx_.pending->FinishAssistantUninstall(result == 0);
-        }
+        if (pending == eLauncherCmd_Uninstall) ctx_.uninstallation->OnAssistantResult(result);
         break;
     case eLauncherCmd_GetRights:
         if (result == 0) ctx_.host->StartWork();

@@ -134,12 +134,12 @@ void CClientLink::OnExitRequest(WPARAM reason) {
     }
 }
 
-void CClientLink::NotifyOtherInstances(int mode) {
+bool CClientLink::NotifyOtherInstances(int mode) {
     if (mode == 0) {
-        if (!ctx_.settings.silentDownload) return;
+        if (!ctx_.settings.silentDownload) return true;
         for (DWORD id : ProcessesWithModulePath(ModulePath(nullptr), GetCurrentProcessId()))
             for (HWND window : ProcessTopLevelWindows(id)) PostMessageW(window, eWindowsMessage_SilentDownloadOff, 0, 0);
-        return;
+        return true;
     }
     const std::wstring launcher = ctx_.installFolder + L"\\Launcher.exe";
     for (DWORD id : ProcessesWithModulePath(launcher, GetCurrentProcessId())) {
@@ -148,7 +148,7 @@ void CClientLink::NotifyOtherInstances(int mode) {
             SendMessageTimeoutW(window, eWindowsMessage_Activate, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 5000, &result);
         }
     }
-    TerminateProcessesWithModulePath(launcher);
+    return TerminateProcessesWithModulePath(launcher);
 }
 
 void CClientLink::SetSilentDownload(bool on) {

@@ -36,7 +36,8 @@ public:
     void OnExitRequest(WPARAM reason);
     // 0: tell the other instances of this executable to stop downloading
     // silently; otherwise activate and end the installation's launchers.
-    void NotifyOtherInstances(int mode);
+    // False when one of the installation's launchers could not be ended.
+    bool NotifyOtherInstances(int mode);
     void SetSilentDownload(bool on);
     bool silentDownloadActive() const { return silentDownloadActive_; }
     ESilentDownloadMode DecideSilentMode();

@@ -28,10 +28,11 @@ public:
     // Before an update: true when it may go on now or after the assistant
     // has given the rights back.
     bool CheckRightsBeforeUpdate();
-    // Removes Windows' per-user copies of files written into the folder.
-    void ClearVirtualStore();
     // Starts the add-on programs the user kept selected.
     void RunExternalApplications();
+    // Removes the per-user copies Windows' file virtualization made of the
+    // installation folder.
+    void ClearVirtualStore();
     // The shortcuts applist.dat listed before this installation.
     const std::vector<AppListRecord>& oldShortcuts() const { return oldShortcuts_; }
 

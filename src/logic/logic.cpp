@@ -50,6 +50,7 @@ CLogic::CLogic(IWizard& wizard) : ctx_(wizard) {
     ctx_.texts = &texts_;
     ctx_.replacement = &replacement_;
     ctx_.installation = &installation_;
+    ctx_.uninstallation = &uninstallation_;
     ctx_.pending = &pending_;
     ctx_.renaming = &renaming_;
     ctx_.flow = &flow_;
@@ -84,6 +85,7 @@ void CLogic::setFlags(const CommandLineFlags& flags) {
     ctx_.restart = flags.restart;
     ctx_.automatic = flags.automatic;
     ctx_.runByClient = flags.runByClient || flags.runByClientCritical;
+    ctx_.uninstallShortcut = flags.quotedPath;
 }
 
 bool CLogic::IsRegistered(const std::wstring& folder) const {

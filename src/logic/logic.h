@@ -12,6 +12,7 @@
 //   CLanguageTexts  the language box and the texts that follow it
 //   CWizardFlow     pages, the message box, choices, the buttons
 //   CInstallation   standard and portable installations, rights
+//   CUninstallation the temporary uninstaller, removing an installation
 //   CUserShortcuts  the user's shortcuts, the taskbar identity
 //   CRenaming       configured actions, migrations, renaming runs
 //   CSelfReplacement, CPendingParts
@@ -31,6 +32,7 @@
 #include "logic/self_replacement.h"
 #include "logic/server_link.h"
 #include "logic/tray.h"
+#include "logic/uninstallation.h"
 #include "logic/update_cycle.h"
 #include "logic/user_shortcuts.h"
 #include "logic/wizard_flow.h"
@@ -95,6 +97,7 @@ private:
     CLanguageTexts texts_{ctx_};
     CSelfReplacement replacement_{ctx_};
     CInstallation installation_{ctx_};
+    CUninstallation uninstallation_{ctx_};
     CPendingParts pending_{ctx_};
     CRenaming renaming_{ctx_};
     CWizardFlow flow_{ctx_};

@@ -28,6 +28,7 @@ class CRenaming;
 class CSelfReplacement;
 class CServerLink;
 class CTray;
+class CUninstallation;
 class CUpdateCycle;
 class CUserShortcuts;
 class CWizardFlow;
@@ -58,6 +59,8 @@ struct LogicContext {
     // Start-up input (command line).
     ERunCode runCode = rcNone;
     std::wstring commandArgument;
+    // "/uninstall", "/ug": the installation's desktop shortcut, quotes kept.
+    std::wstring uninstallShortcut;
     bool fast = false;
     bool restart = false;
     bool automatic = false;
@@ -98,6 +101,7 @@ struct LogicContext {
     CLanguageTexts* texts = nullptr;
     CSelfReplacement* replacement = nullptr;
     CInstallation* installation = nullptr;
+    CUninstallation* uninstallation = nullptr;
     CPendingParts* pending = nullptr;
     CRenaming* renaming = nullptr;
     CWizardFlow* flow = nullptr;

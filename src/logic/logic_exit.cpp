@@ -13,6 +13,7 @@ constexpr DWORD kThreadStopLimit = 5000;
 
 void CLogic::Exit() {
     ctx_.closing = true;
+    uninstallation_.Cancel();
     tasks_.StopAccepting();
     assistant_.DeleteAssistantCopy();
     LogLine(L"PostQuitMessage(0)");
@@ -33,8 +34,13 @@ void CLogic::uninit() {
         LogLine(L"Send finish to client");
         if (ctx_.clientWindow) PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientAnswer, 0, 2);
     }
-    LogLine(ctx_.portable && ctx_.runMode == rmUninstaller ? L"Stop uninstaller thread" : L"Stop checker & unpaker threads");
-    update_.StopWorkers(kThreadStopLimit);
+    if (ctx_.portable && ctx_.runMode == rmUninstaller) {
+        LogLine(L"Stop uninstaller thread");
+        uninstallation_.StopThread(kThreadStopLimit);
+    } else {
+        LogLine(L"Stop checker & unpaker threads");
+        update_.StopWorkers(kThreadStopLimit);
+    }
     client_.Stop(kThreadStopLimit);
     tasks_.Close();
     if (server_.ready()) server_.StopNetwork();

@@ -7,14 +7,6 @@
 
 namespace {
 
-const wchar_t* MessageName(UINT message) {
-    switch (message) {
-    case eWindowsMessage_UninstallFinished: return L"eWindowsMessage_UninstallFinished";
-    case eWindowsMessage_UninstallProgress: return L"eWindowsMessage_UninstallProgress";
-    default: return nullptr;
-    }
-}
-
 // The assistant reports its progress as work result 6.
 constexpr WPARAM kAssistantProgress = 6;
 
@@ -62,6 +54,9 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
     case eWindowsMessage_UninstallProgress:
         ShowWorkProgress(int(l));
         return 0;
+    case eWindowsMessage_UninstallFinished:
+        uninstallation_.OnThreadFinished(l);
+        return 0;
     case eWindowsMessage_DownloadProgress:
     case eWindowsMessage_DownloadComplete:
         server_.downloader().HandleMessage(message, w, l);
@@ -92,7 +87,6 @@ LRESULT CLogic::OnUserMessage(UINT message, WPARAM w, LPARAM l) {
         tasks_.OnClientTask(w, l);
         return 0;
     default:
-        if (const wchar_t* name = MessageName(message)) pending_.HandleLaterMessage(name, w, l);
         return 0;
     }
 }

@@ -148,7 +148,7 @@ bool CLogic::StartWork() {
             else
                 flow_.ShowPage(ctx_.theme.singlePageMode ? kSinglePageUninstall : kPageUninstall);
             ctx_.wizard.SetTitle(GetString(98));
-            if (ctx_.runCode == rcUninstall && pending_.StartUninstallerCopy()) Exit();
+            if (ctx_.runCode == rcUninstall && uninstallation_.StartTemporaryUninstaller()) Exit();
             return true;
         }
         if (ctx_.runMode == rmSetLongName) {

@@ -1,9 +1,8 @@
 #pragma once
-// Entry points whose work belongs to parts of the system not built yet:
-// installation records and rights, shortcuts and the taskbar identity,
-// uninstallation and the runtime update.
-// Each reports the neutral result named in its comment so the flows around
-// it run; nothing here pretends the work was done. UI thread only.
+// Entry points whose work belongs to the runtime update, which is not
+// built yet. Each reports the neutral result named in its comment so the
+// flows around it run; nothing here pretends the work was done. UI thread
+// only.
 
 #include "logic/logic_context.h"
 #include "startup/buffer.h"
@@ -14,18 +13,12 @@ class CPendingParts {
 public:
     explicit CPendingParts(LogicContext& ctx) : ctx_(ctx) {}
 
-    bool StartUninstallerCopy();
     void AfterRuntimeInstalled();
-    void FinishAssistantUninstall(bool success);
-    // The wizard's requests that the uninstallation and runtime-update
-    // flows answer.
-    void StartUninstallation();
+    // The wizard's request that the runtime-update flow answers.
     void ResumeAfterRuntimeUpdate();
     void OnKbProgress(uint32_t received, int32_t size);
     void OnKbData(CBuffer& body);
     void OnKind6Complete();
-    // Messages of workers not built yet (the portable uninstaller).
-    void HandleLaterMessage(const wchar_t* name, WPARAM w, LPARAM l);
 
 private:
     LogicContext& ctx_;

@@ -14,6 +14,7 @@
 #include "logic/language_texts.h"
 #include "logic/pending_parts.h"
 #include "logic/server_link.h"
+#include "logic/uninstallation.h"
 #include "logic/update_cycle.h"
 #include "startup/text.h"
 
@@ -80,7 +81,7 @@ bool CWizardFlow::Act(int id) {
     } else if (id == Id("launch")) {
         ctx_.client->PressLaunch();
     } else if (id == Id("uninstall")) {
-        ctx_.pending->StartUninstallation();
+        ctx_.uninstallation->ProcessUninstall();
     } else if (id >= Id("mbox_yes") && id <= Id("mbox_cancel")) {
         OnMessageButton(id);
     } else if (id == Id("mbox_link")) {

@@ -27,6 +27,12 @@ void CWizardFlow::ShowPage(int page) {
     ctx_.wizard.ShowPage(page, Variant());
 }
 
+void CWizardFlow::ShowWorkPage(int headline) {
+    if (!ctx_.theme.singlePageMode)
+        ctx_.wizard.SetText(ControlIdForFunc("headline_progress_info"), GetString(headline));
+    ShowPage(ctx_.theme.singlePageMode ? kSinglePageInstall : kPageAssistantProgress);
+}
+
 void CWizardFlow::ShowMessage(const std::wstring& text, int action, unsigned buttons, bool showIcon, int extra) {
     action_ = action;
     ctx_.wizard.Show(true);

@@ -19,6 +19,9 @@ public:
     // Shows a page at the size variant of this run (3 while the settings
     // panel is open).
     void ShowPage(int page);
+    // The page that shows the progress of the assistant's or the
+    // uninstaller's work, headed by string `headline` in multi-page mode.
+    void ShowWorkPage(int headline);
     int CurrentPage() const { return page_; }
     int PreviousPage() const { return previousPage_; }
 

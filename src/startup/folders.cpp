@@ -55,6 +55,14 @@ bool CreateFolderTree(std::wstring path) {
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsLink(uint32_t attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool RemoveLink(const std::wstring& path, uint32_t attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) != 0 : DeleteFileW(path.c_str()) != 0;
+}
+
 bool EmptyFolder(const std::wstring& path) {
     CFindFiles find(path + L"\\*.*");
     if (!find.Found()) return false;
@@ -62,7 +70,12 @@ bool EmptyFolder(const std::wstring& path) {
     for (; find.Found(); find.Next()) {
         if (IsDots(find.Name())) continue;
         const std::wstring child = path + L"\\" + find.Name();
-        if (find.IsFolder())
+        const DWORD attributes = find.Data().dwFileAttributes;
+        // A junction or symbolic link goes as the link: what it points to
+        // lies outside this folder and is not ours to delete.
+        if (IsLink(attributes))
+            ok = RemoveLink(child, attributes) && ok;
+        else if (find.IsFolder())
             ok = DeleteFolder(child) && ok;
         else
             ok = DeleteFileW(child.c_str()) && ok;
@@ -72,6 +85,8 @@ bool EmptyFolder(const std::wstring& path) {
 
 bool DeleteFolder(std::wstring path) {
     RemoveTrailingBackslash(path);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (IsLink(attributes)) return RemoveLink(path, attributes);
     if (!EmptyFolder(path)) return false;
     return RemoveDirectoryW(path.c_str()) != 0;
 }

@@ -12,9 +12,17 @@ bool RemoveTrailingBackslash(std::wstring& path);
 // made before a failing one. True when the whole path is a directory.
 bool CreateFolderTree(std::wstring path);
 // Removes everything inside; goes on after a failure and reports false.
+// Junctions and symbolic links inside are removed as links, never entered.
 bool EmptyFolder(const std::wstring& path);
-// EmptyFolder, then the folder itself.
+// EmptyFolder, then the folder itself; a folder that is itself a link is
+// removed as the link.
 bool DeleteFolder(std::wstring path);
+// Whether the attributes (INVALID_FILE_ATTRIBUTES: none) mark a reparse
+// point: a junction, a symbolic link or a mount point.
+bool IsLink(uint32_t attributes);
+// Removes the link itself: a directory link with RemoveDirectoryW, a file
+// link with DeleteFileW.
+bool RemoveLink(const std::wstring& path, uint32_t attributes);
 // True for a non-directory, an unlistable path, or only "." and "..".
 bool IsFolderEmpty(const std::wstring& path);
 // Reads a whole file (shared for reading and writing) into `bytes`; false

@@ -1,16 +1,11 @@
-// Commands whose work belongs to parts of the system that are not in this
-// build: runtime update and uninstallation. Each one logs that it is not available and reports a
-// failure code the launcher turns into an honest error; none claims
-// success for work it did not do.
+// The command whose work belongs to a part of the system that is not in
+// this build: the runtime update. It logs that it is not available and
+// reports a failure code the launcher turns into an honest error; it never
+// claims success for work it did not do.
 
 #include "system/launcher_assistant.h"
 
 void CLauncherAssistant::InstallKBCommand() {
     LogLine(L"InstallKB: not available in this build");
     setLastAssistantError(eAssistantCntStartKB);
-}
-
-void CLauncherAssistant::UninstallCommand() {
-    LogLine(L"Uninstall: not available in this build");
-    setLastAssistantError(eAssistantCntDelInstDirFromReg);
 }

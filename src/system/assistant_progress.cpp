@@ -13,13 +13,18 @@ void CAssistantProgress::SetStepTotal(int total) {
     lastPercent_ = 0;
 }
 
+int StepPercent(int64_t count, int64_t total, int scale) {
+    if (total < 1) return 1;
+    // 64-bit: a walk of more than 21 million files must not overflow.
+    const int64_t p = ((count * 100) / total) * scale / 100 + 1;
+    return p < 1 ? 1 : p > 99 ? 99 : int(p);
+}
+
 int CAssistantProgress::Step() {
     ++stepCount_;
     if (stepTotal_ < 1) return -1;
-    // 64-bit: a walk of more than 21 million files must not overflow.
-    const int64_t q = ((int64_t(stepCount_) * 100) / stepTotal_) * 98 / 100;
-    const int32_t p = int32_t(q + 1);
+    const int32_t p = StepPercent(stepCount_, stepTotal_, scale_);
     if (p == lastPercent_) return -1;
     lastPercent_ = p;
-    return p < 1 ? 1 : p > 99 ? 99 : p;
+    return p;
 }

@@ -75,9 +75,10 @@ private:
     bool SetLongName();
     bool MoveInstallationFolder(const std::wstring& from, const std::wstring& to);
     void MoveRegistration(const std::wstring& current, const RenamingParameters& p);
+    // The removal of a standard installation (assistant_uninstall.cpp).
+    void UninstallCommand();
     // Commands whose work is not part of this build (assistant_commands.cpp).
     void InstallKBCommand();
-    void UninstallCommand();
 
     CNamedPipe pipe_;
     LauncherAssistantData data_;

@@ -7,8 +7,6 @@
 
 namespace {
 
-const wchar_t kFileName[] = L"\\applist.dat";
-
 void SetField(wchar_t* field, size_t capacity, const std::wstring& text) {
     std::memset(field, 0, capacity * sizeof(wchar_t));
     text.copy(field, std::min(text.size(), capacity - 1));
@@ -23,37 +21,13 @@ void DeleteFileAnyway(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring RecordText(const wchar_t* field, size_t capacity) {
-    size_t n = 0;
-    while (n < capacity && field[n]) ++n;
-    return std::wstring(field, n);
-}
-
 bool CAppList::Read(const std::wstring& folder, std::vector<AppListRecord>& list) {
-    const std::wstring path = folder + kFileName;
-    LARGE_INTEGER size{};
-    {
-        CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!file.IsValid()) {
-            list.clear();
-            return true;
-        }
-        if (GetFileSizeEx(file.Get(), &size) && size.QuadPart % sizeof(AppListRecord) == 0 &&
-            size.QuadPart / sizeof(AppListRecord) < 100000) {
-            std::vector<AppListRecord> read(size_t(size.QuadPart / sizeof(AppListRecord)));
-            DWORD got = 0;
-            const DWORD want = DWORD(read.size() * sizeof(AppListRecord));
-            if (!want || (ReadFile(file.Get(), read.data(), want, &got, nullptr) && got == want)) {
-                list.swap(read);
-                return true;
-            }
-        }
-    }
-    DeleteFileAnyway(path);
+    if (ReadAppListFile(folder, list)) return true;
+    DeleteFileAnyway(AppListPath(folder));
     return false;
 }
 
-void CAppList::Delete(const std::wstring& folder) { DeleteFileAnyway(folder + kFileName); }
+void CAppList::Delete(const std::wstring& folder) { DeleteFileAnyway(AppListPath(folder)); }
 
 bool CAppList::FindOrAdd(const std::wstring& name, const std::wstring& exec, bool queryOnly) {
     if (exec.size() > kMaxExec) return false;
@@ -77,7 +51,7 @@ bool CAppList::Write(const std::wstring& folder, bool internalOnly, const std::v
     if (!internalOnly)
         for (const ExtAddOn& e : ext) FindOrAdd(L"", e.exec, false);
     for (const IntAddOn& i : internal) FindOrAdd(i.name, i.exec, false);
-    const std::wstring path = folder + kFileName;
+    const std::wstring path = AppListPath(folder);
     if (records.empty()) {
         DeleteFileAnyway(path);
         return true;

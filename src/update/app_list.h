@@ -6,19 +6,12 @@
 // exactly. Files written here hold the unnamed records first.
 // Not thread-safe: the checker guards its list with its own lock.
 
+#include "startup/app_list_file.h"
 #include "update/manifest.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#pragma pack(push, 1)
-struct AppListRecord {
-    wchar_t name[65];
-    wchar_t exec[261];
-};
-#pragma pack(pop)
-static_assert(sizeof(AppListRecord) == 652, "applist.dat record");
 
 // A shortcut to add or delete for a program of the list; the logic hands
 // these to the assistant.
@@ -58,5 +51,3 @@ public:
 
     std::vector<AppListRecord> records;
 };
-
-std::wstring RecordText(const wchar_t* field, size_t capacity);

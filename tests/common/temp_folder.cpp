@@ -6,18 +6,75 @@
 #include <fstream>
 #include <sstream>
 
+namespace {
+
+using WineUnixName = char*(CDECL*)(const wchar_t*);
+
+WineUnixName WineUnixNameCall() {
+    return reinterpret_cast<WineUnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+// Runs "<tool> <arguments> <Unix name of each path>" (Wine starts Unix
+// programs like Windows ones); false outside Wine or when it fails.
+bool RunUnixTool(const std::string& tool, std::initializer_list<std::wstring> paths) {
+    const WineUnixName unixName = WineUnixNameCall();
+    if (!unixName) return false;
+    std::string command = "Z:\\bin\\" + tool;
+    for (const std::wstring& path : paths) {
+        char* name = unixName(path.c_str());
+        if (!name) return false;
+        command += std::string(" \"") + name + "\"";
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CHandle thread(process.hThread), handle(process.hProcess);
+    DWORD code = 1;
+    return WaitForSingleObject(handle.Get(), 10000) == WAIT_OBJECT_0 && GetExitCodeProcess(handle.Get(), &code) &&
+           code == 0;
+}
+
+bool IsReparsePoint(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target) {
+    if (!CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) || !IsReparsePoint(link))
+        RunUnixTool("ln -s", {target, link});
+    // Wine may report a Unix program ended before its work shows.
+    for (int i = 0; i < 100 && !IsReparsePoint(link); ++i) Sleep(20);
+    return IsReparsePoint(link);
+}
+
+void RemoveDirectoryLink(const std::wstring& link) {
+    if (!RunUnixTool("rm -f", {link})) RemoveDirectoryW(link.c_str());
+}
+
 void ForceRemoveTree(const std::wstring& path) {
     for (CFindFiles find(path + L"\\*"); find.Found(); find.Next()) {
         const std::wstring name = find.Name();
         if (name == L"." || name == L"..") continue;
         const std::wstring child = path + L"\\" + name;
+        if (find.Data().dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            RemoveDirectoryLink(child);
+            continue;
+        }
         SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (find.IsFolder())
             ForceRemoveTree(child);
         else
             DeleteFileW(child.c_str());
     }
-    RemoveDirectoryW(path.c_str());
+    // Wine does not list a link whose target is gone, so such a link keeps
+    // the folder; rm sees it.
+    if (!RemoveDirectoryW(path.c_str()) && GetLastError() == ERROR_DIR_NOT_EMPTY) RunUnixTool("rm -rf", {path});
 }
 
 void TempFolderTest::SetUp() {

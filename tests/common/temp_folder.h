@@ -25,3 +25,10 @@ std::string ReadFileBytes(const std::wstring& path);
 bool PathExists(const std::wstring& path);
 // Removes a tree even when it holds read-only files.
 void ForceRemoveTree(const std::wstring& path);
+// A directory symbolic link as a user could leave one; true when it shows
+// as a reparse point. Windows makes it with CreateSymbolicLinkW; Wine
+// accepts that call without making anything but shows a Unix symbolic
+// link as a reparse point, so there the link is made with ln.
+bool MakeDirectoryLink(const std::wstring& link, const std::wstring& target);
+// Removes such a link itself: Wine's file calls on it reach its target.
+void RemoveDirectoryLink(const std::wstring& link);

@@ -226,6 +226,23 @@ class E2ETest(unittest.TestCase):
     def all_logs(self, folder):
         return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
 
+    EDITOR = ('  <pack type="int" file="editor.pkg"><include path="tools"/>'
+              '<info lang="en"><name>Map Editor</name><exec>tools\\Editor.exe</exec></info></pack>\n')
+
+    def publish(self, with_editor, version):
+        """A small client in www/updates/, with or without the "Map Editor"
+        program, which gets shortcuts."""
+        if os.path.exists(self.set):
+            shutil.rmtree(self.set)
+        os.makedirs(self.set)
+        description = e2e.make_client(self.path('client'), ARGS.game_client, files=4, mib=1, packs=1,
+                                      version=version)
+        if with_editor:
+            os.makedirs(self.path('client', 'tools'))
+            shutil.copyfile(ARGS.game_client, self.path('client', 'tools', 'Editor.exe'))
+            description = description.replace('  <pack file="client.pkg">', self.EDITOR + '  <pack file="client.pkg">')
+        e2e.make_update_set(self.tool, self.path('client'), description, self.set)
+
     def republish(self, **attributes):
         """Changes root attributes of the published manifest, as a publisher
         editing update.xml by hand would, and wraps it again."""
@@ -852,21 +869,6 @@ class BadFolders(E2ETest):
 class ShortcutChanges(E2ETest):
     """A portable installation follows the manifest's program shortcuts."""
 
-    EDITOR = ('  <pack type="int" file="editor.pkg"><include path="tools"/>'
-              '<info lang="en"><name>Map Editor</name><exec>tools\\Editor.exe</exec></info></pack>\n')
-
-    def publish(self, with_editor, version):
-        if os.path.exists(self.set):
-            shutil.rmtree(self.set)
-        os.makedirs(self.set)
-        description = e2e.make_client(self.path('client'), ARGS.game_client, files=4, mib=1, packs=1,
-                                      version=version)
-        if with_editor:
-            os.makedirs(self.path('client', 'tools'))
-            shutil.copyfile(ARGS.game_client, self.path('client', 'tools', 'Editor.exe'))
-            description = description.replace('  <pack file="client.pkg">', self.EDITOR + '  <pack file="client.pkg">')
-        e2e.make_update_set(self.tool, self.path('client'), description, self.set)
-
     def test_an_update_adds_and_removes_the_programs_shortcuts(self):
         os.makedirs(self.www)
         self.publish(True, '1.0.0')
@@ -914,8 +916,9 @@ class AddOns(E2ETest):
         self.assertRegex(text, r'  Run ext file: .*\\voice\\Setup.exe\r?\n   \.\. ok')
 
 
-class StandardInstall(E2ETest):
-    """A standard installation registered by the elevated assistant."""
+class StandardInstallation(E2ETest):
+    """Standard installations through the single page, their records, and
+    their removal after each test."""
 
     PRODUCT_KEY = r'HKLM\Software\Hollisk Games\TL'
     UNINSTALL_KEY = r'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Talvoro 0'
@@ -943,13 +946,15 @@ class StandardInstall(E2ETest):
     def programs_folder(self, full_name):
         return self.drive('ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', full_name)
 
-    def forget_installation(self):
+    def forget_installation(self, *folders):
+        """Removes what installations under every name leave: keys, the
+        default folders and <folders>, the shortcuts."""
         for key in self.PRODUCT_KEYS + tuple(self.UNINSTALL_KEY.replace('Talvoro 0', n + ' 0') for n in self.FULL_NAMES):
             self.wine_reg('delete', key, '/f')
-        for name in self.FULL_NAMES:
-            target = self.drive('Program Files', name)
+        for target in tuple(self.drive('Program Files', name) for name in self.FULL_NAMES) + folders:
             e2e.kill_wine_processes(target)
             shutil.rmtree(target, ignore_errors=True)
+        for name in self.FULL_NAMES:
             if os.path.exists(self.desktop_link(name)):
                 os.remove(self.desktop_link(name))
             shutil.rmtree(self.programs_folder(name), ignore_errors=True)
@@ -958,24 +963,32 @@ class StandardInstall(E2ETest):
         self.build_set(extra, files=8, mib=2, packs=1)
         self.server = self.nginx()
 
-    def install(self, launcher=None, full_name='Talvoro'):
-        """Installs the set into C:\\Program Files\\<full_name> through the
-        single page, as a new player would, with the branded launcher or
-        <launcher>, until the client starts; the folder on this side."""
+    def install(self, controls=(), folder=None, launcher=None, full_name='Talvoro'):
+        """Installs the set into C:\\Program Files\\<full_name>, or into
+        <folder> of drive C registered before as the first installation,
+        through the single page as a new player would: <controls> are
+        clicked before Install, with the branded launcher or <launcher>;
+        until the client starts. The folder on this side."""
         if not hasattr(self, 'server'):
             self.serve()
         start = self.download_folder(self.server)
         if launcher:
             shutil.copyfile(launcher, os.path.join(start, 'Launcher.exe'))
-        target = self.drive('Program Files', full_name)
-        self.forget_installation()
-        self.addCleanup(self.forget_installation)
+        target = self.drive(*folder) if folder else self.drive('Program Files', full_name)
+        self.forget_installation(target)
+        self.addCleanup(self.forget_installation, target)
+        if folder:
+            self.wine_reg('add', self.PRODUCT_KEY + r'\Install', '/v', 'Directory', '/d', e2e.prefix_path(target), '/f')
         run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
-        self.click_in_turn(run, ['single_install_checkbox_terms', 'single_install_button_install'])
+        self.click_in_turn(run, list(controls) + ['single_install_checkbox_terms', 'single_install_button_install'])
         cmdline = os.path.join(target, 'client_cmdline.txt')
         if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 150):
             self.fail('the client did not start from %s\n%s' % (target, run.report()))
         return target
+
+
+class StandardInstall(StandardInstallation):
+    """A standard installation registered by the elevated assistant."""
 
     def test_standard_install_registers_the_folder_and_makes_shortcuts(self):
         target = self.install()
@@ -1025,7 +1038,7 @@ class StandardInstall(E2ETest):
         self.assertTrue(run.wait_for_exit(30), run.report())
 
 
-class Renaming(StandardInstall):
+class Renaming(StandardInstallation):
     """A launcher whose configuration renames the product moves an
     installation to the new names."""
 
@@ -1085,7 +1098,7 @@ class Renaming(StandardInstall):
 
     def test_on_a_fresh_installation_the_action_is_only_recorded(self):
         self.serve()
-        target = self.install(self.renaming_launcher(self.ACTION, self.PRODUCT_KEY), 'Talvoro Nova')
+        target = self.install(launcher=self.renaming_launcher(self.ACTION, self.PRODUCT_KEY), full_name='Talvoro Nova')
         self.assertIn(41, self.recorded_actions(target), 'the action was not recorded')
         self.assertEqual(r'C:\Program Files\Talvoro Nova'.lower(),
                          self.values(self.PRODUCT_KEY + r'\Install').get('Directory', '').lower())
@@ -1162,6 +1175,249 @@ class Renaming(StandardInstall):
                          '<regPath>Software\\Hollisk Games\\TL</regPath><iconName>Talvoro</iconName></migration>'
                          '</migrations>', self.PRODUCT_KEYS[1])
         self.assertEqual({}, self.values(self.PRODUCT_KEY + r'\Install'), 'the old registration is left')
+
+
+class Uninstall(StandardInstallation):
+    """An installation removed the way Windows or its shortcut starts the
+    uninstaller: the launcher hands over to a copy of itself in the
+    temporary folder, whose page the test confirms with the mouse."""
+
+    PENDING_KEY = r'HKLM\System\CurrentControlSet\Control\Session Manager'
+    # Not the default folder: processes are found by the folder in their
+    # command line, and other test sessions may use the default one.
+    FOLDER = ('Games', 'Talvoro')
+    PROGRAMS = ('AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro')
+
+    def temp_folder(self):
+        return os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root', 'Temp')
+
+    def copy_log(self, since):
+        """The newest log of a temporary uninstaller copy started after <since>."""
+        logs = [f for f in glob.glob(os.path.join(self.temp_folder(), '*UNS*.log')) if os.path.getmtime(f) >= since]
+        return max(logs, key=os.path.getmtime) if logs else None
+
+    def run_command_line(self, line):
+        """Runs <line> as Windows runs an uninstall entry: the line as it
+        stands, through the command interpreter; the interpreter's run."""
+        script = self.path('uninstall.bat')
+        with open(script, 'w', newline='\r\n') as f:
+            f.write('@%s\n' % line)
+        return e2e.WineRun(self.work, 'uninstall.bat', name='uninstall')
+
+    def uninstall(self, line, folder):
+        """Runs <line>, checks the hand-over, presses Uninstall on the copy's
+        page and waits for its result; (the original's log text, the copy's)."""
+        since = time.time() - 1
+        run = self.run_command_line(line)
+        # The interpreter need not wait for a windowed program: the
+        # launcher's own log and processes tell when it ended.
+        launcher = os.path.join(folder, 'Launcher.exe')
+        ended = run.wait_for(lambda: 'Launcher finished' in self.all_logs(folder) and not e2e.wine_processes(launcher),
+                             60)
+        original = self.all_logs(folder)
+        self.assertTrue(ended, 'the launcher did not end after starting its copy\n' + original[-3000:])
+        copy = re.search(r'Command line to run temporary uninstaller: "([^"]+)"', original)
+        self.assertIsNotNone(copy, original[-3000:])
+        self.addCleanup(e2e.kill_wine_processes, os.path.join(self.temp_folder(), copy.group(1).split('\\')[-1]))
+        self.assertIn('Temporary uninstaller successfully started', original)
+        if not run.wait_for(lambda: self.copy_log(since) and 'Msg cycle - start' in e2e.read_text(self.copy_log(since)),
+                            60):
+            self.fail('the temporary copy did not show its page\n' + original[-3000:])
+        self.click_in_turn(run, ['uninstall'])
+        log = self.copy_log(since)
+        if not run.wait_for(lambda: 'Uninstall result: ' in e2e.read_text(log), 120):
+            self.fail('the uninstallation did not end\n' + e2e.read_text(log)[-4000:])
+        return original, e2e.read_text(log)
+
+    def test_standard_uninstall_from_the_uninstall_entry(self):
+        target = self.install(folder=self.FOLDER)
+        drive = self.drive()
+        e2e.kill_wine_processes(target)
+        desktop = os.path.join(drive, 'users', 'root', 'Desktop', 'Talvoro.lnk')
+        programs = os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro',
+                                'Talvoro.lnk')
+        for link in (desktop, programs):
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+        line = self.values(self.UNINSTALL_KEY)['UninstallString']
+
+        original, log = self.uninstall(line, target)
+        self.assertRegex(original, r'Command line to run temporary uninstaller: "[^"]+" /u C:\\Games\\Talvoro\n')
+        self.assertIn('Process Uninstall Started in Standard mode', log)
+        self.assertIn('Uninstall result: Uninstall completed.\n', log)
+        self.assertFalse(os.path.exists(target), 'the folder is left: %s' % (os.path.exists(target) and os.listdir(target)))
+        self.assertEqual('', self.values(self.PRODUCT_KEY + r'\Install').get('Directory', ''))
+        self.assertNotEqual(0, self.wine_reg('query', self.UNINSTALL_KEY)[0], 'the uninstall entry is left')
+        for link in (desktop, programs):
+            self.assertFalse(os.path.exists(link), 'the shortcut %s is left' % link)
+        pending = self.wine_reg('query', self.PENDING_KEY, '/v', 'PendingFileRenameOperations')[1]
+        copy = re.search(r'Command line to run temporary uninstaller: "([^"]+)"', original)
+        self.assertIn(copy.group(1).lower(), pending.lower(), 'the copy is not deleted at the next restart')
+
+    def install_into_slot(self, start, target, slot):
+        """A standard installation of the set into <target>, registered in
+        <slot> beforehand as a player's earlier installation would be (its
+        folder holds a file, so it is not pruned)."""
+        os.makedirs(target)
+        with open(os.path.join(target, 'earlier.txt'), 'wb') as f:
+            f.write(b'earlier')
+        value = 'Directory%s' % (slot or '')
+        self.wine_reg('add', self.PRODUCT_KEY + r'\Install', '/v', value, '/d', e2e.prefix_path(target), '/f')
+        self.addCleanup(e2e.kill_wine_processes, target)
+        run = self.open_install_page(start, name='install%d' % slot, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.click_in_turn(run, ['single_install_checkbox_terms', 'single_install_button_install'])
+        cmdline = os.path.join(target, 'client_cmdline.txt')
+        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 150):
+            self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        run.kill()
+        e2e.kill_wine_processes(target)
+
+    def test_uninstalling_the_second_slot_leaves_the_first_installation(self):
+        self.serve()
+        start = self.download_folder(self.server)
+        drive = self.drive()
+        first, second = os.path.join(drive, *self.FOLDER), os.path.join(drive, 'Games', 'Talvoro2')
+        desktop = os.path.join(drive, 'users', 'root', 'Desktop')
+        programs = os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro')
+        second_key = self.UNINSTALL_KEY[:-1] + '1'
+        self.forget_installation(first)
+        self.addCleanup(self.forget_installation, first)
+        for cleanup in (lambda: shutil.rmtree(second, ignore_errors=True), lambda: self.wine_reg('delete', second_key, '/f'),
+                        lambda: os.path.exists(os.path.join(desktop, 'Talvoro (2).lnk')) and
+                        os.remove(os.path.join(desktop, 'Talvoro (2).lnk'))):
+            cleanup()
+            self.addCleanup(cleanup)
+        self.install_into_slot(start, second, 1)
+        self.install_into_slot(start, first, 0)
+        kept = [os.path.join(desktop, 'Talvoro.lnk'), os.path.join(programs, 'Talvoro.lnk')]
+        gone = [os.path.join(desktop, 'Talvoro (2).lnk'), os.path.join(programs, 'Talvoro (2).lnk')]
+        for link in kept + gone:
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+
+        _, log = self.uninstall(self.values(second_key)['UninstallString'], second)
+        self.assertIn('Uninstall result: Uninstall completed.\n', log)
+        self.assertFalse(os.path.exists(second), 'the second folder is left')
+        install = self.values(self.PRODUCT_KEY + r'\Install')
+        self.assertEqual('', install.get('Directory1', ''))
+        self.assertNotEqual(0, self.wine_reg('query', second_key)[0], "the second slot's entry is left")
+        for link in gone:
+            self.assertFalse(os.path.exists(link), 'the shortcut %s is left' % link)
+        self.assertEqual(e2e.prefix_path(first).lower(), install.get('Directory', '').lower())
+        self.assertTrue(os.path.exists(os.path.join(first, 'Launcher.exe')), 'the first folder was touched')
+        self.assertIn('UninstallString', self.values(self.UNINSTALL_KEY))
+        for link in kept:
+            self.assertTrue(os.path.exists(link), "the first installation's shortcut %s is gone" % link)
+
+    def test_portable_uninstall_from_its_shortcut_keeps_another_installations_shortcuts(self):
+        os.makedirs(self.www)
+        self.publish(True, '1.0.0')
+        self.server = self.nginx()
+        user = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root')
+        desktop = os.path.join(user, 'Desktop')
+        programs = os.path.join(user, *self.PROGRAMS)
+        start_menu = os.path.dirname(os.path.dirname(programs))
+        os.makedirs(programs, exist_ok=True)
+        self.addCleanup(shutil.rmtree, programs, True)
+        # Another portable installation's shortcuts carry the second number.
+        others = [os.path.join(desktop, 'Talvoro Portable (2).lnk'), os.path.join(desktop, 'Map Editor Portable (2).lnk'),
+                  os.path.join(programs, 'Talvoro Portable (2).lnk'), os.path.join(start_menu, 'Map Editor Portable (2).lnk')]
+        mine = [os.path.join(desktop, 'Talvoro Portable.lnk'), os.path.join(desktop, 'Map Editor Portable.lnk'),
+                os.path.join(programs, 'Talvoro Portable.lnk'), os.path.join(programs, 'Map Editor Portable.lnk'),
+                os.path.join(start_menu, 'Map Editor Portable.lnk'), os.path.join(programs, 'Uninstall Talvoro Portable.lnk')]
+        for path in others + mine:
+            self.addCleanup(lambda p=path: os.path.exists(p) and os.remove(p))
+        for path in others:
+            with open(path, 'wb') as f:
+                f.write(b'another installation')
+        target = self.install(['single_install_button_settings', 'single_install_checkbox_guest'], self.FOLDER)
+        e2e.kill_wine_processes(target)
+        for link in mine:
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+        program, arguments = self.shortcut(mine[-1])
+
+        original, log = self.uninstall('"%s" %s' % (program, arguments), target)
+        self.assertIn('/ug "C:\\users\\root\\Desktop\\Talvoro Portable.lnk" C:\\Games\\Talvoro\n', original)
+        self.assertIn('Process Uninstall Started in Guest mode', log)
+        self.assertIn('Uninstall result: Uninstall completed.\n', log)
+        self.assertFalse(os.path.exists(target), 'the folder is left: %s' % (os.path.exists(target) and os.listdir(target)))
+        for link in mine:
+            self.assertFalse(os.path.exists(link), 'the shortcut %s is left' % link)
+        for link in others:
+            self.assertTrue(os.path.exists(link), "another installation's shortcut %s is gone" % link)
+
+    def portable_by_hand(self):
+        """A portable installation of the launcher alone in the test folder
+        of drive C, removed after the test."""
+        target = os.path.join(os.environ['WINEPREFIX'], 'drive_c', *self.FOLDER)
+        shutil.rmtree(target, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, target, True)
+        self.addCleanup(e2e.kill_wine_processes, target)
+        branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), ['http://127.0.0.1:9'])
+        return e2e.portable_folder(target, branded)
+
+    def saves_beside(self, target):
+        """A folder beside <target> holding a player's file; (the folder,
+        a check that the file is still there as it was)."""
+        other = os.path.join(os.path.dirname(target), 'Saves')
+        os.makedirs(other, exist_ok=True)
+        self.addCleanup(shutil.rmtree, other, True)
+        saves = os.path.join(other, 'saves.dat')
+        with open(saves, 'wb') as f:
+            f.write(b'precious')
+        return other, lambda: os.path.exists(saves) and open(saves, 'rb').read() == b'precious'
+
+    def test_a_portable_uninstall_without_a_shortcut_path_removes_its_folder_only(self):
+        target = self.portable_by_hand()
+        _, kept = self.saves_beside(target)
+
+        original, log = self.uninstall(r'"%s\Launcher.exe" /uninstall' % e2e.prefix_path(target), target)
+        self.assertIn('/ug "" %s\n' % e2e.prefix_path(target), original)
+        self.assertIn('Uninstall result: Uninstall completed.\n', log)
+        self.assertFalse(os.path.exists(target), 'the folder is left')
+        self.assertTrue(kept())
+
+    def test_a_folder_that_is_no_portable_installation_is_left_alone(self):
+        target = self.portable_by_hand()
+        other, kept = self.saves_beside(target)
+        run = self.run_command_line(r'"%s\Launcher.exe" /ug "" %s' % (e2e.prefix_path(target), e2e.prefix_path(other)))
+        if not run.wait_for(lambda: 'Msg cycle - start' in self.all_logs(target), 60):
+            self.fail('the uninstall page did not show\n' + self.all_logs(target)[-3000:])
+        self.click_in_turn(run, ['uninstall'])
+        if not run.wait_for(lambda: 'Uninstall result: ' in self.all_logs(target), 60):
+            self.fail('the uninstallation did not end\n' + self.all_logs(target)[-3000:])
+        self.assertIn('Uninstall result: Uninstall completed with errors.\n', self.all_logs(target))
+        self.assertTrue(kept())
+
+    def test_closing_the_window_stops_a_portable_uninstall_midway(self):
+        target = self.portable_by_hand()
+        # Enough files that the walk is still going when the window closes.
+        files = 30000
+        for i in range(files // 1000):
+            folder = os.path.join(target, 'data%02d' % i)
+            os.makedirs(folder)
+            for j in range(1000):
+                open(os.path.join(folder, '%04d.pak' % j), 'wb').close()
+        left = lambda: sum(len(names) for _, _, names in os.walk(target))  # noqa: E731
+
+        since = time.time() - 1
+        run = self.run_command_line(r'"%s\Launcher.exe" /uninstall "C:\users\root\Desktop\Talvoro Portable.lnk"'
+                                    % e2e.prefix_path(target))
+        if not run.wait_for(lambda: self.copy_log(since) and 'Msg cycle - start' in e2e.read_text(self.copy_log(since)),
+                            60):
+            self.fail('the temporary copy did not show its page\n' + run.report())
+        copy = self.copy_log(since)[:-len('.log')].split('.', 1)[1]
+        self.addCleanup(e2e.kill_wine_processes, os.path.join(self.temp_folder(), copy))
+        self.click_in_turn(run, ['uninstall'])
+        self.assertTrue(run.wait_for(lambda: left() < files, 60), 'the walk did not start')
+        self.click_in_turn(run, ['close'])
+        self.assertTrue(run.wait_for(lambda: not e2e.wine_processes(os.path.join(self.temp_folder(), copy)), 60),
+                        'the copy did not end')
+        log = e2e.read_text(self.copy_log(since))
+        self.assertIn('Process Uninstall Started in Guest mode', log)
+        self.assertIn('Stop uninstaller thread', log)
+        self.assertNotIn('Uninstall result: ', log)
+        self.assertTrue(log.rstrip().endswith('Launcher finished'), log[-2000:])
+        self.assertGreater(left(), 0, 'the walk was not stopped')
+        self.assertTrue(os.path.exists(os.path.join(target, 'Launcher.exe')))
 
 
 def main():

@@ -36,7 +36,13 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       Renaming.test_on_a_fresh_installation_the_action_is_only_recorded
       Renaming.test_rename_actions_stay_inside_the_folder_and_keep_what_they_cannot_copy
       Renaming.test_malformed_renaming_parameters_move_nothing
-      Renaming.test_a_folder_that_already_has_the_new_name_stops_the_renaming)
+      Renaming.test_a_folder_that_already_has_the_new_name_stops_the_renaming
+      Uninstall.test_standard_uninstall_from_the_uninstall_entry
+      Uninstall.test_portable_uninstall_from_its_shortcut_keeps_another_installations_shortcuts
+      Uninstall.test_closing_the_window_stops_a_portable_uninstall_midway
+      Uninstall.test_a_folder_that_is_no_portable_installation_is_left_alone
+      Uninstall.test_a_portable_uninstall_without_a_shortcut_path_removes_its_folder_only
+      Uninstall.test_uninstalling_the_second_slot_leaves_the_first_installation)
     string(REGEX REPLACE "^.*\\.test_" "" _name ${_case})
     add_test(NAME E2E.${_name}
              COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/e2e_test.py

@@ -85,3 +85,16 @@ TEST(FolderText, TrailingBackslashAndTempFolder) {
     EXPECT_EQ(L'\\', temp.back());
     EXPECT_TRUE(IsDirectory(temp.substr(0, temp.size() - 1)));
 }
+
+TEST_F(FolderTree, DeleteFolderRemovesLinksWithoutEnteringThem) {
+    ASSERT_TRUE(CreateFolderTree(path(L"x\\sub")));
+    ASSERT_TRUE(CreateDirectoryW(path(L"outside").c_str(), nullptr));
+    WriteFileBytes(path(L"outside\\saves.dat"), "precious");
+    ASSERT_TRUE(MakeDirectoryLink(path(L"x\\sub\\link"), path(L"outside")));
+    ASSERT_TRUE(MakeDirectoryLink(path(L"linked"), path(L"outside")));
+    DeleteFolder(path(L"x"));
+    DeleteFolder(path(L"linked"));
+    EXPECT_EQ("precious", ReadFileBytes(path(L"outside\\saves.dat")));
+    RemoveDirectoryLink(path(L"x\\sub\\link"));
+    RemoveDirectoryLink(path(L"linked"));
+}

@@ -2,13 +2,9 @@
 // started with "/assistant <hwnd>", driven through its pipe by the test,
 // which plays the launcher.
 
-#include "common/assistant_link.h"
 #include "common/process.h"
-#include "common/temp_folder.h"
-#include "common/test_registry.h"
 #include "startup/handle.h"
-#include "system/assistant_records.h"
-#include "system/named_pipe.h"
+#include "system/assistant_fixture.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -25,8 +21,6 @@ std::wstring Upper(std::wstring s) {
     for (wchar_t& c : s) c = wchar_t(towupper(c));
     return s;
 }
-
-std::u16string U16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 
 struct Ace {
     std::wstring sid;
@@ -119,63 +113,6 @@ bool FileDaclsAreKept(const std::wstring& probe) {
     return set && back.size() == 1 && back[0].sid == L"S-1-5-32-545" && back[0].mask == 1;
 }
 
-class AssistantProcess : public TempFolderTest {
-protected:
-    void SetUp() override {
-        TempFolderTest::SetUp();
-        copy_ = path(L"asst" + std::to_wstring(GetCurrentProcessId()) + L".exe");
-        ASSERT_TRUE(CopyFileW(BuiltLauncherPath().c_str(), copy_.c_str(), FALSE));
-        regPath_ = TestRegistryRoot() + L"\\Product";
-    }
-    void TearDown() override {
-        pipe_.Close();
-        child_.Wait(10000);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, TestRegistryRoot().c_str());
-        TempFolderTest::TearDown();
-    }
-
-    bool Start(HWND target, bool withPipe = true) {
-        if (withPipe && !pipe_.Create(AssistantPipeName(copy_))) return false;
-        return child_.Start(copy_, L"/assistant " + HandleText(target), dir());
-    }
-    // Starts the assistant and waits until it reports its connection.
-    void Connect() {
-        ASSERT_TRUE(Start(window_.hwnd()));
-        CAssistantWindow::Report r{};
-        ASSERT_TRUE(window_.WaitFor(0x914, r, 20000)) << "no connection report";
-        EXPECT_EQ(0, r.l);
-        EXPECT_EQ(child_.id(), DWORD(r.w));
-    }
-    void SendCommand(uint32_t command) { ASSERT_TRUE(pipe_.Write(&command, sizeof command)); }
-    void SendRecord(LauncherAssistantData d, const std::vector<LauncherAssistantIcon>& icons = {}) {
-        const std::vector<uint8_t> bytes = EncodeAssistantData(d);
-        ASSERT_TRUE(pipe_.Write(bytes.data(), bytes.size()));
-        for (const auto& icon : icons) {
-            const std::vector<uint8_t> b = EncodeAssistantIcon(icon);
-            ASSERT_TRUE(pipe_.Write(b.data(), b.size()));
-        }
-    }
-    CAssistantWindow::Report Result() {
-        CAssistantWindow::Report r{};
-        EXPECT_TRUE(window_.WaitFor(0x915, r, 30000)) << "no work result";
-        return r;
-    }
-    LauncherAssistantData RightsRecord(const std::wstring& folder) {
-        LauncherAssistantData d;
-        d.command = eLauncherCmd_GetRights;
-        d.chInstallFolder = U16(folder);
-        d.chRegPath = U16(regPath_);
-        d.chLauncherName = u"Launcher.exe";
-        return d;
-    }
-    std::string AssistantLog() { return ReadFileBytes(copy_ + L".log"); }
-
-    std::wstring copy_;
-    std::wstring regPath_;
-    CNamedPipe pipe_;
-    CAssistantWindow window_;
-    CChildProcess child_;
-};
 
 }  // namespace
 
@@ -390,18 +327,6 @@ TEST_F(AssistantProcess, WithoutANumberTheRoleDoesNothing) {
     EXPECT_FALSE(PathExists(copy_ + L".log"));
 }
 
-namespace {
-
-// The REG_SZ value of HKLM\key, or "(none)".
-std::wstring MachineText(const std::wstring& key, const wchar_t* name) {
-    wchar_t text[1024] = {};
-    DWORD size = sizeof text;
-    return RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
-               ? std::wstring(text)
-               : L"(none)";
-}
-
-}  // namespace
 
 TEST_F(AssistantProcess, InstallationsTakeTheirOwnSlotsAndAReinstallKeepsItsOwn) {
     const std::wstring product = L"LauncherTest" + std::to_wstring(GetCurrentProcessId());
@@ -414,16 +339,11 @@ TEST_F(AssistantProcess, InstallationsTakeTheirOwnSlotsAndAReinstallKeepsItsOwn)
     }
     // (folder, slot it must own)
     for (const auto& [folder, slot] : {std::make_pair(first, 0), std::make_pair(second, 1), std::make_pair(first, 0)}) {
-        window_.Forget();
-        Connect();
-        SendCommand(eLauncherCmd_Install);
         LauncherAssistantData d = RightsRecord(folder);
-        d.command = eLauncherCmd_Install;
         d.chFullName = d.chIconName = U16(product);
         d.chLnkDesctopIcon = u"C:\\Desktop";
         d.chHelpLink = u"http://help/";
-        SendRecord(d);
-        const auto r = Result();
+        const auto r = Run(eLauncherCmd_Install, d);
         EXPECT_EQ(WPARAM(eLauncherCmd_Install), r.w);
         ASSERT_EQ(0, r.l) << AssistantLog();
         ASSERT_EQ(0, child_.Wait(10000)) << AssistantLog();

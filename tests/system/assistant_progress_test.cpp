@@ -75,3 +75,11 @@ TEST(AssistantProgress, HugeWalksDoNotOverflow) {
     }
     EXPECT_EQ(87, last);  // 88 * 98 / 100 + 1
 }
+
+TEST(AssistantProgress, UninstallerThreadScalesTo99) {
+    CAssistantProgress p(CAssistantProgress::kUninstallerScale);
+    p.SetStepTotal(3);
+    EXPECT_EQ(33, p.Step());  // 33 * 99 / 100 + 1
+    EXPECT_EQ(66, p.Step());  // 66 * 99 / 100 + 1, where the assistant shows 65
+    EXPECT_EQ(99, p.Step());  // 100 clamped
+}
