@@ -7,7 +7,7 @@
 #include "logic/control_ids.h"
 #include "logic/installation.h"
 #include "logic/renaming.h"
-#include "logic/pending_parts.h"
+#include "logic/runtime_update.h"
 #include "logic/server_link.h"
 #include "logic/uninstallation.h"
 #include "logic/update_cycle.h"
@@ -290,8 +290,7 @@ void CAssistantLink::OnAssistantWorkResult(WPARAM w, LPARAM l) {
         }
         break;
     case eLauncherCmd_InstallKB:
-        if (result == 0) ctx_.pending->AfterRuntimeInstalled();
-        else ctx_.host->ShowError(116);
+        ctx_.runtime->OnAssistantResult(result);
         break;
     case eLauncherCmd_Uninstall:
         if (pending == eLauncherCmd_Uninstall) ctx_.uninstallation->OnAssistantResult(result);

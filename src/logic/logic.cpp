@@ -51,7 +51,7 @@ CLogic::CLogic(IWizard& wizard) : ctx_(wizard) {
     ctx_.replacement = &replacement_;
     ctx_.installation = &installation_;
     ctx_.uninstallation = &uninstallation_;
-    ctx_.pending = &pending_;
+    ctx_.runtime = &runtime_;
     ctx_.renaming = &renaming_;
     ctx_.flow = &flow_;
     ctx_.shortcuts = &shortcuts_;
@@ -134,7 +134,7 @@ bool CLogic::init(ERunCode runCode, const std::wstring& argument) {
         Exit();
         return true;
     }
-    CheckRuntime();
+    runtime_.CheckRuntime();
 
     const std::wstring markerFolder = runCode == rcSetLongName ? ctx_.installFolder : OwnFolder();
     const RunModeChoice choice =
@@ -164,21 +164,4 @@ void CLogic::OpenPromotion(const std::string& url) {
     const bool opened = reinterpret_cast<INT_PTR>(
                             ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
     LogLine(L"Open promotion address " + address + (opened ? L" .. OK" : L" .. fail"));
-}
-
-void CLogic::CheckRuntime() {
-    if (ctx_.os.info().dwMajorVersion >= 10) {
-        ctx_.runtimePresent = true;
-        return;
-    }
-    LogLine(L"Checking for UCRT...");
-    int failures = 0;
-    for (const wchar_t* name : {L"api-ms-win-crt-runtime-l1-1-0.dll", L"api-ms-win-crt-heap-l1-1-0.dll",
-                                L"api-ms-win-crt-string-l1-1-0.dll", L"api-ms-win-core-memory-l1-1-0.dll"}) {
-        HMODULE module = LoadLibraryW(name);
-        if (module) FreeLibrary(module);
-        else ++failures;
-    }
-    ctx_.runtimePresent = failures == 0;
-    LogLine(ctx_.runtimePresent ? L"UCRT is present, OK" : L"UCRT is not present!");
 }

@@ -15,7 +15,8 @@
 //   CUninstallation the temporary uninstaller, removing an installation
 //   CUserShortcuts  the user's shortcuts, the taskbar identity
 //   CRenaming       configured actions, migrations, renaming runs
-//   CSelfReplacement, CPendingParts
+//   CRuntimeUpdate  the C runtime the client needs, and its update
+//   CSelfReplacement
 // Created once by the entry point; every operation runs on the UI thread.
 // Workers reach it only through private messages to the window, which
 // forwards them to OnUserMessage.
@@ -27,8 +28,8 @@
 #include "logic/installation.h"
 #include "logic/language_texts.h"
 #include "logic/logic_context.h"
-#include "logic/pending_parts.h"
 #include "logic/renaming.h"
+#include "logic/runtime_update.h"
 #include "logic/self_replacement.h"
 #include "logic/server_link.h"
 #include "logic/tray.h"
@@ -83,7 +84,6 @@ private:
     void CheckRequiredControls() const;
     bool IsRegistered(const std::wstring& folder) const;
     void ChooseInstallFolder();
-    void CheckRuntime();
     void OpenPromotion(const std::string& url);
 
     LogicContext ctx_;
@@ -98,7 +98,7 @@ private:
     CSelfReplacement replacement_{ctx_};
     CInstallation installation_{ctx_};
     CUninstallation uninstallation_{ctx_};
-    CPendingParts pending_{ctx_};
+    CRuntimeUpdate runtime_{ctx_};
     CRenaming renaming_{ctx_};
     CWizardFlow flow_{ctx_};
     CUserShortcuts shortcuts_{ctx_};

@@ -23,8 +23,8 @@ class CClientTasks;
 class CDownloads;
 class CInstallation;
 class CLanguageTexts;
-class CPendingParts;
 class CRenaming;
+class CRuntimeUpdate;
 class CSelfReplacement;
 class CServerLink;
 class CTray;
@@ -102,7 +102,7 @@ struct LogicContext {
     CSelfReplacement* replacement = nullptr;
     CInstallation* installation = nullptr;
     CUninstallation* uninstallation = nullptr;
-    CPendingParts* pending = nullptr;
+    CRuntimeUpdate* runtime = nullptr;
     CRenaming* renaming = nullptr;
     CWizardFlow* flow = nullptr;
     CUserShortcuts* shortcuts = nullptr;

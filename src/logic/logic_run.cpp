@@ -74,8 +74,7 @@ bool CLogic::run() {
     }
 
     if (!ctx_.runtimePresent) {
-        ctx_.wizard.SetText(Id("mbox_link"), GetString(117));
-        flow_.ShowMessage(GetString(114), kActionError, mbbOk, true, kExtraLink);
+        runtime_.AskForRuntimeUpdate();
     } else if (installation_.CheckRightsBeforeUpdate()) {
         StartWork();
     }
@@ -162,7 +161,9 @@ bool CLogic::StartWork() {
             ShowError(71);
             return true;
         }
-        if (ctx_.runMode == rmInstall && !ctx_.theme.singlePageMode)
+        if (!ctx_.runtimePresent)
+            runtime_.StartDownload();
+        else if (ctx_.runMode == rmInstall && !ctx_.theme.singlePageMode)
             update_.RequestLicence();
         else
             update_.RequestManifest();

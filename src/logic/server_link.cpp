@@ -8,7 +8,7 @@
 
 #include "logic/control_ids.h"
 #include "logic/downloads.h"
-#include "logic/pending_parts.h"
+#include "logic/runtime_update.h"
 #include "logic/update_cycle.h"
 #include "logic/update_texts.h"
 #include "logic/wizard_flow.h"
@@ -322,6 +322,7 @@ void CServerLink::OnUpdateXmlData(CBuffer& body) { ctx_.update->OnUpdateXmlData(
 void CServerLink::OnUpdateData(CBuffer& body, bool partial) { ctx_.downloads->OnUpdateData(body, partial); }
 void CServerLink::OnUpdateFileDone() { ctx_.downloads->OnUpdateFileDone(); }
 void CServerLink::OnUpdateProgress(uint32_t bytes, bool add) { ctx_.downloads->OnUpdateProgress(bytes, add); }
-void CServerLink::OnKbProgress(uint32_t received, int32_t size) { ctx_.pending->OnKbProgress(received, size); }
-void CServerLink::OnKbData(CBuffer& body) { ctx_.pending->OnKbData(body); }
-void CServerLink::OnKind6Complete() { ctx_.pending->OnKind6Complete(); }
+void CServerLink::OnKbProgress(uint32_t received, int32_t size) { ctx_.runtime->OnKbProgress(received, size); }
+void CServerLink::OnKbData(CBuffer& body) { ctx_.runtime->OnKbData(body); }
+// No download of this launcher is of kind 6.
+void CServerLink::OnKind6Complete() {}

@@ -11,7 +11,6 @@
 #include "logic/downloads.h"
 #include "logic/installation.h"
 #include "logic/renaming.h"
-#include "logic/pending_parts.h"
 #include "logic/server_link.h"
 #include "logic/tray.h"
 #include "logic/update_texts.h"

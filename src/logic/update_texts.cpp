@@ -41,8 +41,10 @@ std::wstring NetSystemText(unsigned long code) {
 
 std::wstring NetErrorText(int kind, unsigned long code, int status, const std::string& body,
                           const std::wstring& systemText) {
+    // The runtime update's download names itself, whatever broke it.
     if (!systemText.empty()) {
-        return FormatText(L"%s\n%s: %d\n%s: %d\n \n%s:\n%s", GetString(26).c_str(), GetString(27).c_str(), status,
+        return FormatText(L"%s\n%s: %d\n%s: %d\n \n%s:\n%s", GetString(kind == 2 ? 115 : 26).c_str(),
+                          GetString(27).c_str(), status,
                           GetString(28).c_str(), int(code), GetString(29).c_str(), systemText.c_str());
     }
     const bool maintenance = status == 502 || status == 503;

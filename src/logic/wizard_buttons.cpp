@@ -12,7 +12,7 @@
 #include "logic/downloads.h"
 #include "logic/installation.h"
 #include "logic/language_texts.h"
-#include "logic/pending_parts.h"
+#include "logic/runtime_update.h"
 #include "logic/server_link.h"
 #include "logic/uninstallation.h"
 #include "logic/update_cycle.h"
@@ -212,7 +212,7 @@ void CWizardFlow::OnMessageButton(int id) {
         ctx_.host->Exit();
     } else if (id == Id("mbox_no")) {
         if (!ctx_.runtimePresent)
-            ctx_.pending->ResumeAfterRuntimeUpdate();
+            ctx_.runtime->ResumeAfterRuntimeUpdate();
         else
             ReturnToPreviousPage();
     } else if (id == Id("mbox_ok")) {
@@ -233,7 +233,7 @@ void CWizardFlow::OnMessageButton(int id) {
 
 void CWizardFlow::OnMessageOk() {
     switch (action_) {
-    case kActionRuntimeUpdate: ctx_.pending->ResumeAfterRuntimeUpdate(); break;
+    case kActionRuntimeUpdate: ctx_.runtime->ResumeAfterRuntimeUpdate(); break;
     case kActionCustomUrl:
         // A rejected address shows the message again.
         ReturnToPreviousPage();

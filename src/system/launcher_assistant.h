@@ -77,7 +77,7 @@ private:
     void MoveRegistration(const std::wstring& current, const RenamingParameters& p);
     // The removal of a standard installation (assistant_uninstall.cpp).
     void UninstallCommand();
-    // Commands whose work is not part of this build (assistant_commands.cpp).
+    // The C runtime update (assistant_install_kb.cpp).
     void InstallKBCommand();
 
     CNamedPipe pipe_;

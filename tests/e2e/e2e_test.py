@@ -223,6 +223,15 @@ class E2ETest(unittest.TestCase):
             time.sleep(0.2)
         return True
 
+    def forget_portable_shortcuts(self):
+        """Removes the player's shortcuts that portable installations of the
+        product make, so that the next one takes the first name again."""
+        user = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root')
+        for link in glob.glob(os.path.join(user, 'Desktop', 'Talvoro Portable*.lnk')):
+            os.remove(link)
+        shutil.rmtree(os.path.join(user, 'AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu', 'Programs',
+                                   'Talvoro'), ignore_errors=True)
+
     def all_logs(self, folder):
         return '\n'.join(e2e.read_text(f) for f in e2e.log_files(folder))
 
@@ -383,7 +392,7 @@ class DownloadMode(E2ETest):
 
 
 # Control identifiers of the wizard's message page (src/logic/control_ids.cpp).
-MBOX_OK, MBOX_RETRY, MBOX_CANCEL, MBOX_EDIT = 12414, 12415, 12416, 12417
+MBOX_YES, MBOX_NO, MBOX_OK, MBOX_RETRY, MBOX_CANCEL, MBOX_EDIT = 12412, 12413, 12414, 12415, 12416, 12417
 CRC_MESSAGE = 'CRC check failed'
 
 
@@ -686,6 +695,46 @@ class Promotion(E2ETest):
                         run.report())
 
 
+class RuntimeUpdate(E2ETest):
+    """Windows 7, as the test prefix reports itself, without the C runtime
+    the client needs: one of the runtime's libraries is made unloadable for
+    the launcher."""
+
+    ENV = {'WINEDLLOVERRIDES': os.environ.get('WINEDLLOVERRIDES', 'mscoree,mshtml=;winemenubuilder.exe=d') +
+           ';api-ms-win-crt-heap-l1-1-0=d', 'GAME_CLIENT_DOUBLE': 'exit=30000'}
+    QUESTION = 'A required Windows Update KB2999226 is missing'
+    PROXY_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+
+    def test_no_goes_on_without_the_update_and_yes_reports_a_download_that_fails(self):
+        self.build_set(files=4, mib=1, packs=1)
+        folder = self.portable([self.nginx().url])
+        run = e2e.LauncherRun(folder, env=self.ENV)
+        self.addCleanup(run.kill)
+        clicked, output = self.click(self.QUESTION, MBOX_NO)
+        self.assertTrue(clicked, output + '\n' + run.report())
+        if run.wait_for_client(120) is None:
+            self.fail('No did not go on with the update\n' + run.report())
+        self.assertInstalled(folder)
+        self.assertIn('UCRT is not present!', self.all_logs(folder))
+
+        # Yes fetches the package from Microsoft; a proxy that answers
+        # nothing keeps it out of reach, so the download fails here.
+        e2e.kill_wine_processes(folder)
+        for name, kind, value in (('ProxyEnable', 'REG_DWORD', '1'), ('ProxyServer', 'REG_SZ', '127.0.0.1:9')):
+            self.assertEqual(0, self.wine_reg('add', self.PROXY_KEY, '/v', name, '/t', kind, '/d', value, '/f')[0])
+            self.addCleanup(self.wine_reg, 'delete', self.PROXY_KEY, '/v', name, '/f')
+        run = e2e.LauncherRun(folder, env=self.ENV, name='yes')
+        self.addCleanup(run.kill)
+        for text, button in ((self.QUESTION, MBOX_YES), ('KB2999226 downloading failed.', MBOX_OK)):
+            clicked, output = self.click(text, button)
+            self.assertTrue(clicked, output + '\n' + run.report())
+        self.assertTrue(run.wait_for_exit(30), run.report())
+        logs = e2e.read_text(e2e.log_files(folder)[-1])
+        self.assertIn('CDownloader::DownloadKB: https://download.microsoft.com/', logs)
+        self.assertIn('/Windows6.1-KB2999226-x64.msu', logs)
+        self.assertIn('net error KB file', logs)
+
+
 class ClientStart(E2ETest):
     TOO_LONG = 'Talvoro Game Client is taking too long to start'
 
@@ -857,6 +906,7 @@ class BadFolders(E2ETest):
         self.addCleanup(self.wine_reg, 'delete', self.INSTALL_KEY, '/f')
         self.assertEqual(0, self.wine_reg('add', self.INSTALL_KEY, '/v', 'Directory', '/d', e2e.windows_path(target),
                                           '/f')[0])
+        self.addCleanup(self.forget_portable_shortcuts)
         run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
         self.click_in_turn(run, ['single_install_button_settings', 'single_install_checkbox_guest',
                                  'single_install_checkbox_terms', 'single_install_button_install'])
@@ -958,6 +1008,12 @@ class StandardInstallation(E2ETest):
             if os.path.exists(self.desktop_link(name)):
                 os.remove(self.desktop_link(name))
             shutil.rmtree(self.programs_folder(name), ignore_errors=True)
+
+    def end_installation(self, target):
+        """Ends the launcher that installed into <target> and the client it
+        started, which would otherwise hold the folder."""
+        e2e.kill_wine_processes(self.path('download'))
+        e2e.kill_wine_processes(target)
 
     def serve(self, extra=()):
         self.build_set(extra, files=8, mib=2, packs=1)
@@ -1232,7 +1288,7 @@ class Uninstall(StandardInstallation):
     def test_standard_uninstall_from_the_uninstall_entry(self):
         target = self.install(folder=self.FOLDER)
         drive = self.drive()
-        e2e.kill_wine_processes(target)
+        self.end_installation(target)
         desktop = os.path.join(drive, 'users', 'root', 'Desktop', 'Talvoro.lnk')
         programs = os.path.join(drive, 'ProgramData', 'Microsoft', 'Windows', 'Start Menu', 'Programs', 'Talvoro',
                                 'Talvoro.lnk')
@@ -1329,7 +1385,7 @@ class Uninstall(StandardInstallation):
             with open(path, 'wb') as f:
                 f.write(b'another installation')
         target = self.install(['single_install_button_settings', 'single_install_checkbox_guest'], self.FOLDER)
-        e2e.kill_wine_processes(target)
+        self.end_installation(target)
         for link in mine:
             self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
         program, arguments = self.shortcut(mine[-1])

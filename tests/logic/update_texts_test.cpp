@@ -45,6 +45,7 @@ TEST_F(LogicObject, NetworkErrorTextsCarryStatusCodeAndDescription) {
     EXPECT_EQ(L"Network error\nHTTP status code: 503\nSystem error code: 0", NetErrorText(4, 0, 503, "<html/>", L""));
     EXPECT_EQ(L"Network error\nHTTP status code: 0\nSystem error code: 0", NetErrorText(5, 0, 0, "", L""));
     EXPECT_EQ(0u, NetErrorText(2, 0, 404, "body", L"").find(L"KB2999226 downloading failed.\n"));
+    EXPECT_EQ(0u, NetErrorText(2, 12029, 0, "", L"refused").find(L"KB2999226 downloading failed.\n"));
     EXPECT_EQ(L"Network error\nHTTP status code: 0\nSystem error code: 12029\n \nSystem error description:\nrefused",
               NetErrorText(5, 12029, 0, "ignored", L"refused"));
 

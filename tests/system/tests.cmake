@@ -22,6 +22,7 @@ if(WIN32)
     system/os_version_test.cpp
     system/shortcuts_test.cpp
     system/tree_walk_test.cpp
+    system/update_package_test.cpp
   )
   target_link_libraries(system_tests PRIVATE launcher_system)
   add_dependencies(system_tests Launcher assistant_test_sleeper)

@@ -1,0 +1,72 @@
+#include "common/process.h"
+#include "common/temp_folder.h"
+#include "startup/registry_key.h"
+#include "system/assistant_records.h"
+#include "system/process_list.h"
+#include "system/update_package.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+// Files of a type of the test's own are "installed" by `command`.
+class TestPackageType {
+public:
+    explicit TestPackageType(const std::wstring& command) {
+        CRegistryKey key;
+        key.Create(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.lnchtestpkg");
+        key.SetString(L"", L"LauncherTestPackage");
+        CRegistryKey open;
+        open.Create(HKEY_LOCAL_MACHINE, L"Software\\Classes\\LauncherTestPackage\\shell\\open\\command");
+        open.SetString(L"", command);
+    }
+    ~TestPackageType() {
+        SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.lnchtestpkg");
+        SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\LauncherTestPackage");
+    }
+};
+
+class UpdatePackage : public TempFolderTest {
+protected:
+    std::wstring Package() {
+        const std::wstring file = path(L"KB.lnchtestpkg");
+        WriteFileBytes(file, "not really an update");
+        return file;
+    }
+    static bool Started() { return true; }
+};
+
+}  // namespace
+
+TEST_F(UpdatePackage, TheInstallersEndDecidesTheResultAndAnEndedOneTakesTheFile) {
+    {
+        TestPackageType type(L"cmd.exe /c exit 3");
+        const std::wstring file = Package();
+        EXPECT_EQ(eAssistantKBFailed, InstallUpdatePackage(file, 60000, Started));
+        EXPECT_FALSE(PathExists(file));
+    }
+    {
+        TestPackageType type(L"cmd.exe /c exit 0");
+        const std::wstring file = Package();
+        EXPECT_EQ(0, InstallUpdatePackage(file, 60000, Started));
+        EXPECT_FALSE(PathExists(file));
+    }
+    // A file nothing installs is reported as not started and stays.
+    const std::wstring orphan = path(L"KB.nosuchtypeoffile");
+    WriteFileBytes(orphan, "x");
+    EXPECT_EQ(eAssistantCntStartKB, InstallUpdatePackage(orphan, 60000, Started));
+    EXPECT_TRUE(PathExists(orphan));
+}
+
+TEST_F(UpdatePackage, AnInstallerThatDoesNotEndInTimeLeavesTheFileAndACancelDoesNotWait) {
+    const std::wstring sleeper = BuiltProgramPath(L"assistant_test_sleeper.exe");
+    TestPackageType type(L"\"" + sleeper + L"\" \"%1\"");
+    const std::wstring file = Package();
+    EXPECT_EQ(eAssistantCntWaitKB, InstallUpdatePackage(file, 300, Started));
+    EXPECT_TRUE(PathExists(file));
+    const DWORD before = GetTickCount();
+    EXPECT_EQ(0, InstallUpdatePackage(file, 60000, [] { return false; }));
+    EXPECT_LT(GetTickCount() - before, 10000u);
+    EXPECT_TRUE(PathExists(file));
+    TerminateProcessesWithModulePath(sleeper);
+}
