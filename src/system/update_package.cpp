@@ -11,7 +11,8 @@ int32_t InstallUpdatePackage(const std::wstring& path, DWORD limit, const std::f
     LogLine(L"Installing KB: " + path);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // No dialog of the shell's own: nobody may be there to answer it.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpFile = path.c_str();
     info.lpParameters = L"";
     info.nShow = SW_SHOW;

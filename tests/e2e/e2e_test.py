@@ -392,7 +392,7 @@ class DownloadMode(E2ETest):
 
 
 # Control identifiers of the wizard's message page (src/logic/control_ids.cpp).
-MBOX_YES, MBOX_NO, MBOX_OK, MBOX_RETRY, MBOX_CANCEL, MBOX_EDIT = 12412, 12413, 12414, 12415, 12416, 12417
+MBOX_OK, MBOX_RETRY, MBOX_CANCEL, MBOX_EDIT = 12414, 12415, 12416, 12417
 CRC_MESSAGE = 'CRC check failed'
 
 
@@ -693,46 +693,6 @@ class Promotion(E2ETest):
         opened = os.path.join(browser, 'client_cmdline.txt')
         self.assertTrue(self.wait_until(lambda: os.path.exists(opened) and promo in e2e.read_text(opened), 30),
                         run.report())
-
-
-class RuntimeUpdate(E2ETest):
-    """Windows 7, as the test prefix reports itself, without the C runtime
-    the client needs: one of the runtime's libraries is made unloadable for
-    the launcher."""
-
-    ENV = {'WINEDLLOVERRIDES': os.environ.get('WINEDLLOVERRIDES', 'mscoree,mshtml=;winemenubuilder.exe=d') +
-           ';api-ms-win-crt-heap-l1-1-0=d', 'GAME_CLIENT_DOUBLE': 'exit=30000'}
-    QUESTION = 'A required Windows Update KB2999226 is missing'
-    PROXY_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
-
-    def test_no_goes_on_without_the_update_and_yes_reports_a_download_that_fails(self):
-        self.build_set(files=4, mib=1, packs=1)
-        folder = self.portable([self.nginx().url])
-        run = e2e.LauncherRun(folder, env=self.ENV)
-        self.addCleanup(run.kill)
-        clicked, output = self.click(self.QUESTION, MBOX_NO)
-        self.assertTrue(clicked, output + '\n' + run.report())
-        if run.wait_for_client(120) is None:
-            self.fail('No did not go on with the update\n' + run.report())
-        self.assertInstalled(folder)
-        self.assertIn('UCRT is not present!', self.all_logs(folder))
-
-        # Yes fetches the package from Microsoft; a proxy that answers
-        # nothing keeps it out of reach, so the download fails here.
-        e2e.kill_wine_processes(folder)
-        for name, kind, value in (('ProxyEnable', 'REG_DWORD', '1'), ('ProxyServer', 'REG_SZ', '127.0.0.1:9')):
-            self.assertEqual(0, self.wine_reg('add', self.PROXY_KEY, '/v', name, '/t', kind, '/d', value, '/f')[0])
-            self.addCleanup(self.wine_reg, 'delete', self.PROXY_KEY, '/v', name, '/f')
-        run = e2e.LauncherRun(folder, env=self.ENV, name='yes')
-        self.addCleanup(run.kill)
-        for text, button in ((self.QUESTION, MBOX_YES), ('KB2999226 downloading failed.', MBOX_OK)):
-            clicked, output = self.click(text, button)
-            self.assertTrue(clicked, output + '\n' + run.report())
-        self.assertTrue(run.wait_for_exit(30), run.report())
-        logs = e2e.read_text(e2e.log_files(folder)[-1])
-        self.assertIn('CDownloader::DownloadKB: https://download.microsoft.com/', logs)
-        self.assertIn('/Windows6.1-KB2999226-x64.msu', logs)
-        self.assertIn('net error KB file', logs)
 
 
 class ClientStart(E2ETest):

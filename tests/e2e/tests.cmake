@@ -20,7 +20,6 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode
       RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over
       Promotion.test_automatic_mode_opens_the_promotion_address_in_the_players_browser
-      RuntimeUpdate.test_no_goes_on_without_the_update_and_yes_reports_a_download_that_fails
       ClientStart.test_a_client_that_cannot_start_is_reported_at_once
       ClientStart.test_a_client_that_never_signals_is_ended_after_its_time_limit
       ClientStart.test_prepared_files_and_a_client_process_without_a_window_start_the_client_again

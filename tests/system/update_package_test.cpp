@@ -38,32 +38,42 @@ protected:
 
 }  // namespace
 
-TEST_F(UpdatePackage, TheInstallersEndDecidesTheResultAndAnEndedOneTakesTheFile) {
-    {
-        TestPackageType type(L"cmd.exe /c exit 3");
-        const std::wstring file = Package();
-        EXPECT_EQ(eAssistantKBFailed, InstallUpdatePackage(file, 60000, Started));
-        EXPECT_FALSE(PathExists(file));
-    }
-    {
-        TestPackageType type(L"cmd.exe /c exit 0");
-        const std::wstring file = Package();
-        EXPECT_EQ(0, InstallUpdatePackage(file, 60000, Started));
-        EXPECT_FALSE(PathExists(file));
-    }
-    // A file nothing installs is reported as not started and stays.
+// One start per test: a second ShellExecuteEx in one process fails under
+// Wine.
+TEST_F(UpdatePackage, AnInstallerThatFailsIsReportedAndTheFileGoes) {
+    TestPackageType type(L"cmd.exe /c exit 3");
+    const std::wstring file = Package();
+    EXPECT_EQ(eAssistantKBFailed, InstallUpdatePackage(file, 60000, Started));
+    EXPECT_FALSE(PathExists(file));
+}
+
+TEST_F(UpdatePackage, AnInstallerThatSucceedsTakesTheFile) {
+    TestPackageType type(L"cmd.exe /c exit 0");
+    const std::wstring file = Package();
+    EXPECT_EQ(0, InstallUpdatePackage(file, 60000, Started));
+    EXPECT_FALSE(PathExists(file));
+}
+
+TEST_F(UpdatePackage, AFileNothingInstallsIsNotStartedAndStays) {
     const std::wstring orphan = path(L"KB.nosuchtypeoffile");
     WriteFileBytes(orphan, "x");
     EXPECT_EQ(eAssistantCntStartKB, InstallUpdatePackage(orphan, 60000, Started));
     EXPECT_TRUE(PathExists(orphan));
 }
 
-TEST_F(UpdatePackage, AnInstallerThatDoesNotEndInTimeLeavesTheFileAndACancelDoesNotWait) {
+TEST_F(UpdatePackage, AnInstallerThatDoesNotEndInTimeLeavesTheFile) {
     const std::wstring sleeper = BuiltProgramPath(L"assistant_test_sleeper.exe");
     TestPackageType type(L"\"" + sleeper + L"\" \"%1\"");
     const std::wstring file = Package();
     EXPECT_EQ(eAssistantCntWaitKB, InstallUpdatePackage(file, 300, Started));
     EXPECT_TRUE(PathExists(file));
+    TerminateProcessesWithModulePath(sleeper);
+}
+
+TEST_F(UpdatePackage, ACancelledCommandDoesNotWaitForTheInstaller) {
+    const std::wstring sleeper = BuiltProgramPath(L"assistant_test_sleeper.exe");
+    TestPackageType type(L"\"" + sleeper + L"\" \"%1\"");
+    const std::wstring file = Package();
     const DWORD before = GetTickCount();
     EXPECT_EQ(0, InstallUpdatePackage(file, 60000, [] { return false; }));
     EXPECT_LT(GetTickCount() - before, 10000u);
