@@ -75,6 +75,7 @@ public:
     const std::wstring& installFolder() const { return ctx_.installFolder; }
     CAssistantLink& assistant() { return assistant_; }
     CWizardFlow& flow() { return flow_; }
+    CRuntimeUpdate& runtime() { return runtime_; }
 
 private:
     void ShowError(int stringId) override;

@@ -1,9 +1,12 @@
 // The wizard's pages and buttons as the logic object drives them: the
 // multi-page sequence, closing and cancelling by page, the message box
-// returning to the page it replaced, and the single-page settings.
+// returning to the page it replaced, the single-page settings, and the
+// runtime update's page.
 
 #include "logic/logic_fixture.h"
+#include "logic/runtime_update.h"
 #include "logic/wizard_flow.h"
+#include "startup/format_text.h"
 #include "startup/text.h"
 
 namespace {
@@ -131,4 +134,35 @@ TEST_F(SinglePageLogic, TheSettingsPanelTermsAndInstallWithAnErrorThatReturnsToT
     EXPECT_TRUE(Enabled(window, install));
     EXPECT_FALSE(logic_.closing());
     EXPECT_NE(std::string::npos, Log().find("CLogic::OnBtnClicked: ID_SINGLEPAGEINSTALL_BTN_SETTINGS\r\n"));
+}
+
+TEST_F(LogicObject, TheRuntimeUpdateShowsItsProgressAndRefusesAnEmptyPackage) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    CRuntimeUpdate& runtime = logic_.runtime();
+    // Without a size from the server the bar fills over the first 1000 KB.
+    runtime.OnKbProgress(512000, -1);
+    EXPECT_EQ(FormatText(GetString(5).c_str(), 500.0), wizard_.Text(Id("download_info")));
+    EXPECT_EQ(50, wizard_.Progress(Id("download_progress")));
+    runtime.OnKbProgress(1024, 4096);
+    EXPECT_EQ(FormatText(GetString(4).c_str(), 1.0, 4.0), wizard_.Text(Id("download_info")));
+
+    CBuffer empty;
+    runtime.OnKbData(empty);
+    ASSERT_FALSE(wizard_.messages().empty());
+    EXPECT_EQ(GetString(115), wizard_.messages().back().text);
+
+}
+
+TEST_F(LogicObject, TheRuntimeUpdateDoesNotWaitForAPackageFarLargerThanAnyReal) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    // A server announcing far more than any runtime package is not waited for.
+    logic_.runtime().OnKbProgress(0, 70 << 20);
+    ASSERT_EQ(1u, wizard_.messages().size());
+    EXPECT_EQ(GetString(115), wizard_.messages().back().text);
+    CBuffer late;
+    late.append("x", 1);
+    logic_.runtime().OnKbData(late);
+    EXPECT_EQ(1u, wizard_.messages().size()) << "a refused download's end is ignored";
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("KB file refused: larger than any runtime package"));
 }
