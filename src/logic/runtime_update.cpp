@@ -70,11 +70,13 @@ void CRuntimeUpdate::StartDownload() {
     }
     ctx_.wizard.SetText(ProgressLabel(), GetString(18));
     refused_ = false;
+    announced_ = 0;
     ctx_.server->downloader().DownloadKB(kbUrl_);
 }
 
 void CRuntimeUpdate::OnKbProgress(uint32_t received, int32_t size) {
     if (refused_) return;
+    if (size > 0) announced_ = size;
     LogLine(FormatText(L"KB file part received: %d of %d", int(received), int(size)));
     // A package the server announces, or delivers, far beyond any real one
     // is given up before it fills the memory or the disk.
@@ -92,10 +94,11 @@ void CRuntimeUpdate::OnKbProgress(uint32_t received, int32_t size) {
 void CRuntimeUpdate::OnKbData(CBuffer& body) {
     if (refused_) return;
     const uint32_t n = uint32_t(body.length());
+    const bool cut = announced_ > 0 && n != uint32_t(announced_);
     OnKbProgress(n, int32_t(n));
     if (refused_) return;
-    if (n == 0) {
-        DownloadFailed(L"empty answer");
+    if (n == 0 || cut) {
+        DownloadFailed(n == 0 ? L"empty answer" : L"shorter or longer than announced");
         return;
     }
     const std::wstring path = GetTempFolder() + kPackageName;

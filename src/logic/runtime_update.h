@@ -39,4 +39,5 @@ private:
     LogicContext& ctx_;
     std::string kbUrl_;
     bool refused_ = false;  // the download was given up; late parts are ignored
+    int32_t announced_ = 0; // the size the server gave, when it gave one
 };

@@ -97,11 +97,19 @@ TEST_F(LauncherEntry, PortableFolderRunsAsUpdate) {
     EXPECT_NE(std::string::npos, ReadFileBytes(OnlyLogFile()).find("Launcher run mode:   Portable, rmUpdate\r\n"));
 }
 
-TEST_F(LauncherEntry, UninstallRunsTheUninstallerWithItsTitle) {
+TEST_F(LauncherEntry, UninstallHandsOverToACopyThatShowsTheUninstaller) {
     RunAndClose(L"/uninstall \"C:\\Desktop\\TL.lnk\"", L"Uninstaller", false);
     const std::string log = ReadFileBytes(OnlyLogFile());
     EXPECT_NE(std::string::npos, log.find("g_rc = CLogic::rcUninstall\r\n"));
     EXPECT_NE(std::string::npos, log.find("Launcher run mode: rmUninstaller\r\n"));
+    // The copy in the temporary folder shows the page; it must not outlive
+    // the test.
+    const size_t at = log.find("Command line to run temporary uninstaller: \"");
+    ASSERT_NE(std::string::npos, at);
+    const size_t start = log.find('"', at) + 1;
+    const std::string copy = log.substr(start, log.find('"', start) - start);
+    EXPECT_NE(std::string::npos, log.find("Temporary uninstaller successfully started\r\n"));
+    TerminateProcessesWithModulePath(std::wstring(copy.begin(), copy.end()));
 }
 
 TEST_F(LauncherEntry, DownloadFromAnUnknownFolderFailsInit) {

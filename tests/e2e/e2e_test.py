@@ -40,6 +40,11 @@ class E2ETest(unittest.TestCase):
     the cleanup of servers and Wine processes, whatever happens."""
 
     def setUp(self):
+        # Each case starts with no program of an earlier test still running:
+        # a leftover launcher window or mutex would answer in its place.
+        for folder in (os.path.dirname(ARGS.launcher),
+                       os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root', 'Temp')):
+            e2e.kill_wine_processes(folder)
         self.work = os.path.join(ARGS.work, self.id().split('.')[-1])
         if os.path.exists(self.work):
             e2e.kill_wine_processes(self.work)

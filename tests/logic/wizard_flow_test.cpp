@@ -136,7 +136,7 @@ TEST_F(SinglePageLogic, TheSettingsPanelTermsAndInstallWithAnErrorThatReturnsToT
     EXPECT_NE(std::string::npos, Log().find("CLogic::OnBtnClicked: ID_SINGLEPAGEINSTALL_BTN_SETTINGS\r\n"));
 }
 
-TEST_F(LogicObject, TheRuntimeUpdateShowsItsProgressAndRefusesAnEmptyPackage) {
+TEST_F(LogicObject, TheRuntimeUpdateShowsItsProgressAndRefusesACutOffPackage) {
     ASSERT_TRUE(logic_.init(rcNone, L""));
     CRuntimeUpdate& runtime = logic_.runtime();
     // Without a size from the server the bar fills over the first 1000 KB.
@@ -146,9 +146,20 @@ TEST_F(LogicObject, TheRuntimeUpdateShowsItsProgressAndRefusesAnEmptyPackage) {
     runtime.OnKbProgress(1024, 4096);
     EXPECT_EQ(FormatText(GetString(4).c_str(), 1.0, 4.0), wizard_.Text(Id("download_info")));
 
+    // The server announced 4096 bytes: a body of one is cut off.
+    CBuffer cut;
+    cut.append("x", 1);
+    runtime.OnKbData(cut);
+    ASSERT_EQ(1u, wizard_.messages().size());
+    EXPECT_EQ(GetString(115), wizard_.messages().back().text);
+    EXPECT_NE(std::string::npos, Log().find("KB file refused: shorter or longer than announced"));
+}
+
+TEST_F(LogicObject, TheRuntimeUpdateRefusesAnEmptyPackage) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
     CBuffer empty;
-    runtime.OnKbData(empty);
-    ASSERT_FALSE(wizard_.messages().empty());
+    logic_.runtime().OnKbData(empty);
+    ASSERT_EQ(1u, wizard_.messages().size());
     EXPECT_EQ(GetString(115), wizard_.messages().back().text);
 
 }
