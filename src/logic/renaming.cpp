@@ -197,6 +197,11 @@ void CRenaming::StartRenaming() {
         ctx_.host->ShowError(108);
         return;
     }
+    // The launcher that started this run is on its way out; its folder can
+    // move only once it has gone.
+    const std::wstring launcher = ctx_.installFolder + L"\\Launcher.exe";
+    for (int wait = 0; wait < 100 && !ProcessesWithModulePath(launcher, GetCurrentProcessId()).empty(); ++wait)
+        Sleep(100);
     ctx_.installation->ClearVirtualStore();
     // The client's program shortcuts move with the folder.
     ctx_.assistant->SetProgramChanges(InstalledPrograms());

@@ -34,6 +34,22 @@ std::wstring IconName(const LogicContext& ctx) {
     return Utf8ToWide(ctx.settings.iconName.empty() ? ctx.settings.fullName : ctx.settings.iconName);
 }
 
+// A portable installation's shortcuts carry the number its launcher
+// shortcut got when it was made; -1 (no number) when none points here.
+int PortableIndex(const LogicContext& ctx) {
+    const std::wstring target = ctx.installFolder + L"\\Launcher.exe";
+    const std::wstring base = IconName(ctx), fullName = FullName(ctx);
+    for (int number = 0; number < kPortableNames; ++number) {
+        const std::wstring name = ShortcutDisplayName(base, true, number);
+        for (const auto& [csidl, subFolder] : {std::pair<int, std::wstring>{CSIDL_DESKTOP, L""},
+                                               {CSIDL_STARTMENU, L""}, {CSIDL_PROGRAMS, fullName}}) {
+            const std::wstring path = ShortcutPath(target, name, csidl, subFolder);
+            if (FileExists(path) && _wcsicmp(ShortcutTarget(path).c_str(), target.c_str()) == 0) return number;
+        }
+    }
+    return -1;
+}
+
 // The bytes of the launcher's icon-group resource, empty without one.
 std::string IconGroupBytes() {
     const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
@@ -60,7 +76,7 @@ void CUserShortcuts::CreateDesktopShortcutsAfterInstall(const std::vector<Launch
 }
 
 void CUserShortcuts::UpdateUserShortcuts(bool portable, const std::vector<ProgramChange>& changes) {
-    const int index = InstallationIndex(ctx_);
+    const int index = portable ? PortableIndex(ctx_) : InstallationIndex(ctx_);
     const std::wstring fullName = FullName(ctx_);
     for (const ProgramChange& change : changes) {
         const std::wstring name = ShortcutDisplayName(change.name, portable, index);

@@ -199,6 +199,11 @@ std::wstring ShortcutPath(const std::wstring& target, const std::wstring& name, 
     return special.empty() ? std::wstring() : ShortcutFileName(special, subFolder, name);
 }
 
+std::wstring ShortcutTarget(const std::wstring& linkFile) {
+    const CComScope com;
+    return com.Ok() ? LinkTarget(linkFile) : std::wstring();
+}
+
 bool RegisterForDeletionAtReboot(const std::wstring& path) {
     using MoveFileExFn = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
     // Looked up: a kernel32 without it only costs the registration.

@@ -41,5 +41,8 @@ bool DeleteAllShortcuts(const std::wstring& target, const std::wstring& longName
 std::wstring ShortcutPath(const std::wstring& target, const std::wstring& name, int csidl,
                           const std::wstring& subFolder);
 
+// The program a shortcut file starts; empty when it cannot be read.
+std::wstring ShortcutTarget(const std::wstring& linkFile);
+
 // Asks the system to delete `path` at the next restart and logs the outcome.
 bool RegisterForDeletionAtReboot(const std::wstring& path);

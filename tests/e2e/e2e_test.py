@@ -232,7 +232,9 @@ class E2ETest(unittest.TestCase):
         """Removes the player's shortcuts that portable installations of the
         product make, so that the next one takes the first name again."""
         user = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root')
-        for link in glob.glob(os.path.join(user, 'Desktop', 'Talvoro Portable*.lnk')):
+        start_menu = os.path.join(user, 'AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu')
+        for link in (glob.glob(os.path.join(user, 'Desktop', '* Portable*.lnk')) +
+                     glob.glob(os.path.join(start_menu, '* Portable*.lnk'))):
             os.remove(link)
         shutil.rmtree(os.path.join(user, 'AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu', 'Programs',
                                    'Talvoro'), ignore_errors=True)
@@ -906,6 +908,41 @@ class ShortcutChanges(E2ETest):
         self.run_until_client(folder, name='without_editor').kill()
         for link in (desktop, start, menu):
             self.assertFalse(os.path.exists(link), 'the shortcut %s was left\n%s' % (link, e2e.log_tail(folder)))
+
+    def test_a_numbered_portable_installation_keeps_its_number_on_program_shortcuts(self):
+        os.makedirs(self.www)
+        self.publish(True, '1.0.0')
+        self.forget_portable_shortcuts()
+        self.addCleanup(self.forget_portable_shortcuts)
+        user = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', 'root')
+        # Another portable installation holds the first name.
+        with open(os.path.join(user, 'Desktop', 'Talvoro Portable.lnk'), 'wb') as f:
+            f.write(b'another installation')
+        target = self.path('numbered')
+        key = r'HKLM\Software\Hollisk Games\TL\Install'
+        self.addCleanup(self.wine_reg, 'delete', key, '/f')
+        self.assertEqual(0, self.wine_reg('add', key, '/v', 'Directory', '/d', e2e.windows_path(target), '/f')[0])
+        start = self.download_folder(self.nginx())
+        run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.click_in_turn(run, ['single_install_button_settings', 'single_install_checkbox_guest',
+                                 'single_install_checkbox_terms', 'single_install_button_install'])
+        cmdline = os.path.join(target, 'client_cmdline.txt')
+        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 120):
+            self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        start_menu = os.path.join(user, 'AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu')
+        links = [os.path.join(user, 'Desktop', 'Map Editor Portable (2).lnk'),
+                 os.path.join(start_menu, 'Programs', 'Talvoro', 'Map Editor Portable (2).lnk')]
+        for link in links:
+            self.assertTrue(os.path.exists(link), 'no shortcut %s' % link)
+        e2e.kill_wine_processes(start)
+        e2e.kill_wine_processes(target)
+
+        # The next version drops the program: its numbered shortcuts go.
+        self.publish(False, '1.0.1')
+        os.remove(cmdline)
+        self.run_until_client(target, name='without_editor').kill()
+        for link in links:
+            self.assertFalse(os.path.exists(link), 'the shortcut %s was left\n%s' % (link, e2e.log_tail(target)))
 
 
 class AddOns(E2ETest):

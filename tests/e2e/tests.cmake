@@ -27,6 +27,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       StandardInstall.test_standard_install_registers_the_folder_and_makes_shortcuts
       StandardInstall.test_without_write_access_a_standard_installation_gets_its_rights_back_and_a_portable_one_stops
       ShortcutChanges.test_an_update_adds_and_removes_the_programs_shortcuts
+      ShortcutChanges.test_a_numbered_portable_installation_keeps_its_number_on_program_shortcuts
       BadFolders.test_a_file_or_an_overlong_path_as_the_folder_is_refused_and_install_can_be_pressed_again
       BadFolders.test_a_folder_named_outside_the_ansi_code_page_installs
       BadFolders.test_the_folder_picker_starts_at_the_nearest_existing_folder_and_returns_it

@@ -34,6 +34,13 @@ protected:
         return file;
     }
     static bool Started() { return true; }
+    // A copy of the sleeping stand-in of this test's own, so that ending it
+    // ends no other test's.
+    std::wstring OwnSleeper() {
+        const std::wstring copy = path(L"sleeper.exe");
+        CopyFileW(BuiltProgramPath(L"assistant_test_sleeper.exe").c_str(), copy.c_str(), FALSE);
+        return copy;
+    }
 };
 
 }  // namespace
@@ -62,7 +69,7 @@ TEST_F(UpdatePackage, AFileNothingInstallsIsNotStartedAndStays) {
 }
 
 TEST_F(UpdatePackage, AnInstallerThatDoesNotEndInTimeLeavesTheFile) {
-    const std::wstring sleeper = BuiltProgramPath(L"assistant_test_sleeper.exe");
+    const std::wstring sleeper = OwnSleeper();
     TestPackageType type(L"\"" + sleeper + L"\" \"%1\"");
     const std::wstring file = Package();
     EXPECT_EQ(eAssistantCntWaitKB, InstallUpdatePackage(file, 300, Started));
@@ -71,7 +78,7 @@ TEST_F(UpdatePackage, AnInstallerThatDoesNotEndInTimeLeavesTheFile) {
 }
 
 TEST_F(UpdatePackage, ACancelledCommandDoesNotWaitForTheInstaller) {
-    const std::wstring sleeper = BuiltProgramPath(L"assistant_test_sleeper.exe");
+    const std::wstring sleeper = OwnSleeper();
     TestPackageType type(L"\"" + sleeper + L"\" \"%1\"");
     const std::wstring file = Package();
     const DWORD before = GetTickCount();
