@@ -1072,7 +1072,7 @@ class StandardInstall(StandardInstallation):
         # A folder named like the launcher's write probe makes the probe
         # fail for root too, whose writes the file modes never stop.
         target = self.install()
-        e2e.kill_wine_processes(target)
+        self.end_installation(target)
         os.remove(os.path.join(target, 'client_cmdline.txt'))
         os.makedirs(os.path.join(target, '$test.bat'))
         self.run_until_client(target)
@@ -1115,7 +1115,7 @@ class Renaming(StandardInstallation):
         """Runs the renaming launcher in place of the installed one until
         the client starts from the renamed folder; checks what moved."""
         old = self.install()
-        e2e.kill_wine_processes(old)
+        self.end_installation(old)
         shutil.copyfile(self.renaming_launcher(common, product_key), os.path.join(old, 'Launcher.exe'))
         run = e2e.LauncherRun(old, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
         self.addCleanup(run.kill)
@@ -1189,7 +1189,7 @@ class Renaming(StandardInstallation):
 
     def test_a_folder_that_already_has_the_new_name_stops_the_renaming(self):
         old = self.install()
-        e2e.kill_wine_processes(old)
+        self.end_installation(old)
         taken = self.drive('Program Files', 'Talvoro Nova')
         os.makedirs(taken)
         with open(os.path.join(taken, 'mine.txt'), 'w') as f:
