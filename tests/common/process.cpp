@@ -1,5 +1,7 @@
 #include "common/process.h"
 
+#include <cstdio>
+
 std::wstring BuiltProgramPath(const std::wstring& name) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -15,9 +17,22 @@ bool CChildProcess::Start(const std::wstring& exe, const std::wstring& arguments
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &si, &pi))
-        return false;
+    // Under a loaded CI machine Wine now and then fails to bring up a new
+    // process at all; a stand-in that never started says nothing about the
+    // code under test, so a start is tried up to three times and each miss
+    // is said on stderr.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 workDir.empty() ? nullptr : workDir.c_str(), &si, &pi) != FALSE;
+        if (!started) {
+            const DWORD error = GetLastError();
+            fwprintf(stderr, L"starting %ls failed with error %lu\n", exe.c_str(), error);
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+            Sleep(200);
+        }
+    }
+    if (!started) return false;
     CHandle(pi.hThread).Reset();
     process_.Reset(pi.hProcess);
     id_ = pi.dwProcessId;
