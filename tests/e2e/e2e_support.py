@@ -150,9 +150,10 @@ def prefix_path(path):
     return windows_path(path)
 
 
-def wine_processes(folder):
+def wine_processes(folder, program=''):
     """Host ids of the Wine processes whose command line names <folder>
-    (Linux or Windows spelling): the processes of one test."""
+    (Linux or Windows spelling): the processes of one test; with <program>,
+    only those whose command line also names it."""
     needles = [os.path.abspath(folder).lower(), prefix_path(folder).lower()]
     found = []
     for entry in os.listdir('/proc'):
@@ -164,7 +165,7 @@ def wine_processes(folder):
                 cmdline = f.read().replace(b'\0', b' ').decode('utf-8', 'replace').lower()
         except OSError:
             continue
-        if '/wine' in exe and any(n in cmdline for n in needles):
+        if '/wine' in exe and any(n in cmdline for n in needles) and program.lower() in cmdline:
             found.append(int(entry))
     return found
 

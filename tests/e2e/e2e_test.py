@@ -675,6 +675,44 @@ class RunByClient(E2ETest):
         self.assertIn('bCanDelete = true', e2e.read_text(e2e.log_files(folder)[-1]))
 
 
+    def test_a_background_launcher_that_must_be_replaced_ends_and_the_next_start_replaces_it(self):
+        self.build_set(files=4, mib=1, packs=1)
+        server = self.nginx()
+        folder = self.portable([server.url])
+        self.run_until_client(folder, name='install').kill()
+        os.remove(os.path.join(folder, 'client_cmdline.txt'))
+        launcher = os.path.join(folder, 'Launcher.exe')
+        newer = self.path('Launcher.newer.exe')
+        shutil.copyfile(launcher, newer)
+        with open(newer, 'ab') as f:
+            f.write(os.urandom(4096))
+        shutil.rmtree(self.www)
+        os.makedirs(self.www)
+        description = e2e.make_client(self.path('client2'), ARGS.game_client, files=4, mib=1, packs=1,
+                                      seed='second', version='1.1.0')
+        e2e.make_update_set(self.tool, self.path('client2'), description, self.set, launcher=newer)
+
+        # A launcher must be replaced before it updates anything, and the
+        # running client cannot wait for that: the background launcher ends
+        # without touching the installation and leaves nothing in the tray.
+        client = e2e.ClientRun(folder, 'mode=runByClient exit=120000')
+        self.addCleanup(client.kill)
+        gave_up = '  .. runByClient - new launcher available, exit'
+        ended = lambda: gave_up in self.all_logs(folder) and not e2e.wine_processes(folder, 'Launcher.exe')
+        if not client.wait_for(ended, 90):
+            self.fail('the background launcher did not end\n' + client.report())
+        self.assertNotEqual(open(newer, 'rb').read(), open(launcher, 'rb').read())
+        self.assertFalse(os.path.exists(os.path.join(folder, 'silent.dat')))
+        client.kill()
+        os.remove(os.path.join(folder, 'client_cmdline.txt'))
+
+        # The next start takes the prepared files, replaces the launcher and
+        # starts the client.
+        self.run_until_client(folder, name='after')
+        self.assertEqual(open(newer, 'rb').read(), open(launcher, 'rb').read())
+        self.assertIn('Copy Launcher.tmp.exe to Launcher.exe', self.all_logs(folder))
+        self.assertInstalled(folder)
+
 
 class Promotion(E2ETest):
     def test_automatic_mode_opens_the_promotion_address_in_the_players_browser(self):

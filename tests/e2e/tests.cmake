@@ -19,6 +19,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       Instances.test_second_launcher_during_a_wizard_download_ends_at_once
       Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode
       RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over
+      RunByClient.test_a_background_launcher_that_must_be_replaced_ends_and_the_next_start_replaces_it
       Promotion.test_automatic_mode_opens_the_promotion_address_in_the_players_browser
       ClientStart.test_a_client_that_cannot_start_is_reported_at_once
       ClientStart.test_a_client_that_never_signals_is_ended_after_its_time_limit
