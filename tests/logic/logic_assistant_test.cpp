@@ -5,6 +5,7 @@
 
 #include "common/assistant_link.h"
 #include "logic/logic_fixture.h"
+#include "logic/runtime_update.h"
 
 #include <cwctype>
 
@@ -131,6 +132,32 @@ TEST_F(LogicAssistant, GetRightsOnAFolderTreeEndsWithSuccess) {
     const std::wstring copy = logic_.assistant().assistantPath();
     logic_.Exit();
     EXPECT_FALSE(PathExists(copy));
+}
+
+TEST_F(LogicAssistant, AWholeRuntimePackageIsSavedAndHandedToTheAssistant) {
+    UseSharedTemp();
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring package = std::wstring(temp) + L"KB2999226.msu";
+    DeleteFileW(package.c_str());
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    logic_.runtime().OnKbProgress(0, 5);
+    CBuffer body;
+    body.append("12345", 5);
+    logic_.runtime().OnKbData(body);
+    EXPECT_EQ("12345", ReadFileBytes(package));
+
+    // Nothing on this system installs such a package: the assistant says so,
+    // the player is told, and the file it never started stays.
+    ASSERT_TRUE(PumpUntil([&] { return Contains("OnUserMessage: eWindowsMessage_LauncherAssistantWorkResult"); }, 30000))
+        << Log();
+    ASSERT_FALSE(wizard_.messages().empty()) << Log();
+    EXPECT_EQ(GetString(116), wizard_.messages().back().text);
+    EXPECT_TRUE(PathExists(package));
+    DeleteFileW(package.c_str());
+    for (const char* line : {"File 'KB2999226.msu' saved, 5 bytes.\r\n", "Installing KB2999226...\r\n",
+                             "::eLauncherCmd_InstallKB .. error: "})
+        EXPECT_TRUE(Contains(line)) << line << "\n--- log ---\n" << Log();
 }
 
 TEST_F(LogicAssistant, AFreeTemporaryFolderGetsThePlainNameAndASecondLauncherAUniqueOne) {

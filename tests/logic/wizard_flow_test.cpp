@@ -161,7 +161,6 @@ TEST_F(LogicObject, TheRuntimeUpdateRefusesAnEmptyPackage) {
     logic_.runtime().OnKbData(empty);
     ASSERT_EQ(1u, wizard_.messages().size());
     EXPECT_EQ(GetString(115), wizard_.messages().back().text);
-
 }
 
 TEST_F(LogicObject, TheRuntimeUpdateDoesNotWaitForAPackageFarLargerThanAnyReal) {
