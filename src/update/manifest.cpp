@@ -197,7 +197,9 @@ bool ReadLauncherInfo(const std::string& text, LauncherInfo& info) {
     const XMLElement* root = doc.RootElement();
     const char* version = root->Attribute("launcherVersion");
     const char* size = root->Attribute("launcherSize");
-    if (!version || !size) return false;
+    // The version becomes part of a file name in tmp\: anything but a
+    // dotted number could lead that name out of the folder.
+    if (!version || !size || !*version || strspn(version, "0123456789.") != strlen(version)) return false;
     info.version = version;
     info.size = std::strtoll(size, nullptr, 10);
     const char* crc = root->Attribute("launcherCRC");

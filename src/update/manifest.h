@@ -85,7 +85,8 @@ public:
 bool ParseOldManifest(const std::string& text, const ManifestOptions& options,
                       std::map<std::wstring, OldFileRecord>& files);
 
-// False when launcherVersion or launcherSize is missing.
+// False when launcherVersion or launcherSize is missing, or the version is
+// not a dotted number: then the manifest offers no launcher.
 bool ReadLauncherInfo(const std::string& text, LauncherInfo& info);
 
 // UTF-8 to wide text, lowered A-Z.

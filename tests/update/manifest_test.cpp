@@ -151,6 +151,14 @@ TEST(LauncherInfoRead, EmptyChecksumCountsAsAbsent) {
     EXPECT_FALSE(ReadLauncherInfo("<u launcherSize=\"1\"/>", info));
 }
 
+TEST(LauncherInfoRead, AVersionThatIsNoDottedNumberOffersNoLauncher) {
+    LauncherInfo info;
+    for (const char* version : {"1.0\\..\\..\\x", "1.0/../x", "", "1.0 beta"}) {
+        const std::string text = std::string("<u launcherVersion=\"") + version + "\" launcherSize=\"2\"/>";
+        EXPECT_FALSE(ReadLauncherInfo(text, info)) << version;
+    }
+}
+
 TEST(ManifestPaths, WideAndLoweredOnlyForAsciiLetters) {
     EXPECT_EQ(L"data\\\x0416.dat", ManifestPath("DATA\\\xD0\x96.dat"));  // Cyrillic capital stays
 }
