@@ -8,6 +8,8 @@
 #include "startup/window_messages.h"
 #include "startup/format_text.h"
 
+#include <algorithm>
+
 namespace {
 
 // Answers of eWindowsMessage_ClientAnswer.
@@ -15,6 +17,8 @@ constexpr LPARAM kTaskUnreadable = 1;
 constexpr LPARAM kTaskDone = 3;
 // The task text is UTF-16 and at most this many bytes long.
 constexpr size_t kMaxTaskBytes = 2046;
+// How long the UI thread waits for an announced task text.
+constexpr DWORD kTaskReadLimitMs = 2000;
 
 std::vector<std::wstring> SplitTask(const std::wstring& text) {
     std::vector<std::wstring> items;
@@ -60,11 +64,28 @@ void CClientTasks::OnClientTask(WPARAM id, LPARAM bytes) {
         return;
     }
     if (!clientPipe_.IsValid()) return;
-    // The whole announced text is taken from the pipe even when it is too
-    // long, so that the next task starts where it should.
-    std::vector<char> raw(static_cast<size_t>(bytes));
-    const bool read = clientPipe_.Read(raw.data(), raw.size());
-    if (!read || raw.size() > kMaxTaskBytes) {
+    // The client writes a task before announcing it, so its text is there
+    // at once; a client that announces more than it wrote gets a short wait
+    // on this thread, never a hang. An overlong task is still taken off the
+    // pipe, up to what it announced, so that the next task starts where it
+    // should, but only a task's worth is ever held.
+    const size_t announced = static_cast<size_t>(bytes);
+    std::vector<char> raw(std::min(announced, kMaxTaskBytes));
+    const ULONGLONG deadline = GetTickCount64() + kTaskReadLimitMs;
+    const size_t got = clientPipe_.ReadWithin(raw.data(), raw.size(), kTaskReadLimitMs);
+    if (got == raw.size() && announced > raw.size()) {
+        std::vector<char> spill(kMaxTaskBytes);
+        for (size_t left = announced - got; left > 0;) {
+            const ULONGLONG now = GetTickCount64();
+            const size_t piece = clientPipe_.ReadWithin(spill.data(), std::min(left, spill.size()),
+                                                        now < deadline ? DWORD(deadline - now) : 0);
+            if (piece == 0) break;
+            left -= piece;
+        }
+    }
+    if (got != raw.size() || announced > kMaxTaskBytes) {
+        LogLine(FormatText(L"Task %u unreadable: %u bytes announced, %u read", unsigned(id), unsigned(announced),
+                           unsigned(got)));
         PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientAnswer, id, kTaskUnreadable);
         return;
     }

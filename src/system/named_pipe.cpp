@@ -1,5 +1,7 @@
 #include "system/named_pipe.h"
 
+#include <algorithm>
+
 bool CNamedPipe::Create(const std::wstring& name) {
     if (handle_.IsValid() && name_ == name) return true;
     Close();
@@ -45,6 +47,27 @@ bool CNamedPipe::Read(void* buffer, size_t n) {
         if (ok && read == 0) break;
     }
     return got == n;
+}
+
+size_t CNamedPipe::ReadWithin(void* buffer, size_t n, DWORD ms) {
+    if (!handle_.IsValid()) return 0;
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    size_t got = 0;
+    while (got < n) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(handle_.Get(), nullptr, 0, nullptr, &available, nullptr)) break;
+        if (available == 0) {
+            if (GetTickCount64() >= deadline) break;
+            Sleep(10);
+            continue;
+        }
+        DWORD read = 0;
+        const BOOL ok = ReadFile(handle_.Get(), bytes + got, DWORD(std::min<size_t>(n - got, available)), &read, nullptr);
+        got += read;
+        if (!ok && GetLastError() != ERROR_MORE_DATA) break;
+    }
+    return got;
 }
 
 bool CNamedPipe::Close() {

@@ -29,6 +29,9 @@ public:
     bool Write(const void* buffer, size_t n);
     // Reads until exactly n bytes have arrived or a read fails.
     bool Read(void* buffer, size_t n);
+    // Like Read, but only takes what has arrived and gives up after `ms`:
+    // for a peer that may announce more than it sends. Returns the bytes read.
+    size_t ReadWithin(void* buffer, size_t n, DWORD ms);
     // Flushes, disconnects and closes; clears the name. Always true.
     bool Close();
 

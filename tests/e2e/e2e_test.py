@@ -396,6 +396,23 @@ class DownloadMode(E2ETest):
         self.assertIn('bCanDelete = true', e2e.read_text(e2e.log_files(folder)[-1]))
         self.assertInstalled(folder, '--add', 'addon_a.pkg', '--add', 'addon_b.pkg')
 
+    def test_a_task_announced_longer_than_sent_is_answered_unreadable_without_a_hang(self):
+        self.build_set(files=4, mib=1, packs=1, add=['addon_a'])
+        server = self.nginx()
+        folder = self.portable([server.url])
+        self.run_until_client(folder).kill()
+
+        # Two billion bytes announced, a few dozen sent: the launcher neither
+        # holds that much nor waits for it.
+        answers = os.path.join(folder, 'client_answers.txt')
+        client = e2e.ClientRun(folder, 'mode=download tasks=addon_a.pkg overstate=2000000000 exit=100000')
+        self.addCleanup(client.kill)
+        if not client.wait_for_exit(60):
+            self.fail('the client double did not get the final answer\n%s\n%s' % (
+                e2e.read_text(answers) if os.path.exists(answers) else '(no answers)', e2e.log_tail(folder)))
+        self.assertEqual(['A72 0', 'A73 1 1', 'A73 0 2'], e2e.read_text(answers).strip().split('\n'))
+        self.assertIn('Task 1 unreadable: 2000000022 bytes announced, 22 read', self.all_logs(folder))
+
 
 
 # Control identifiers of the wizard's message page (src/logic/control_ids.cpp).

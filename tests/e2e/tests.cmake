@@ -9,6 +9,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       ServerSwitch.test_503_on_the_manifest_moves_to_the_next_server
       UpdatePath.test_an_empty_slot_takes_the_configured_update_path
       DownloadMode.test_client_hands_over_download_tasks
+      DownloadMode.test_a_task_announced_longer_than_sent_is_answered_unreadable_without_a_hang
       CorruptPack.test_corrupt_pack_asks_for_retry_and_is_fetched_again
       ServerFailures.test_five_broken_transfers_move_to_the_next_server
       ServerFailures.test_manifest_that_is_no_archive_moves_to_the_next_server

@@ -14,6 +14,8 @@
 //   launcher=<path> the launcher to start (default: Launcher.exe beside itself)
 //   tasks=<list>    download mode: the tasks to hand over, separated by ";"
 //                   (one task's package names are separated by "|")
+//   overstate=<n>   download mode: announce each task as <n> bytes longer
+//                   than what was written for it
 //
 // In download mode it serves the launcher's task pipe
 // "\\.\pipe\launcher_<own window>": once the launcher reports the pipe
@@ -40,6 +42,7 @@ CFile g_pipe;
 HWND g_launcher = nullptr;
 std::vector<std::wstring> g_tasks;  // task ids count from 1
 size_t g_answered = 0;
+LPARAM g_overstate = 0;
 
 std::wstring Option(const std::wstring& options, const std::wstring& key) {
     size_t at = 0;
@@ -73,7 +76,7 @@ void SendTasks() {
     for (size_t i = 0; i < g_tasks.size(); ++i) {
         DWORD written = 0;
         WriteFile(g_pipe.Get(), g_tasks[i].data(), DWORD(g_tasks[i].size() * sizeof(wchar_t)), &written, nullptr);
-        PostMessageW(g_launcher, kClientTask, WPARAM(i + 1), LPARAM(written));
+        PostMessageW(g_launcher, kClientTask, WPARAM(i + 1), LPARAM(written) + g_overstate);
     }
     if (g_tasks.empty()) PostMessageW(g_launcher, kClientTask, 0, 0);
 }
@@ -141,6 +144,7 @@ void StartLauncher(const std::wstring& options, const std::wstring& mode, HWND w
         g_pipe.Reset(CreateNamedPipeW((L"\\\\.\\pipe\\launcher_" + id).c_str(), PIPE_ACCESS_DUPLEX,
                                       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
         g_tasks = Split(Option(options, L"tasks="), L';');
+        g_overstate = LPARAM(_wtoi(Option(options, L"overstate=").c_str()));
         arguments += L" " + id;
     }
     DropLauncherWords(options);
