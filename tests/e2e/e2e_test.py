@@ -39,6 +39,9 @@ class E2ETest(unittest.TestCase):
     """A test folder with the client, the set served from www/updates/ and
     the cleanup of servers and Wine processes, whatever happens."""
 
+    # Where the product keeps the folder the installation page offers.
+    INSTALL_KEY = r'HKLM\Software\Hollisk Games\TL\Install'
+
     def setUp(self):
         # Each case starts with no program of an earlier test still running:
         # a leftover launcher window or mutex would answer in its place.
@@ -206,6 +209,20 @@ class E2ETest(unittest.TestCase):
         self.addCleanup(run.kill)
         if not run.wait_for(lambda: 'Server info ready' in self.all_logs(start), 90):
             self.fail('the installation page did not get the server information\n' + run.report())
+        return run
+
+    def install_portably(self, start, target):
+        """Installs portably into <target> through the single page of the
+        launcher in <start>, as a player would, until the client starts."""
+        self.addCleanup(self.wine_reg, 'delete', self.INSTALL_KEY, '/f')
+        self.assertEqual(0, self.wine_reg('add', self.INSTALL_KEY, '/v', 'Directory', '/d', e2e.windows_path(target),
+                                          '/f')[0])
+        run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.click_in_turn(run, ['single_install_button_settings', 'single_install_checkbox_guest',
+                                 'single_install_checkbox_terms', 'single_install_button_install'])
+        cmdline = os.path.join(target, 'client_cmdline.txt')
+        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 120):
+            self.fail('the client did not start from %s\n%s' % (target, run.report()))
         return run
 
     def click_in_turn(self, run, controls, timeout=90):
@@ -874,7 +891,6 @@ class BadFolders(E2ETest):
     error message, with the settings given back, and nothing written; a
     name outside the ANSI code page installs like any other."""
 
-    INSTALL_KEY = r'HKLM\Software\Hollisk Games\TL\Install'
 
     def test_a_file_or_an_overlong_path_as_the_folder_is_refused_and_install_can_be_pressed_again(self):
         self.build_set(files=4, mib=1, packs=1)
@@ -925,16 +941,8 @@ class BadFolders(E2ETest):
         self.build_set(files=4, mib=1, packs=1)
         start = self.download_folder(self.nginx())
         target = self.path('Тальворо ✓ 游戏')
-        self.addCleanup(self.wine_reg, 'delete', self.INSTALL_KEY, '/f')
-        self.assertEqual(0, self.wine_reg('add', self.INSTALL_KEY, '/v', 'Directory', '/d', e2e.windows_path(target),
-                                          '/f')[0])
         self.addCleanup(self.forget_portable_shortcuts)
-        run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
-        self.click_in_turn(run, ['single_install_button_settings', 'single_install_checkbox_guest',
-                                 'single_install_checkbox_terms', 'single_install_button_install'])
-        cmdline = os.path.join(target, 'client_cmdline.txt')
-        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 120):
-            self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        self.install_portably(start, target)
         self.assertInstalled(target)
         self.assertTrue(os.path.exists(os.path.join(target, 'guest.dat')))
 
@@ -974,16 +982,8 @@ class ShortcutChanges(E2ETest):
         with open(os.path.join(user, 'Desktop', 'Talvoro Portable.lnk'), 'wb') as f:
             f.write(b'another installation')
         target = self.path('numbered')
-        key = r'HKLM\Software\Hollisk Games\TL\Install'
-        self.addCleanup(self.wine_reg, 'delete', key, '/f')
-        self.assertEqual(0, self.wine_reg('add', key, '/v', 'Directory', '/d', e2e.windows_path(target), '/f')[0])
         start = self.download_folder(self.nginx())
-        run = self.open_install_page(start, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
-        self.click_in_turn(run, ['single_install_button_settings', 'single_install_checkbox_guest',
-                                 'single_install_checkbox_terms', 'single_install_button_install'])
-        cmdline = os.path.join(target, 'client_cmdline.txt')
-        if not run.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, 120):
-            self.fail('the client did not start from %s\n%s' % (target, run.report()))
+        self.install_portably(start, target)
         start_menu = os.path.join(user, 'AppData', 'Roaming', 'Microsoft', 'Windows', 'Start Menu')
         links = [os.path.join(user, 'Desktop', 'Map Editor Portable (2).lnk'),
                  os.path.join(start_menu, 'Programs', 'Talvoro', 'Map Editor Portable (2).lnk')]
@@ -994,7 +994,7 @@ class ShortcutChanges(E2ETest):
 
         # The next version drops the program: its numbered shortcuts go.
         self.publish(False, '1.0.1')
-        os.remove(cmdline)
+        os.remove(os.path.join(target, 'client_cmdline.txt'))
         self.run_until_client(target, name='without_editor').kill()
         for link in links:
             self.assertFalse(os.path.exists(link), 'the shortcut %s was left\n%s' % (link, e2e.log_tail(target)))
