@@ -173,8 +173,11 @@ bool CInstallation::CheckRightsBeforeUpdate() {
     const bool writable = WriteProbe(ctx_.installFolder);
     if (writable && (ctx_.portable || RecordsWritable())) return true;
     if (!ctx_.portable) {
+        // The update starts when the assistant answers: starting it now
+        // would write into the folder before the rights are there, and
+        // the answer would start it a second time.
         ctx_.assistant->RunAssistant(eLauncherCmd_GetRights);
-        return true;
+        return false;
     }
     if (ctx_.runMode == rmDownload) {
         PostMessageW(ctx_.clientWindow, eWindowsMessage_ClientPipeReady, WPARAM(ctx_.wizard.Window()), 1);

@@ -25,8 +25,9 @@ public:
     // shortcuts, then the rest of the installation.
     void OnAssistantInstalled();
     void ContinueInstallation();
-    // Before an update: true when it may go on now or after the assistant
-    // has given the rights back.
+    // Before an update: true when it may go on now; false when it stopped,
+    // or waits for the assistant to give the rights back (its answer
+    // starts the work).
     bool CheckRightsBeforeUpdate();
     // Starts the add-on programs the user kept selected.
     void RunExternalApplications();

@@ -1131,7 +1131,12 @@ class StandardInstall(StandardInstallation):
         os.remove(os.path.join(target, 'client_cmdline.txt'))
         os.makedirs(os.path.join(target, '$test.bat'))
         self.run_until_client(target)
-        self.assertIn('::eLauncherCmd_GetRights .. OK', self.all_logs(target))
+        # The update asks the server only once the rights are back, and once.
+        log = e2e.read_text(e2e.log_files(target)[-1])
+        granted = log.find('::eLauncherCmd_GetRights .. OK')
+        self.assertNotEqual(-1, granted, log)
+        self.assertEqual(1, log.count('DownloadUpdateXml'), log)
+        self.assertLess(granted, log.find('DownloadUpdateXml'), log)
         e2e.kill_wine_processes(target)
 
         folder = self.portable([self.server.url])
