@@ -236,8 +236,10 @@ void CHttxTransport::OnCreateContext(CNetClient* client, CContextHttx* context) 
         code = ERROR_INTERNET_HANDLE_EXISTS;
     } else {
         context->Attach(client, this);
-        if (trace_ && trace_->enabled) code = context->OpenTrace(*trace_, clock_);
-        if (!code) code = context->Connect(root_.Get());
+        // The trace is a diagnostic aid: a log that cannot be opened leaves
+        // the context untraced rather than failing its downloads.
+        if (trace_ && trace_->enabled) context->OpenTrace(*trace_, clock_);
+        code = context->Connect(root_.Get());
     }
     if (code) {
         Error(client, ErrorRecord::kContextNotCreated, code, id, kWholeContext);
