@@ -146,6 +146,10 @@ public:
     // "block%u%u" from two values of rand() seeded with the time.
     static std::string MakeBoundary();
 
+    // Transport thread: the handle this request had until it was closed,
+    // to match WinINet's closing notice (only compared, never used).
+    HINTERNET closedHandle() const { return closedHandle_; }
+
 private:
     friend class CContextHttx;
 
@@ -165,6 +169,7 @@ private:
 
     CContextHttx* context_ = nullptr;
     CInternetHandle handle_;
+    HINTERNET closedHandle_ = nullptr;
     uint32_t state_ = stIdle;
     DWORD available_ = 0;
     INTERNET_BUFFERSA readBuffers_{};

@@ -4,6 +4,7 @@
 #include "context_httx.h"
 
 #include "net/net_client.h"
+#include "net/net_transport.h"
 #include "startup/date_time.h"
 
 #include <cstdlib>
@@ -56,6 +57,7 @@ void CRequestHttx::Fail(uint32_t code) {
 }
 
 void CRequestHttx::CloseRequestHandle() {
+    if (handle_.IsValid()) closedHandle_ = handle_.Get();
     handle_.Reset();
     state_ = stIdle;
 }
@@ -383,13 +385,21 @@ void CContextHttx::SendRequest(CRequestHttx* request) {
     requests_.push_back(std::move(owned));
 }
 
+void CContextHttx::Drop(std::unique_ptr<CRequestHttx> r) {
+    r->CloseRequestHandle();
+    r->context_ = nullptr;
+    // WinINet may still complete a read into the body or send from the
+    // request's buffers after the handle is closed: the request lives on
+    // until WinINet reports the handle closing.
+    if (transport_) transport_->KeepUntilClosed(std::move(r));
+}
+
 bool CContextHttx::CancelRequest(int32_t requestId) {
     for (auto& r : requests_) {
         if (r->requestId_ == requestId) {
             TraceRequest("Canceling request", *r);
             trace_.End();
-            std::unique_ptr<CRequestHttx> owned = Unlink(r.get());
-            owned->CloseRequestHandle();
+            Drop(Unlink(r.get()));
             return true;
         }
     }
@@ -447,7 +457,7 @@ void CContextHttx::OnStatus(StatusRecord* record) {
                 return;
             }
             if (result.dwError == ERROR_INTERNET_OPERATION_CANCELLED) {
-                Unlink(r)->CloseRequestHandle();
+                Drop(Unlink(r));
                 return;
             }
             r->errorCode_ = result.dwError;

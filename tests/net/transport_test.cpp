@@ -5,6 +5,8 @@
 #include "common/temp_folder.h"
 #include "startup/text.h"
 
+#include <atomic>
+
 using NetEx::IRequestHttx;
 
 TEST_F(TransportTest, GetDeliversTheBodyAndSendsTheHeaders) {
@@ -207,6 +209,60 @@ TEST_F(TransportTest, RemoveAllContextsWaitsForTheTransport) {
     ASSERT_EQ(NetEvent::Created, CreateContext(1, ServerBase())->kind);
     EXPECT_TRUE(client_.RemoveAllContexts(5000));
     EXPECT_EQ(0u, transport_->contextCount());
+}
+
+// Tells how many closed requests the transport still keeps whenever it
+// reports a destroyed context or an error (on the transport thread).
+class CClosingProbe : public CRecordingClient {
+public:
+    void OnContextDestroyed(int32_t id) override {
+        kept = int(transport()->closingCount());
+        CRecordingClient::OnContextDestroyed(id);
+    }
+    void OnError(NetEx::ErrorRecord* r) override {
+        kept = int(transport()->closingCount());
+        CRecordingClient::OnError(r);
+    }
+    std::atomic<int> kept{-1};
+};
+
+TEST_F(TransportTest, RequestsClosedMidReadLiveUntilWinInetReleasesTheirHandles) {
+    CClosingProbe probe;
+    probe.SetTransport(transport_.get());
+    NetEx::CContextHttx* context = nullptr;
+    ASSERT_TRUE(transport_->NewContext(&probe, context));
+    context->Init(0, "", ServerBase(), 15000, 0x400000);
+    Post(NetEx::tmCreateContext, reinterpret_cast<WPARAM>(static_cast<NetEx::CNetClient*>(&probe)), context);
+    ASSERT_EQ(NetEvent::Created, probe.Next()->kind);
+    for (int32_t id : {1, 2}) {
+        NetEx::IRequestHttx* r = nullptr;
+        ASSERT_TRUE(probe.NewRequest(r));
+        r->Init(0, id, "/stall/200000/1000/4", true, NetEx::verbGet, 0, 0x80283000, 0x180, 512, false, false, "",
+                nullptr);
+        ASSERT_TRUE(probe.Send(r));
+    }
+    // Both read their first bytes; their next reads wait for the stalled server.
+    for (int i = 0; i < 100 && probe.progressCount() < 2; ++i) Sleep(50);
+    ASSERT_GE(probe.progressCount(), 2);
+
+    const WPARAM client = reinterpret_cast<WPARAM>(static_cast<NetEx::CNetClient*>(&probe));
+    Post(NetEx::tmCancelRequest, client, new NetEx::CancelRecord{0, 1});
+    Post(NetEx::tmDestroyContext, client, nullptr);
+    auto e = probe.Next();
+    ASSERT_NE(nullptr, e);
+    ASSERT_EQ(NetEvent::Destroyed, e->kind);
+    EXPECT_EQ(2, probe.kept);
+
+    // WinINet's closing notices end them.
+    for (int i = 0; i < 100 && probe.kept != 0; ++i) {
+        Sleep(100);
+        Post(NetEx::tmDestroyContext, client, nullptr);
+        e = probe.Next();
+        ASSERT_NE(nullptr, e);
+        ASSERT_EQ(NetEvent::Error, e->kind);
+    }
+    EXPECT_EQ(0, probe.kept);
+    probe.SetTransport(nullptr);
 }
 
 class TransportTrace : public TempFolderTest {
