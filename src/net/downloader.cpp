@@ -241,21 +241,20 @@ void CDownloader::HandleCompletion(NetEx::IRequestHttx* request) {
         FollowRedirect(*request);
         return;
     }
+    if (id == dkKb && kbSize_ == 0) {
+        FinishProbe(*request);
+        return;
+    }
+    // Ended before the notice: the logic may start the next download in it.
+    kind_ = dkNone;
     switch (id) {
-    case dkKb:
-        if (kbSize_ == 0) {
-            FinishProbe(*request);
-            return;
-        }
-        notify_->OnKbData(request->body());
-        break;
+    case dkKb: notify_->OnKbData(request->body()); break;
     case dkLicense: notify_->OnLicenseData(request->body()); break;
     case dkUpdateXml: notify_->OnUpdateXmlData(request->body()); break;
     case dkUpdate: notify_->OnUpdateData(request->body(), false); break;
     case dkKind6: notify_->OnKind6Complete(); break;
     case dkCud: notify_->OnCudData(request->body()); break;
     }
-    kind_ = dkNone;
 }
 
 void CDownloader::FinishProbe(NetEx::IRequestHttx& request) {
@@ -289,6 +288,7 @@ void CDownloader::Fail(NetEx::IRequestHttx& request) {
         return;
     }
     const uint32_t category = request.errorCategory();
+    kind_ = dkNone;
     if (category == NetEx::kCategoryWrongRange)
         Log("CDownloader: the answer (HTTP " + std::to_string(status) + ") does not hold the range asked for: " +
             request.url().PathAndQuery());
@@ -298,7 +298,6 @@ void CDownloader::Fail(NetEx::IRequestHttx& request) {
     else if (id == dkUpdate && (status == 0 || (status >= 200 && status <= 299)))
         notify_->OnUpdateData(request.body(), true);
     const std::string text = status == 502 || status == 503 ? BufferString(request.body()) : std::string();
-    kind_ = dkNone;
     notify_->OnNetError(id, request.errorCode(), status, text);
 }
 

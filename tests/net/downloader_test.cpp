@@ -6,6 +6,7 @@
 #include "net/downloader.h"
 
 #include <atomic>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -23,7 +24,10 @@ public:
     }
     void OnKbData(CBuffer& body) override { Finish("kb " + std::to_string(body.length())); kbBody = BufferText(body); }
     void OnLicenseData(CBuffer& body) override { Finish("license " + BufferText(body)); }
-    void OnUpdateXmlData(CBuffer& body) override { Finish("xml " + BufferText(body)); }
+    void OnUpdateXmlData(CBuffer& body) override {
+        Finish("xml " + BufferText(body));
+        if (afterXml) afterXml();
+    }
     void OnUpdateData(CBuffer& body, bool partial) override {
         const std::string line = std::string(partial ? "partial " : "update ") + std::to_string(body.length());
         updateBody = BufferText(body);
@@ -46,6 +50,8 @@ public:
     }
 
     std::vector<std::string> events;
+    // Run inside the manifest's notice, as the logic starts its next download.
+    std::function<void()> afterXml;
     bool finished = false;
     uint32_t errorCode = 0;
     std::string errorText;
@@ -145,6 +151,15 @@ TEST_F(DownloaderTest, DownloadsFromOneBaseShareOneContext) {
     EXPECT_EQ(2, downloader_.created);
     EXPECT_EQ(1, downloader_.destroyed);
     EXPECT_EQ(dynamic_cast<CDownloader&>(downloader_).kind(), 0);
+}
+
+TEST_F(DownloaderTest, ADownloadStartedInsideANoticeGetsItsAnswer) {
+    const std::string part = Path("data/20");
+    notify_.afterXml = [&] { downloader_.DownloadUpdate(part, 0, 9); };
+    ASSERT_TRUE(downloader_.DownloadUpdateXml(Path("data/5")));
+    ASSERT_TRUE(Pump());
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ("xml " + Pattern(0, 5) + ";update 10;", Events());
 }
 
 TEST_F(DownloaderTest, ThirdRedirectInARowFails) {
