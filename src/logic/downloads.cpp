@@ -190,7 +190,7 @@ void CDownloads::RequestFrontItem() {
         ctx_.server->downloader().SetBaseUrl(ctx_.server->selector().selection.SelectedURL);
     }
     ctx_.server->SetLastRequest(url);
-    ctx_.server->downloader().DownloadUpdate(url, int(held), int(piece - 1));
+    ctx_.server->downloader().DownloadUpdate(url, held, piece - 1);
 }
 
 void CDownloads::OnUpdateData(CBuffer& body, bool partial) {

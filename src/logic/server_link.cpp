@@ -75,7 +75,7 @@ bool CServerLink::StartNetwork() {
         auto* trace = new NetEx::TraceConfig;
         trace->enabled = 1;
         trace->flushEachRecord = 1;
-        trace->directory = WideToAnsi(OwnFolder()) + "\\";
+        trace->directory = OwnFolder() + L"\\";
         trace->bufferSize = kTraceBufferSize;
         trace->maxBlock = kTraceBufferSize;
         transport_->SetTraceConfig(trace);

@@ -76,10 +76,12 @@ void CContextHttx::Modify(CContextHttx& from) {
 
 void CContextHttx::Close() {
     if (!connection_.IsValid()) return;
-    // Closing each handle first keeps WinINet from calling back into
-    // requests that are about to be deleted.
-    for (auto& r : requests_) r->CloseRequestHandle();
-    requests_.clear();
+    // Each request's handle is closed before the connection's.
+    while (!requests_.empty()) {
+        std::unique_ptr<CRequestHttx> r = std::move(requests_.front());
+        requests_.pop_front();
+        Drop(std::move(r));
+    }
     trace_.Heading("Destroying context");
     trace_.End();
     trace_.Heading("");

@@ -83,7 +83,8 @@ public:
     uint32_t Connect(HINTERNET root);
     // Takes over the template's arguments, time-out and growth ("Modifying context").
     void Modify(CContextHttx& from);
-    // Closes every request (without notifying), the connection and the log.
+    // Closes every request (without notifying; the transport keeps them
+    // until WinINet is done with them), the connection and the log.
     void Close();
     bool IsConnected() const { return connection_.IsValid(); }
     uint64_t bytesSent() const { return sent_; }
@@ -109,6 +110,8 @@ private:
     // Removes the request from the list and gives it to the client.
     void Complete(CRequestHttx* r);
     std::unique_ptr<CRequestHttx> Unlink(CRequestHttx* r);
+    // Closes an unlinked request without an answer to the client.
+    void Drop(std::unique_ptr<CRequestHttx> r);
     void CountSent(uint64_t n);
     void CountReceived(uint64_t n);
 

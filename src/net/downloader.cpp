@@ -18,6 +18,11 @@ constexpr uint32_t kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_
 constexpr uint32_t kSecurityFlags = SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_FLAG_IGNORE_UNKNOWN_CA;
 constexpr uint32_t kKbReadSize = 102400;
 constexpr uint32_t kMaxRedirects = 2;
+// Answers are held in memory whole. A manifest may be large, the other
+// texts are small; a file part is as long as the range asked for, and one
+// whose range is open is held to the manifest's limit.
+constexpr uint32_t kLargeAnswerLimit = 64u << 20;
+constexpr uint32_t kSmallAnswerLimit = 1u << 20;
 
 }  // namespace
 
@@ -37,6 +42,11 @@ void CDownloader::LogEmpty() {
     if (log_) log_->WriteNewLines(1);
 }
 
+void CDownloader::Begin(int kind) {
+    kind_ = kind;
+    ++download_;
+}
+
 bool CDownloader::Refuse() {
     kind_ = dkNone;
     return false;
@@ -49,45 +59,48 @@ bool CDownloader::OpenContext(const std::string& url) {
     if (!contextUrl_.empty() && t && t->IsRootOpen())
         PostMessageW(t->window(), NetEx::tmDestroyContext, reinterpret_cast<WPARAM>(static_cast<CNetClient*>(this)),
                      LPARAM(contextId_));
-    contextUrl_ = url;
-    if (!t) {
-        contextUrl_.clear();
-        return false;
-    }
+    contextUrl_.clear();
+    if (!t) return false;
     NetEx::CContextHttx* context = nullptr;
     if (t->NewContext(this, context)) {
-        context->Init(contextId_, name_, contextUrl_, timeout_, growth_);
+        const int32_t id = nextContextId_;
+        nextContextId_ = nextContextId_ == INT32_MAX ? 0 : nextContextId_ + 1;
+        context->Init(id, name_, url, timeout_, growth_);
         const int scheme = context->baseUrl().scheme();
         if (t->IsRootOpen() && (scheme == CUrlComponents::kSchemeHttp || scheme == CUrlComponents::kSchemeHttps) &&
             growth_ &&
             PostMessageW(t->window(), NetEx::tmCreateContext, reinterpret_cast<WPARAM>(static_cast<CNetClient*>(this)),
-                         reinterpret_cast<LPARAM>(context)))
+                         reinterpret_cast<LPARAM>(context))) {
+            contextId_ = id;
+            contextUrl_ = url;
             return true;
+        }
     }
     delete context;
-    contextUrl_.clear();
     return false;
 }
 
 NetEx::IRequestHttx* CDownloader::MakeRequest(int kind, const std::string& url, uint32_t verb, uint32_t readSize,
-                                              bool traceResponseHeaders) {
+                                              bool traceResponseHeaders, uint32_t bodyLimit) {
     NetEx::IRequestHttx* r = nullptr;
     if (!NewRequest(r)) return nullptr;
     r->Init(contextId_, kind, url.c_str(), true, verb, 0, kRequestFlags, kSecurityFlags, readSize, false,
             traceResponseHeaders, "", nullptr);
+    r->SetClientValue(download_);
+    r->SetBodyLimit(bodyLimit);
     r->AddHeader("Accept: application/xml\r\n");
     return r;
 }
 
 bool CDownloader::DownloadCUDFile(const std::string& url, const std::string& header) {
     Log("CDownloader::DownloadCUDFile");
-    kind_ = dkCud;
+    Begin(dkCud);
     if (!notify_ || url.empty()) return Refuse();
     CUrlComponents parsed;
     if (!parsed.Parse(url.c_str())) return Refuse();
     baseUrl_ = parsed.BaseUrl();
     if (!OpenContext(baseUrl_)) return Refuse();
-    NetEx::IRequestHttx* r = MakeRequest(dkCud, parsed.PathAndQuery(), NetEx::verbGet, 0, false);
+    NetEx::IRequestHttx* r = MakeRequest(dkCud, parsed.PathAndQuery(), NetEx::verbGet, 0, false, kSmallAnswerLimit);
     if (!r) return Refuse();
     r->AddHeader(header);
     return Send(r) || Refuse();
@@ -96,23 +109,23 @@ bool CDownloader::DownloadCUDFile(const std::string& url, const std::string& hea
 bool CDownloader::DownloadKB(const std::string& url) {
     const bool probe = kbSize_ == 0;
     if (probe) Log("CDownloader::DownloadKB: " + url);
-    kind_ = dkKb;
+    Begin(dkKb);
     if (!notify_ || url.empty()) return Refuse();
     CUrlComponents parsed;
     if (!parsed.Parse(url.c_str())) return Refuse();
     baseUrl_ = parsed.BaseUrl();
     if (probe && !OpenContext(baseUrl_)) return Refuse();
     NetEx::IRequestHttx* r =
-        MakeRequest(dkKb, parsed.PathAndQuery(), probe ? NetEx::verbHead : NetEx::verbGet, kKbReadSize, true);
+        MakeRequest(dkKb, parsed.PathAndQuery(), probe ? NetEx::verbHead : NetEx::verbGet, kKbReadSize, true, 0);
     if (!r) return Refuse();
     return Send(r) || Refuse();
 }
 
 bool CDownloader::DownloadLicense(const std::string& url) {
     Log("CDownloader::DownloadLicense: " + url);
-    kind_ = dkLicense;
+    Begin(dkLicense);
     if (!notify_ || url.empty() || !OpenContext(baseUrl_)) return Refuse();
-    NetEx::IRequestHttx* r = MakeRequest(dkLicense, url, NetEx::verbGet, 0, false);
+    NetEx::IRequestHttx* r = MakeRequest(dkLicense, url, NetEx::verbGet, 0, false, kSmallAnswerLimit);
     if (!r) return Refuse();
     r->AddHeader("Accept-Encoding: gzip, deflate\r\n");
     r->url().AddArgument("LANG", language_);
@@ -120,13 +133,13 @@ bool CDownloader::DownloadLicense(const std::string& url) {
 }
 
 bool CDownloader::DownloadUpdateXml(const std::string& path) {
-    kind_ = dkUpdateXml;
+    Begin(dkUpdateXml);
     if (!notify_ || path.empty() || !OpenContext(baseUrl_)) {
         LogEmpty();
         Log("CDownloader::DownloadUpdateXml: " + path);
         return Refuse();
     }
-    NetEx::IRequestHttx* r = MakeRequest(dkUpdateXml, path, NetEx::verbGet, 0, false);
+    NetEx::IRequestHttx* r = MakeRequest(dkUpdateXml, path, NetEx::verbGet, 0, false, kLargeAnswerLimit);
     if (!r) return Refuse();
     char now[32];
     snprintf(now, sizeof now, "%" PRId64, CurrentTimeMs());
@@ -136,17 +149,18 @@ bool CDownloader::DownloadUpdateXml(const std::string& path) {
     return Send(r) || Refuse();
 }
 
-bool CDownloader::DownloadUpdate(const std::string& path, int begin, int length) {
-    kind_ = dkUpdate;
+bool CDownloader::DownloadUpdate(const std::string& path, uint64_t begin, uint64_t length) {
+    Begin(dkUpdate);
     NetEx::IRequestHttx* r = nullptr;
+    const uint32_t limit = length && length < kLargeAnswerLimit ? uint32_t(length + 1) : kLargeAnswerLimit;
     if (notify_ && !path.empty() && OpenContext(baseUrl_))
-        r = MakeRequest(dkUpdate, path, NetEx::verbGet, NetEx::kAdaptiveReadSize, false);
+        r = MakeRequest(dkUpdate, path, NetEx::verbGet, NetEx::kAdaptiveReadSize, false, limit);
     if (r) {
-        r->AddRange(uint32_t(begin), uint32_t(length));
+        r->AddRange(begin, length);
         if (!clientVersion_.empty()) r->url().AddArgument(clientVersion_);
     }
-    char line[64];
-    snprintf(line, sizeof line, " (begin: %d, length: %d)", begin, length);
+    char line[80];
+    snprintf(line, sizeof line, " (begin: %" PRIu64 ", length: %" PRIu64 ")", begin, length);
     LogEmpty();
     Log("CDownloader::DownloadUpdate: " + (r ? r->url().PathAndQuery() : path) + line);
     if (!r) return Refuse();
@@ -154,6 +168,7 @@ bool CDownloader::DownloadUpdate(const std::string& path, int begin, int length)
 }
 
 void CDownloader::OnRequestProgress(NetEx::IRequestHttx* request) {
+    if (request->clientValue() != download_) return;
     const int id = request->requestId();
     const HWND window = window_;
     if ((id == dkKb || id == dkUpdate) && window) PostMessageW(window, kProgressMessage, 0, LPARAM(request->passBytes()));
@@ -188,8 +203,8 @@ bool CDownloader::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     if (message != kCompleteMessage) return false;
     if (w == kCarriesError) {
         std::unique_ptr<NetEx::ErrorRecord> record(reinterpret_cast<NetEx::ErrorRecord*>(l));
-        const int kind = kind_;
-        if (kind != dkNone && notify_) {
+        if (ErrorIsCurrent(*record)) {
+            const int kind = kind_;
             kind_ = dkNone;
             notify_->OnNetError(kind, 0, 404, std::string());
         }
@@ -199,11 +214,24 @@ bool CDownloader::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     return true;
 }
 
+bool CDownloader::ErrorIsCurrent(const NetEx::ErrorRecord& record) {
+    // Errors about an earlier context (one replaced by a change of server
+    // or one that failed) say nothing about the current download.
+    if (record.contextId != contextId_) return false;
+    if (record.requestId == NetEx::kWholeContext)
+        contextUrl_.clear();  // the context does not exist: the next download creates it again
+    else if (int(record.requestId) != kind_)
+        return false;
+    return kind_ != dkNone && notify_;
+}
+
 void CDownloader::HandleCompletion(NetEx::IRequestHttx* request) {
     std::unique_ptr<NetEx::IRequestHttx> owned(request);
     if (!request) return;
     const int id = request->requestId();
     if (id < dkCud || id > dkKind6 || !notify_) return;
+    // An answer of an earlier download: that one has had its outcome.
+    if (id != kind_ || request->clientValue() != download_) return;
     const uint32_t status = request->status();
     if (request->errorCategory() || request->errorCode() || (status && (status < 200 || status > 399))) {
         Fail(*request);
@@ -213,21 +241,20 @@ void CDownloader::HandleCompletion(NetEx::IRequestHttx* request) {
         FollowRedirect(*request);
         return;
     }
+    if (id == dkKb && kbSize_ == 0) {
+        FinishProbe(*request);
+        return;
+    }
+    // Ended before the notice: the logic may start the next download in it.
+    kind_ = dkNone;
     switch (id) {
-    case dkKb:
-        if (kbSize_ == 0) {
-            FinishProbe(*request);
-            return;
-        }
-        notify_->OnKbData(request->body());
-        break;
+    case dkKb: notify_->OnKbData(request->body()); break;
     case dkLicense: notify_->OnLicenseData(request->body()); break;
     case dkUpdateXml: notify_->OnUpdateXmlData(request->body()); break;
     case dkUpdate: notify_->OnUpdateData(request->body(), false); break;
     case dkKind6: notify_->OnKind6Complete(); break;
     case dkCud: notify_->OnCudData(request->body()); break;
     }
-    kind_ = dkNone;
 }
 
 void CDownloader::FinishProbe(NetEx::IRequestHttx& request) {
@@ -260,10 +287,17 @@ void CDownloader::Fail(NetEx::IRequestHttx& request) {
         DownloadKB(request.url().FullUrl());
         return;
     }
-    if (id == dkUpdate && (status == 0 || (status >= 200 && status <= 299)))
+    const uint32_t category = request.errorCategory();
+    kind_ = dkNone;
+    if (category == NetEx::kCategoryWrongRange)
+        Log("CDownloader: the answer (HTTP " + std::to_string(status) + ") does not hold the range asked for: " +
+            request.url().PathAndQuery());
+    else if (category == NetEx::kCategoryTooLarge)
+        Log("CDownloader: the answer is larger than " + std::to_string(request.bodyLimit()) +
+            " bytes and is dropped: " + request.url().PathAndQuery());
+    else if (id == dkUpdate && (status == 0 || (status >= 200 && status <= 299)))
         notify_->OnUpdateData(request.body(), true);
     const std::string text = status == 502 || status == 503 ? BufferString(request.body()) : std::string();
-    kind_ = dkNone;
     notify_->OnNetError(id, request.errorCode(), status, text);
 }
 
@@ -288,6 +322,7 @@ void CDownloader::FollowRedirect(NetEx::IRequestHttx& request) {
         Fail(request);
         return;
     }
+    next->SetIds(contextId_, request.requestId());
     next->SetUrl(target.PathAndQuery().c_str());
     if (!Send(next)) Fail(request);
 }

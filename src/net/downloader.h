@@ -48,7 +48,8 @@ public:
     bool DownloadKB(const std::string& url);
     bool DownloadLicense(const std::string& url);
     bool DownloadUpdateXml(const std::string& path);
-    bool DownloadUpdate(const std::string& path, int begin, int length);
+    // Bytes begin..begin+length of the file (to its end for length 0).
+    bool DownloadUpdate(const std::string& path, uint64_t begin, uint64_t length);
 
     // The logic forwards messages 2714 and 2715 here; true when handled.
     bool HandleMessage(UINT message, WPARAM w, LPARAM l);
@@ -59,11 +60,19 @@ public:
     void OnError(NetEx::ErrorRecord* record) override;
 
 private:
-    // Makes the request for download `kind` over the context of baseUrl_.
+    // Makes the request for download `kind` over the context of baseUrl_,
+    // as a new download; the answer may hold at most bodyLimit bytes.
     NetEx::IRequestHttx* MakeRequest(int kind, const std::string& url, uint32_t verb, uint32_t readSize,
-                                     bool traceResponseHeaders);
+                                     bool traceResponseHeaders, uint32_t bodyLimit);
+    // Each context gets a new id, so that the transport's errors about an
+    // earlier one (that failed or was replaced) are told apart.
     bool OpenContext(const std::string& url);
+    // Starts download `kind`: answers of earlier ones are dropped from now on.
+    void Begin(int kind);
     bool Refuse();
+    // Whether an error of the transport is about the current download; an
+    // error about the current context as a whole also forgets that context.
+    bool ErrorIsCurrent(const NetEx::ErrorRecord& record);
     void HandleCompletion(NetEx::IRequestHttx* request);
     void Fail(NetEx::IRequestHttx& request);
     void FollowRedirect(NetEx::IRequestHttx& request);
@@ -79,6 +88,10 @@ private:
     std::string contextUrl_;
     std::string language_;
     int32_t contextId_ = 0;
+    int32_t nextContextId_ = 0;
+    // Numbers the downloads; each request carries its download's number as
+    // its client value, so that answers of earlier downloads are dropped.
+    std::atomic<uint32_t> download_{0};
     uint32_t timeout_ = 15000;
     uint32_t growth_ = 0x400000;
     std::atomic<int> kind_{dkNone};

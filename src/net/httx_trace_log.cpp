@@ -2,6 +2,7 @@
 
 #include "startup/date_time.h"
 #include "startup/handle.h"
+#include "startup/text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,8 @@ uint32_t CHttxTraceLog::Open(TraceConfig& config, const std::string& contextName
     char name[kMaxName + 1];
     snprintf(name, sizeof(name), "%lu.%s.log", static_cast<unsigned long>(GetCurrentProcessId()),
              contextName.c_str());
-    const std::string path = config.directory.substr(0, kMaxDirectory) + SanitiseName(name);
+    // The sanitised name is plain ASCII; the folder may be any name.
+    const std::wstring path = config.directory.substr(0, kMaxDirectory) + Utf8ToWide(SanitiseName(name));
     CCypherLog& log = log_;
     log.SetMaxBlock(config.maxBlock);
     log.SetFlushEachRecord(config.flushEachRecord != 0);
@@ -46,7 +48,7 @@ uint32_t CHttxTraceLog::Open(TraceConfig& config, const std::string& contextName
     clock_ = clock;
     // A new file (or one holding only a block header) starts with the BOM.
     LARGE_INTEGER size{};
-    const CFile existing(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const CFile existing(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, 0, nullptr));
     if (existing.IsValid()) GetFileSizeEx(existing.Get(), &size);
     if (size.QuadPart == 0 || size.QuadPart == 8) log.Write("\xEF\xBB\xBF", 3);

@@ -53,7 +53,7 @@ struct OpenRecord {
 struct TraceConfig {
     uint8_t enabled = 0;
     uint8_t flushEachRecord = 0;
-    std::string directory;  // ends with a backslash
+    std::wstring directory;  // ends with a backslash
     uint32_t reserved = 0;
     CBuffer key;             // empty: plain files
     uint32_t bufferSize = 4096;

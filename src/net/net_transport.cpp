@@ -25,7 +25,7 @@ void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR contextValue, DWORD sta
                              DWORD infoLength) {
     if (!contextValue) return;
     if (status != INTERNET_STATUS_CONNECTION_CLOSED && status != INTERNET_STATUS_REQUEST_COMPLETE &&
-        status != INTERNET_STATUS_REDIRECT)
+        status != INTERNET_STATUS_REDIRECT && status != INTERNET_STATUS_HANDLE_CLOSING)
         return;
     auto* record = new (std::nothrow) StatusRecord;
     if (!record) return;
@@ -60,6 +60,10 @@ bool CNetTransportBase::CloseInternet() {
     WaitForSingleObject(syncEvent_.Get(), INFINITE);
     ResetEvent(syncEvent_.Get());
     return result_ != 0;
+}
+
+void CNetTransportBase::KeepUntilClosed(std::unique_ptr<CRequestHttx> request) {
+    if (request->closedHandle()) closing_.push_back(std::move(request));
 }
 
 bool CNetTransportBase::SetTraceConfig(TraceConfig* config) {
@@ -236,8 +240,10 @@ void CHttxTransport::OnCreateContext(CNetClient* client, CContextHttx* context) 
         code = ERROR_INTERNET_HANDLE_EXISTS;
     } else {
         context->Attach(client, this);
-        if (trace_ && trace_->enabled) code = context->OpenTrace(*trace_, clock_);
-        if (!code) code = context->Connect(root_.Get());
+        // The trace is a diagnostic aid: a log that cannot be opened leaves
+        // the context untraced rather than failing its downloads.
+        if (trace_ && trace_->enabled) context->OpenTrace(*trace_, clock_);
+        code = context->Connect(root_.Get());
     }
     if (code) {
         Error(client, ErrorRecord::kContextNotCreated, code, id, kWholeContext);
@@ -314,6 +320,16 @@ void CHttxTransport::OnCancelRequest(CNetClient* client, CancelRecord* record) {
 void CHttxTransport::OnStatusNotification(StatusRecord* record) {
     std::unique_ptr<StatusRecord> owned(record);
     if (!record) return;
+    if (record->status == INTERNET_STATUS_HANDLE_CLOSING) {
+        // WinINet is done with the handle: a request kept for it may go.
+        for (auto it = closing_.begin(); it != closing_.end(); ++it) {
+            if ((*it)->closedHandle() == record->handle) {
+                closing_.erase(it);
+                return;
+            }
+        }
+        return;
+    }
     for (auto& c : contexts_) {
         if (reinterpret_cast<DWORD_PTR>(c.get()) == record->contextValue) {
             c->OnStatus(owned.release());

@@ -48,6 +48,11 @@ public:
     bool SetTraceConfig(TraceConfig* config);
     bool IsRootOpen() const { return rootOpen_; }
 
+    // Transport thread: holds a request whose handle was closed while
+    // WinINet may still use its buffers, until the handle's closing notice.
+    void KeepUntilClosed(std::unique_ptr<CRequestHttx> request);
+    size_t closingCount() const { return closing_.size(); }
+
     // Transport thread: the byte counters every context feeds.
     void AddSent(uint64_t n) { sent_ += n; }
     void AddReceived(uint64_t n) { received_ += n; }
@@ -66,6 +71,7 @@ protected:
     uint64_t sent_ = 0;
     uint64_t received_ = 0;
     ClockReference clock_;
+    std::list<std::unique_ptr<CRequestHttx>> closing_;
     uint8_t result_ = 0;
     CHandle syncEvent_;
 };

@@ -2,6 +2,7 @@
 
 #include "request_httx.h"
 
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -48,7 +49,11 @@ CRequestHttx::CRequestHttx(const CRequestHttx& from)
       maskPattern_(from.maskPattern_),
       replacement_(from.replacement_),
       readSize_(from.readSize_),
-      adaptive_(from.adaptive_) {
+      adaptive_(from.adaptive_),
+      ranged_(from.ranged_),
+      rangeFirst_(from.rangeFirst_),
+      rangeLast_(from.rangeLast_),
+      bodyLimit_(from.bodyLimit_) {
     readBuffers_.dwStructSize = sizeof(readBuffers_);
     headers_.set_grow_step(from.headers_.grow_step());
     requestBody_.set_grow_step(from.requestBody_.grow_step());
@@ -104,12 +109,15 @@ void CRequestHttx::AddHeader(const std::string& text) {
     if (!text.empty()) headers_.append(text.data(), uint32_t(text.size()));
 }
 
-void CRequestHttx::AddRange(uint32_t begin, uint32_t length) {
-    char line[64];
+void CRequestHttx::AddRange(uint64_t begin, uint64_t length) {
+    ranged_ = true;
+    rangeFirst_ = begin;
+    rangeLast_ = length ? begin + length : 0;
+    char line[80];
     if (length)
-        snprintf(line, sizeof line, "Range: bytes=%u-%u\r\n", begin, begin + length);
+        snprintf(line, sizeof line, "Range: bytes=%" PRIu64 "-%" PRIu64 "\r\n", begin, rangeLast_);
     else
-        snprintf(line, sizeof line, "Range: bytes=%u-\r\n", begin);
+        snprintf(line, sizeof line, "Range: bytes=%" PRIu64 "-\r\n", begin);
     AddHeader(line);
 }
 

@@ -24,6 +24,11 @@ const char* VerbText(uint32_t verb);
 
 // Error category: a WinINet or system call failed (error code holds why).
 constexpr uint32_t kCategoryCallFailed = 4;
+// A ranged request was answered with another status than 206 or another
+// range than the one asked for; nothing of the body was read.
+constexpr uint32_t kCategoryWrongRange = 5;
+// The answer is longer than the request's limit; reading stopped there.
+constexpr uint32_t kCategoryTooLarge = 6;
 // The read size that asks for the adaptive rule.
 constexpr uint32_t kAdaptiveReadSize = 0xFFFFFFFFu;
 constexpr uint32_t kAdaptiveMinimum = 8192;
@@ -67,7 +72,12 @@ public:
     virtual void SetClientValue(uint32_t value) = 0;
     virtual void SetExtraHeaders(const std::string& text) = 0;
     virtual void AddHeader(const std::string& text) = 0;
-    virtual void AddRange(uint32_t begin, uint32_t length) = 0;
+    // "Range: bytes=begin-(begin+length)", open-ended for length 0; the
+    // answer must then be a 206 holding that range.
+    virtual void AddRange(uint64_t begin, uint64_t length) = 0;
+    // The most body bytes the answer may have; 0: no limit.
+    virtual void SetBodyLimit(uint32_t limit) = 0;
+    virtual uint32_t bodyLimit() const = 0;
     virtual void AddContentLength(uint32_t length) = 0;
     virtual void BeginMultipart(const std::string& boundary) = 0;
     virtual void AppendBody(const void* data, uint32_t length) = 0;
@@ -123,7 +133,9 @@ public:
     void SetClientValue(uint32_t value) override { clientValue_ = value; }
     void SetExtraHeaders(const std::string& text) override;
     void AddHeader(const std::string& text) override;
-    void AddRange(uint32_t begin, uint32_t length) override;
+    void AddRange(uint64_t begin, uint64_t length) override;
+    void SetBodyLimit(uint32_t limit) override { bodyLimit_ = limit; }
+    uint32_t bodyLimit() const override { return bodyLimit_; }
     void AddContentLength(uint32_t length) override;
     void BeginMultipart(const std::string& boundary) override;
     void AppendBody(const void* data, uint32_t length) override;
@@ -134,6 +146,10 @@ public:
     // "block%u%u" from two values of rand() seeded with the time.
     static std::string MakeBoundary();
 
+    // Transport thread: the handle this request had until it was closed,
+    // to match WinINet's closing notice (only compared, never used).
+    HINTERNET closedHandle() const { return closedHandle_; }
+
 private:
     friend class CContextHttx;
 
@@ -142,6 +158,9 @@ private:
     bool SendHandle(CContextHttx& context);
     void ReadPass(CContextHttx& context);
     void QueryHeaders();
+    // On the first read pass: refuses an answer that does not hold the
+    // asked range or announces more than the limit.
+    bool AnswerAcceptable();
     bool BodyCutShort();
     void AdaptReadSize(uint32_t growth);
     bool GrowBody(uint32_t want);
@@ -150,6 +169,7 @@ private:
 
     CContextHttx* context_ = nullptr;
     CInternetHandle handle_;
+    HINTERNET closedHandle_ = nullptr;
     uint32_t state_ = stIdle;
     DWORD available_ = 0;
     INTERNET_BUFFERSA readBuffers_{};
@@ -181,6 +201,10 @@ private:
     std::string replacement_;
     uint32_t readSize_ = 0;
     bool adaptive_ = false;
+    bool ranged_ = false;
+    uint64_t rangeFirst_ = 0;
+    uint64_t rangeLast_ = 0;  // 0 for an open-ended range
+    uint32_t bodyLimit_ = 0;
     int64_t readStart_ = 0;
     uint32_t category_ = 0;
     uint32_t status_ = 0;

@@ -4,9 +4,11 @@
 #include "context_httx.h"
 
 #include "net/net_client.h"
+#include "net/net_transport.h"
 #include "startup/date_time.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <regex>
 
 namespace NetEx {
@@ -26,6 +28,25 @@ bool QueryInto(HINTERNET h, DWORD query, CBuffer& out) {
     return true;
 }
 
+// The number at `text`, and where it ends; false when there is none.
+bool ReadNumber(const char*& text, uint64_t& value) {
+    char* end = nullptr;
+    if (*text < '0' || *text > '9') return false;
+    value = strtoull(text, &end, 10);
+    text = end;
+    return true;
+}
+
+// "bytes <first>-<last>/<total or *>"; total is 0 when unknown.
+bool ParseContentRange(const char* text, uint64_t& first, uint64_t& last, uint64_t& total) {
+    if (strncmp(text, "bytes ", 6) != 0) return false;
+    text += 6;
+    if (!ReadNumber(text, first) || *text++ != '-' || !ReadNumber(text, last) || *text++ != '/') return false;
+    total = 0;
+    if (*text == '*') return text[1] == '\0';
+    return ReadNumber(text, total) && *text == '\0' && last < total;
+}
+
 }  // namespace
 
 // ---- request side -------------------------------------------------------
@@ -36,6 +57,7 @@ void CRequestHttx::Fail(uint32_t code) {
 }
 
 void CRequestHttx::CloseRequestHandle() {
+    if (handle_.IsValid()) closedHandle_ = handle_.Get();
     handle_.Reset();
     state_ = stIdle;
 }
@@ -110,6 +132,44 @@ void CRequestHttx::QueryHeaders() {
     }
 }
 
+bool CRequestHttx::AnswerAcceptable() {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    HttpQueryInfoA(handle_.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
+    if (status < 200 || status > 299) return true;
+    CBuffer text;
+    if (ranged_) {
+        // A server or proxy that ignores Range sends the whole file: its
+        // bytes would land at the wrong place, so none is read.
+        uint64_t first = 0, last = 0, total = 0;
+        bool right = status == 206 && QueryInto(handle_.Get(), HTTP_QUERY_CONTENT_RANGE, text);
+        if (right) {
+            text.terminate();
+            right = ParseContentRange(reinterpret_cast<const char*>(text.data()), first, last, total);
+        }
+        // The server shortens a range that reaches past the end of the file.
+        bool endRight = true;
+        if (rangeLast_)
+            endRight = last == (total && rangeLast_ >= total ? total - 1 : rangeLast_);
+        else if (total)
+            endRight = last == total - 1;
+        if (!right || first != rangeFirst_ || !endRight) {
+            category_ = kCategoryWrongRange;
+            errorCode_ = ERROR_INVALID_DATA;
+            return false;
+        }
+    }
+    if (bodyLimit_ && QueryInto(handle_.Get(), HTTP_QUERY_CONTENT_LENGTH, text)) {
+        text.terminate();
+        if (strtoull(reinterpret_cast<const char*>(text.data()), nullptr, 10) > bodyLimit_) {
+            category_ = kCategoryTooLarge;
+            errorCode_ = ERROR_FILE_TOO_LARGE;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CRequestHttx::BodyCutShort() {
     // WinINet ends a body at any close of the connection, also a reset in
     // the middle: an answer shorter than its announced length is an error,
@@ -148,6 +208,11 @@ void CRequestHttx::AdaptReadSize(uint32_t growth) {
 
 void CRequestHttx::ReadPass(CContextHttx& context) {
     if (state_ == stSent) {
+        if (!AnswerAcceptable()) {
+            QueryHeaders();
+            state_ = stDone;
+            return;
+        }
         state_ = stReading;
         body_.set_grow_step(context.growth());
     } else if (state_ != stReading) {
@@ -163,6 +228,13 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             passBytes_ += readBuffers_.dwBufferLength;
             AdaptReadSize(context.growth());
         }
+        if (bodyLimit_ && body_.length() > bodyLimit_) {
+            QueryHeaders();
+            state_ = stDone;
+            category_ = kCategoryTooLarge;
+            errorCode_ = ERROR_FILE_TOO_LARGE;
+            break;
+        }
         available_ = 0;
         if (!InternetQueryDataAvailable(handle_.Get(), &available_, 0, 0)) {
             const DWORD e = GetLastError();
@@ -177,7 +249,10 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             if (BodyCutShort()) Fail(ERROR_INTERNET_CONNECTION_RESET);
             break;
         }
-        const uint32_t want = available_ > readSize_ ? available_ : readSize_;
+        uint32_t want = available_ > readSize_ ? available_ : readSize_;
+        // One byte beyond the limit is enough to know the answer is too long.
+        const uint64_t left = bodyLimit_ ? uint64_t(bodyLimit_) + 1 - body_.length() : UINT32_MAX;
+        if (want > left) want = uint32_t(left);
         if (!GrowBody(want)) {
             QueryHeaders();
             state_ = stDone;
@@ -188,6 +263,7 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
         const uint32_t room = body_.free_space();
         readBuffers_.lpvBuffer = body_.write_pointer(room);
         readBuffers_.dwBufferLength = readSize_ ? (readSize_ < room ? readSize_ : room) : room;
+        if (readBuffers_.dwBufferLength > left) readBuffers_.dwBufferLength = DWORD(left);
         readIssued_ = true;
         if (InternetReadFileExA(handle_.Get(), &readBuffers_, IRF_ASYNC, reinterpret_cast<DWORD_PTR>(&context))) {
             if (readBuffers_.dwBufferLength) continue;
@@ -309,13 +385,21 @@ void CContextHttx::SendRequest(CRequestHttx* request) {
     requests_.push_back(std::move(owned));
 }
 
+void CContextHttx::Drop(std::unique_ptr<CRequestHttx> r) {
+    r->CloseRequestHandle();
+    r->context_ = nullptr;
+    // WinINet may still complete a read into the body or send from the
+    // request's buffers after the handle is closed: the request lives on
+    // until WinINet reports the handle closing.
+    if (transport_) transport_->KeepUntilClosed(std::move(r));
+}
+
 bool CContextHttx::CancelRequest(int32_t requestId) {
     for (auto& r : requests_) {
         if (r->requestId_ == requestId) {
             TraceRequest("Canceling request", *r);
             trace_.End();
-            std::unique_ptr<CRequestHttx> owned = Unlink(r.get());
-            owned->CloseRequestHandle();
+            Drop(Unlink(r.get()));
             return true;
         }
     }
@@ -373,7 +457,7 @@ void CContextHttx::OnStatus(StatusRecord* record) {
                 return;
             }
             if (result.dwError == ERROR_INTERNET_OPERATION_CANCELLED) {
-                Unlink(r)->CloseRequestHandle();
+                Drop(Unlink(r));
                 return;
             }
             r->errorCode_ = result.dwError;

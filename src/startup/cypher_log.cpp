@@ -72,9 +72,9 @@ bool CCypherLog::RepairChain() {
     return true;
 }
 
-bool CCypherLog::OpenCiphered(const std::string& path, const uint8_t* key, uint32_t keyLength,
+bool CCypherLog::OpenCiphered(const std::wstring& path, const uint8_t* key, uint32_t keyLength,
                               uint32_t bufferSize) {
-    const bool opened = OpenA(path);
+    const bool opened = OpenW(path);
     if (!opened || !key || keyLength == 0) return opened;
 
     if (!RepairChain()) {

@@ -24,7 +24,7 @@ public:
     void Close() override;
     // Opens plain without a key; otherwise repairs or rotates the existing
     // chain, appends a new block header and starts cipher and compressor.
-    virtual bool OpenCiphered(const std::string& path, const uint8_t* key, uint32_t keyLength,
+    virtual bool OpenCiphered(const std::wstring& path, const uint8_t* key, uint32_t keyLength,
                               uint32_t bufferSize);
 
     bool IsCiphered() const { return cipher_ != nullptr; }

@@ -2,7 +2,7 @@
 
 #include "text.h"
 
-#include <cstdio>
+#include <cwchar>
 
 const char CLog::kTooLarge[] = " ...block is too large...";
 
@@ -28,30 +28,14 @@ bool CLog::Write(const void* data, uint32_t length) {
     return ok;
 }
 
-bool CLog::OpenA(const std::string& path) {
-    if (IsOpen()) return false;
-    path_ = path;
-    const size_t sep = path.find_last_of("\\/");
-    if (sep != std::string::npos) {
-        folderA_ = path.substr(0, sep);
-        CreateDirectoryA(folderA_.c_str(), nullptr);
-    }
-    file_.Reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!IsOpen()) return false;
-    SetFilePointer(file_.Get(), 0, nullptr, FILE_END);
-    return true;
-}
+bool CLog::OpenA(const std::string& path) { return OpenW(AnsiToWide(path)); }
 
 bool CLog::OpenW(const std::wstring& path) {
     if (IsOpen()) return false;
-    path_ = WideToAnsi(path);
+    path_ = path;
     const size_t sep = path.find_last_of(L"\\/");
-    if (sep != std::wstring::npos) {
-        folderW_ = path.substr(0, sep);
-        CreateDirectoryW(folderW_.c_str(), nullptr);
-    }
-    file_.Reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    if (sep != std::wstring::npos) CreateDirectoryW(path.substr(0, sep).c_str(), nullptr);
+    file_.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!IsOpen()) return false;
     SetFilePointer(file_.Get(), 0, nullptr, FILE_END);
@@ -65,21 +49,19 @@ bool CLog::Rotate() {
     file_.Reset();
     bool moved = false;
     for (int i = 0; i < 100 && !moved; ++i) {
-        char aside[MAX_PATH + 16];
-        snprintf(aside, sizeof aside, "%s.%03d", path_.c_str(), i);
-        if (GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES) moved = MoveFileA(path_.c_str(), aside) != 0;
+        wchar_t number[8];
+        swprintf(number, 8, L".%03d", i);
+        const std::wstring aside = path_ + number;
+        if (GetFileAttributesW(aside.c_str()) == INVALID_FILE_ATTRIBUTES)
+            moved = MoveFileW(path_.c_str(), aside.c_str()) != 0;
     }
     // With every side name taken the records go on at the end of the file
     // itself: a log that keeps running beats one that stops.
-    file_.Reset(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    file_.Reset(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!IsOpen()) return false;
     SetFilePointer(file_.Get(), 0, nullptr, FILE_END);
     return true;
 }
 
-void CLog::Close() {
-    file_.Reset();
-    folderW_.clear();
-    folderA_.clear();
-}
+void CLog::Close() { file_.Reset(); }

@@ -21,6 +21,8 @@ public:
     virtual bool Rotate();
     // Open (only when none is open): creates the folder up to the last
     // separator (one level), opens or creates the file, moves to its end.
+    // The ANSI form converts once; the file is always reached by its wide
+    // name, so folders outside the ANSI code page work.
     virtual bool OpenA(const std::string& path);
     virtual bool OpenW(const std::wstring& path);
     virtual void Close();
@@ -38,9 +40,7 @@ protected:
     void AfterRecord();
 
     CFile file_;
-    std::wstring folderW_;
-    std::string folderA_;
-    std::string path_;
+    std::wstring path_;
     uint8_t flushEachRecord_ = 1;
     uint32_t maxBlock_ = 0;
 };

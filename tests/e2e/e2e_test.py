@@ -341,6 +341,47 @@ class Resume(E2ETest):
         self.assertGreater(e2e.range_start(again[0]), 0, 'the download started over: %s' % again)
 
 
+class HugePack(E2ETest):
+    def test_a_pack_of_four_and_a_half_gib_is_resumed_beyond_four_gib(self):
+        self.build_set(files=1, mib=1, packs=1)
+        # The published pack becomes a sparse file of 4.5 GiB (no disk space
+        # taken), and the manifest says so.
+        size = 4608 << 20
+        with open(os.path.join(self.set, 'data_0.pkg'), 'r+b') as f:
+            f.truncate(size)
+        manifest = os.path.join(self.set, 'update.xml')
+        text = e2e.read_text(manifest)
+        pattern = r'(<PACK[^>]*file="data_0\.pkg" crc=")(\d+)(" size=")\d+"'
+        crc = int(re.search(pattern, text).group(2))
+        text, count = re.subn(pattern, r'\g<1>\g<2>\g<3>%d"' % size, text)
+        self.assertEqual(1, count)
+        with open(manifest, 'w', newline='') as f:
+            f.write(text)
+        with zipfile.ZipFile(os.path.join(self.set, 'update.rxml'), 'w', zipfile.ZIP_STORED) as archive:
+            archive.writestr('update.xml', text.encode())
+        server = self.fault_server()
+        folder = self.portable([server.url])
+        # An earlier run left 4 GiB and 1 MiB of it in tmp\ (sparse too).
+        held = (4 << 30) + (1 << 20)
+        os.makedirs(os.path.join(folder, 'tmp'))
+        with open(os.path.join(folder, 'tmp', '%08X.%d' % (crc, size)), 'wb') as f:
+            f.truncate(held)
+        run = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
+        self.addCleanup(run.kill)
+
+        def asked():
+            return [r for r in server.requests() if r['path'] == '/updates/data_0.pkg']
+
+        if not run.wait_for(lambda: len(asked()) >= 2, 100):
+            self.fail('the pack was not asked for twice: %s\n%s' % (asked(), run.report()))
+        run.kill()
+        part = 16 << 20
+        first, second = asked()[:2]
+        self.assertEqual('bytes=%d-%d' % (held, held + part - 1), first['range'], asked())
+        self.assertEqual((206, part), (first['status'], first['sent']))
+        self.assertEqual('bytes=%d-%d' % (held + part, held + 2 * part - 1), second['range'], asked())
+
+
 class ServerSwitch(E2ETest):
     def test_503_on_the_manifest_moves_to_the_next_server(self):
         self.build_set(files=10, mib=2, packs=1)

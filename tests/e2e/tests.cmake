@@ -6,6 +6,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
   foreach(_case
       FreshInstall.test_fresh_portable_install_from_nginx
       Resume.test_resume_after_killing_the_launcher_mid_download
+      HugePack.test_a_pack_of_four_and_a_half_gib_is_resumed_beyond_four_gib
       ServerSwitch.test_503_on_the_manifest_moves_to_the_next_server
       UpdatePath.test_an_empty_slot_takes_the_configured_update_path
       DownloadMode.test_client_hands_over_download_tasks

@@ -35,6 +35,10 @@ ignored for routing). Routes:
   /reset/<n>/<after>          announces n bytes, sends <after>, then resets
   /truncate/<n>/<after>       announces n bytes, sends <after>, then closes
   /stall/<n>/<after>/<secs>   announces n bytes, sends <after>, waits
+                              (these three answer a Range with 206 and the
+                              range from 0, whatever was asked)
+  /ignorerange/<n>            n pattern bytes with 200, whatever Range says
+  /shiftrange/<n>             206 with a range one byte later than asked
   /slow/<n>/<chunk>/<ms>      n pattern bytes in chunks with pauses
   /badstatus                  a status line that is not HTTP
   /manyheaders/<k>            k extra headers
@@ -156,7 +160,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.send_body(503, body, head, [('Content-Type', 'application/xhtml+xml')])
             elif name in ('reset', 'truncate', 'stall'):
                 total, after = int(p[1]), int(p[2])
-                self.send_response(200)
+                if self.headers.get('Range'):
+                    self.send_response(206)
+                    self.send_header('Content-Range', 'bytes 0-%d/%d' % (total - 1, total))
+                else:
+                    self.send_response(200)
                 self.send_header('Content-Length', str(total))
                 self.end_headers()
                 self.wfile.write(pattern(0, after))
@@ -167,6 +175,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     self.reset()
                 else:
                     self.close_connection = True
+            elif name == 'ignorerange':
+                self.send_body(200, pattern(0, int(p[1])), head)
+            elif name == 'shiftrange':
+                size = int(p[1])
+                first, _, last = self.headers.get('Range', 'bytes=0-')[6:].partition('-')
+                begin, end = int(first) + 1, min(int(last) + 1, size) if last else size
+                self.send_body(206, pattern(begin, end), head,
+                               [('Content-Range', 'bytes %d-%d/%d' % (begin, end - 1, size))])
             elif name == 'slow':
                 total, chunk, pause = int(p[1]), int(p[2]), int(p[3]) / 1000.0
                 self.send_response(200)

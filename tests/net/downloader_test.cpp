@@ -6,6 +6,7 @@
 #include "net/downloader.h"
 
 #include <atomic>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -23,7 +24,10 @@ public:
     }
     void OnKbData(CBuffer& body) override { Finish("kb " + std::to_string(body.length())); kbBody = BufferText(body); }
     void OnLicenseData(CBuffer& body) override { Finish("license " + BufferText(body)); }
-    void OnUpdateXmlData(CBuffer& body) override { Finish("xml " + BufferText(body)); }
+    void OnUpdateXmlData(CBuffer& body) override {
+        Finish("xml " + BufferText(body));
+        if (afterXml) afterXml();
+    }
     void OnUpdateData(CBuffer& body, bool partial) override {
         const std::string line = std::string(partial ? "partial " : "update ") + std::to_string(body.length());
         updateBody = BufferText(body);
@@ -46,6 +50,8 @@ public:
     }
 
     std::vector<std::string> events;
+    // Run inside the manifest's notice, as the logic starts its next download.
+    std::function<void()> afterXml;
     bool finished = false;
     uint32_t errorCode = 0;
     std::string errorText;
@@ -138,13 +144,22 @@ TEST_F(DownloaderTest, DownloadsFromOneBaseShareOneContext) {
     EXPECT_EQ(1, downloader_.created);
     EXPECT_EQ(0, downloader_.destroyed);
 
-    // Another server: the old context goes, a new one with the same id comes.
+    // Another server: the old context goes, a new one comes.
     downloader_.SetBaseUrl("http://localhost:" + ServerBase().substr(ServerBase().rfind(':') + 1));
     ASSERT_TRUE(downloader_.DownloadUpdateXml(Path("data/5")));
     ASSERT_TRUE(Pump());
     EXPECT_EQ(2, downloader_.created);
     EXPECT_EQ(1, downloader_.destroyed);
     EXPECT_EQ(dynamic_cast<CDownloader&>(downloader_).kind(), 0);
+}
+
+TEST_F(DownloaderTest, ADownloadStartedInsideANoticeGetsItsAnswer) {
+    const std::string part = Path("data/20");
+    notify_.afterXml = [&] { downloader_.DownloadUpdate(part, 0, 9); };
+    ASSERT_TRUE(downloader_.DownloadUpdateXml(Path("data/5")));
+    ASSERT_TRUE(Pump());
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ("xml " + Pattern(0, 5) + ";update 10;", Events());
 }
 
 TEST_F(DownloaderTest, ThirdRedirectInARowFails) {
@@ -327,15 +342,72 @@ TEST_F(DownloaderTest, RefusedBaseUrlsStartNothing) {
     }
 }
 
-TEST_F(DownloaderTest, ContextThatCannotBeCreatedIsReportedAs404) {
-    // Another context already holds the downloader's id on that transport.
+TEST_F(DownloaderTest, ContextThatCouldNotBeCreatedIsCreatedAgainByTheNextDownload) {
+    // Another context, on a closed port, already holds the downloader's id.
+    NetEx::CContextHttx* taken = nullptr;
+    ASSERT_TRUE(transport_->NewContext(&downloader_, taken));
+    taken->Init(0, "", "http://127.0.0.1:1", 15000, 0x400000);
+    Post(NetEx::tmCreateContext, reinterpret_cast<WPARAM>(static_cast<NetEx::CNetClient*>(&downloader_)), taken);
+    ASSERT_TRUE(downloader_.DownloadUpdateXml(Path("data/1")));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(0u, notify_.errorCode);
+    ASSERT_TRUE(downloader_.DownloadUpdateXml(Path("data/2")));
+    ASSERT_TRUE(Pump());
+    EXPECT_FALSE(Pump(1000));
+    EXPECT_EQ("error 4 404;xml " + Pattern(0, 2) + ";", Events());
+}
+
+TEST_F(DownloaderTest, AfterAContextFailedADownloadFromAnotherServerHasOneOutcome) {
     NetEx::CContextHttx* taken = nullptr;
     ASSERT_TRUE(transport_->NewContext(&downloader_, taken));
     taken->Init(0, "", ServerBase(), 15000, 0x400000);
     Post(NetEx::tmCreateContext, reinterpret_cast<WPARAM>(static_cast<NetEx::CNetClient*>(&downloader_)), taken);
     ASSERT_TRUE(downloader_.DownloadUpdateXml(Path("data/1")));
     ASSERT_TRUE(Pump());
-    ASSERT_FALSE(notify_.events.empty());
-    EXPECT_EQ("error 4 404", notify_.events[0]);
-    EXPECT_EQ(0u, notify_.errorCode);
+    // The context that held the id goes; the failed one never existed.
+    Post(NetEx::tmDestroyContext, reinterpret_cast<WPARAM>(static_cast<NetEx::CNetClient*>(&downloader_)), nullptr);
+    for (int i = 0; i < 100 && downloader_.destroyed == 0; ++i) Sleep(50);
+    ASSERT_EQ(1, downloader_.destroyed);
+
+    downloader_.SetBaseUrl("http://localhost:" + ServerBase().substr(ServerBase().rfind(':') + 1));
+    ASSERT_TRUE(downloader_.DownloadUpdateXml(Path("data/3")));
+    ASSERT_TRUE(Pump());
+    EXPECT_FALSE(Pump(1500));
+    EXPECT_EQ("error 4 404;xml " + Pattern(0, 3) + ";", Events());
+}
+
+TEST_F(DownloaderTest, PartAnsweredWithoutTheAskedRangeFailsWithoutData) {
+    ASSERT_TRUE(downloader_.DownloadUpdate(Path("ignorerange/3000000"), 100, 99));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(uint32_t(ERROR_INVALID_DATA), notify_.errorCode);
+    ASSERT_TRUE(downloader_.DownloadUpdate(Path("shiftrange/5000"), 100, 99));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(uint32_t(ERROR_INVALID_DATA), notify_.errorCode);
+    EXPECT_EQ("error 5 200;error 5 206;", Events());
+}
+
+TEST_F(DownloaderTest, TextAnswersAboveOneMebibyteFail) {
+    ASSERT_TRUE(downloader_.DownloadCUDFile(ServerBase() + Path("data/1048576"), ""));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ("cud " + Pattern(0, 1048576) + ";", Events());
+    notify_.events.clear();
+    // Announced too long, and too long without announcing a length.
+    ASSERT_TRUE(downloader_.DownloadLicense(Path("data/1048577")));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(uint32_t(ERROR_FILE_TOO_LARGE), notify_.errorCode);
+    ASSERT_TRUE(downloader_.DownloadCUDFile(ServerBase() + Path("nolen/1048577"), ""));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(uint32_t(ERROR_FILE_TOO_LARGE), notify_.errorCode);
+    EXPECT_EQ("error 3 200;error 1 200;", Events());
+}
+
+TEST_F(DownloaderTest, PartBeyondFourGibibytesAsksForItsOwnRange) {
+    const uint64_t begin = (uint64_t(1) << 32) + 10;
+    ASSERT_TRUE(downloader_.DownloadUpdate(Path("data/4831838208"), begin, 9));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ("update 10;", Events());
+    EXPECT_EQ(Pattern(begin, begin + 10), notify_.updateBody);
+    const auto heads = LoggedRequests(marker_);
+    ASSERT_EQ(1u, heads.size());
+    EXPECT_NE(std::string::npos, heads[0].find("\r\nRange: bytes=4294967306-4294967315\r\n"));
 }

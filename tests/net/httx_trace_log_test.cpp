@@ -10,7 +10,7 @@ protected:
     std::string OpenWriteRead(const std::string& name, void (*write)(CHttxTraceLog&)) {
         NetEx::TraceConfig config;
         config.enabled = 1;
-        config.directory = WideToAnsi(dir()) + "\\";
+        config.directory = dir() + L"\\";
         {
             CHttxTraceLog log;
             EXPECT_EQ(0u, log.Open(config, name, NetEx::ClockReference{}));

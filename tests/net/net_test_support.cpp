@@ -37,9 +37,9 @@ std::vector<std::string> LoggedRequests(const std::string& text) {
     return heads;
 }
 
-std::string Pattern(size_t begin, size_t end) {
+std::string Pattern(uint64_t begin, uint64_t end) {
     std::string s;
-    for (size_t i = begin; i < end; ++i) s += char(i % 251);
+    for (uint64_t i = begin; i < end; ++i) s += char(i % 251);
     return s;
 }
 

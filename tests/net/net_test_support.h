@@ -20,7 +20,7 @@ std::string UniqueMarker();
 // The request heads the server logged whose request line contains `text`.
 std::vector<std::string> LoggedRequests(const std::string& text);
 // Bytes [begin, end) of the server's data pattern.
-std::string Pattern(size_t begin, size_t end);
+std::string Pattern(uint64_t begin, uint64_t end);
 std::string BufferText(CBuffer& b);
 
 // What a client was told, in order.

@@ -16,8 +16,11 @@ TEST(RequestHttx, RangeHeaders) {
     CRequestHttx r;
     r.AddRange(1000, 0);
     r.AddRange(1000, 499);
+    r.AddRange(5000000000, 16777215);
     r.AddContentLength(77);
-    EXPECT_EQ("Range: bytes=1000-\r\nRange: bytes=1000-1499\r\nContent-Length: 77\r\n", Text(r.headers()));
+    EXPECT_EQ("Range: bytes=1000-\r\nRange: bytes=1000-1499\r\nRange: bytes=5000000000-5016777215\r\n"
+              "Content-Length: 77\r\n",
+              Text(r.headers()));
 }
 
 TEST(RequestHttx, InitChoosesTheReadSize) {

@@ -5,6 +5,8 @@
 #include "common/temp_folder.h"
 #include "startup/text.h"
 
+#include <atomic>
+
 using NetEx::IRequestHttx;
 
 TEST_F(TransportTest, GetDeliversTheBodyAndSendsTheHeaders) {
@@ -209,7 +211,107 @@ TEST_F(TransportTest, RemoveAllContextsWaitsForTheTransport) {
     EXPECT_EQ(0u, transport_->contextCount());
 }
 
-class TransportTrace : public TempFolderTest {};
+// Tells how many closed requests the transport still keeps whenever it
+// reports a destroyed context or an error (on the transport thread).
+class CClosingProbe : public CRecordingClient {
+public:
+    void OnContextDestroyed(int32_t id) override {
+        kept = int(transport()->closingCount());
+        CRecordingClient::OnContextDestroyed(id);
+    }
+    void OnError(NetEx::ErrorRecord* r) override {
+        kept = int(transport()->closingCount());
+        CRecordingClient::OnError(r);
+    }
+    std::atomic<int> kept{-1};
+};
+
+TEST_F(TransportTest, RequestsClosedMidReadLiveUntilWinInetReleasesTheirHandles) {
+    CClosingProbe probe;
+    probe.SetTransport(transport_.get());
+    NetEx::CContextHttx* context = nullptr;
+    ASSERT_TRUE(transport_->NewContext(&probe, context));
+    context->Init(0, "", ServerBase(), 15000, 0x400000);
+    Post(NetEx::tmCreateContext, reinterpret_cast<WPARAM>(static_cast<NetEx::CNetClient*>(&probe)), context);
+    ASSERT_EQ(NetEvent::Created, probe.Next()->kind);
+    for (int32_t id : {1, 2}) {
+        NetEx::IRequestHttx* r = nullptr;
+        ASSERT_TRUE(probe.NewRequest(r));
+        r->Init(0, id, "/stall/200000/1000/4", true, NetEx::verbGet, 0, 0x80283000, 0x180, 512, false, false, "",
+                nullptr);
+        ASSERT_TRUE(probe.Send(r));
+    }
+    // Both read their first bytes; their next reads wait for the stalled server.
+    for (int i = 0; i < 100 && probe.progressCount() < 2; ++i) Sleep(50);
+    ASSERT_GE(probe.progressCount(), 2);
+
+    const WPARAM client = reinterpret_cast<WPARAM>(static_cast<NetEx::CNetClient*>(&probe));
+    Post(NetEx::tmCancelRequest, client, new NetEx::CancelRecord{0, 1});
+    Post(NetEx::tmDestroyContext, client, nullptr);
+    auto e = probe.Next();
+    ASSERT_NE(nullptr, e);
+    ASSERT_EQ(NetEvent::Destroyed, e->kind);
+    EXPECT_EQ(2, probe.kept);
+
+    // WinINet's closing notices end them.
+    for (int i = 0; i < 100 && probe.kept != 0; ++i) {
+        Sleep(100);
+        Post(NetEx::tmDestroyContext, client, nullptr);
+        e = probe.Next();
+        ASSERT_NE(nullptr, e);
+        ASSERT_EQ(NetEvent::Error, e->kind);
+    }
+    EXPECT_EQ(0, probe.kept);
+    probe.SetTransport(nullptr);
+}
+
+class TransportTrace : public TempFolderTest {
+protected:
+    // One exchange over a context traced into `directory`; true when the
+    // context was created and the answer came.
+    bool TracedExchange(const std::wstring& directory) {
+        NetEx::CNetTransport transport;
+        NetEx::OpenRecord open;
+        open.agent = "test";
+        if (!transport.Start(5000) || !transport.OpenInternet(open)) return false;
+        auto* config = new NetEx::TraceConfig;
+        config->enabled = 1;
+        config->directory = directory;
+        transport.SetTraceConfig(config);
+        CRecordingClient client;
+        client.SetTransport(&transport);
+        NetEx::CContextHttx* context = nullptr;
+        transport.NewContext(&client, context);
+        context->Init(0, "traced", ServerBase(), 15000, 0x400000);
+        PostMessageW(transport.window(), NetEx::tmCreateContext, reinterpret_cast<WPARAM>(&client),
+                     reinterpret_cast<LPARAM>(context));
+        auto created = client.Next();
+        bool answered = false;
+        NetEx::IRequestHttx* r = nullptr;
+        if (created && created->kind == NetEvent::Created && client.NewRequest(r)) {
+            r->Init(0, 4, "/data/20", true, NetEx::verbGet, 0, 0x80283000, 0x180, 0, false, false, "", nullptr);
+            auto done = client.Send(r) ? client.Next() : nullptr;
+            answered = done && done->kind == NetEvent::Complete && done->request->status() == 200;
+        }
+        client.RemoveAllContexts(5000);
+        transport.PostQuit();
+        transport.Stop(5000);
+        client.SetTransport(nullptr);
+        return answered;
+    }
+    std::wstring LogName() const { return std::to_wstring(GetCurrentProcessId()) + L".Httx.traced.log"; }
+};
+
+TEST_F(TransportTrace, AFolderOutsideTheAnsiCodePageIsTraced) {
+    EXPECT_TRUE(TracedExchange(path(L"\u65e5\u672c\\")));
+    EXPECT_NE(std::string::npos, ReadFileBytes(path(L"\u65e5\u672c\\" + LogName())).find("Creating context ="));
+}
+
+TEST_F(TransportTrace, ALogThatCannotBeOpenedLeavesTheDownloadsWorking) {
+    // Only the last folder level is created: this log cannot be opened.
+    EXPECT_TRUE(TracedExchange(path(L"missing\\deeper\\")));
+    EXPECT_FALSE(PathExists(path(L"missing")));
+}
 
 TEST_F(TransportTrace, OneLogPerContextWithSanitisedName) {
     NetEx::CNetTransport transport;
@@ -219,7 +321,7 @@ TEST_F(TransportTrace, OneLogPerContextWithSanitisedName) {
     ASSERT_TRUE(transport.OpenInternet(open));
     auto* config = new NetEx::TraceConfig;
     config->enabled = 1;
-    config->directory = WideToAnsi(dir()) + "\\";
+    config->directory = dir() + L"\\";
     ASSERT_TRUE(transport.SetTraceConfig(config));
     // Contexts opened later take the clock reference (bias of UTC+3).
     PostMessageW(transport.window(), NetEx::tmSetClockReference, 0, LPARAM(-10800));

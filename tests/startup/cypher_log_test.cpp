@@ -79,7 +79,7 @@ std::string Records(int first, int count) {
 
 class CipheredLog : public TempFolderTest {
 protected:
-    std::string file() const { return WideToAnsi(path(L"trace.log")); }
+    std::wstring file() const { return path(L"trace.log"); }
     void WriteRecords(CCypherLog& log, int first, int count) {
         for (int i = first; i < first + count; ++i) {
             const std::string r = Records(i, 1);
@@ -114,7 +114,7 @@ TEST_F(CipheredLog, ReopeningRepairsAnUnfinishedBlockAndAppendsANewOne) {
     const std::string before = ReadFileBytes(crashed);
     {
         CCypherLog log;
-        ASSERT_TRUE(log.OpenCiphered(WideToAnsi(crashed), kKey, sizeof kKey, 4096));
+        ASSERT_TRUE(log.OpenCiphered(crashed, kKey, sizeof kKey, 4096));
         WriteRecords(log, 100, 3);
     }
     const std::vector<Block> blocks = SplitBlocks(ReadFileBytes(crashed));

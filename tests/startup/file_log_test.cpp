@@ -65,3 +65,15 @@ TEST_F(FileLog, RotateWithEveryNameTakenGoesOnAtTheEnd) {
     EXPECT_EQ("oldnew", ReadFileBytes(path(L"f.log")));
     EXPECT_EQ("x", ReadFileBytes(path(L"f.log.099")));
 }
+
+TEST_F(FileLog, RotateWorksInAFolderNamedOutsideTheAnsiCodePage) {
+    const std::wstring file = path(L"\u65e5\u672c\\r.log");
+    CLog log;
+    ASSERT_TRUE(log.OpenW(file));
+    log.Write("first", 5);
+    EXPECT_TRUE(log.Rotate());
+    log.Write("second", 6);
+    log.Close();
+    EXPECT_EQ("first", ReadFileBytes(file + L".000"));
+    EXPECT_EQ("second", ReadFileBytes(file));
+}
