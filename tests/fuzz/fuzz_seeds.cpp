@@ -13,6 +13,7 @@
 
 #include <png.h>
 #include <tinyxml2.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -207,16 +208,18 @@ void ThemeValues(const fs::path& theme) {
     }
 }
 
-// The theme's profiles alone: the part of config.xml the profile reader sees.
-void ThemeProfiles(const fs::path& theme) {
+// The theme's common settings and profiles: the part of config.xml the
+// settings and profile readers see.
+void ThemeConfig(const fs::path& theme) {
     tinyxml2::XMLDocument doc, out;
     const std::string text = ReadFile(theme / "config.xml");
     if (doc.Parse(text.c_str(), text.size()) != tinyxml2::XML_SUCCESS) return;
     const tinyxml2::XMLElement* config = doc.FirstChildElement("config");
-    const tinyxml2::XMLElement* profiles = config ? config->FirstChildElement("profiles") : nullptr;
-    if (!profiles) return;
-    out.InsertEndChild(out.NewElement("config"))->InsertEndChild(profiles->DeepClone(&out));
-    Seed("theme_config", "profiles.xml", Print(out));
+    if (!config) return;
+    tinyxml2::XMLNode* copy = out.InsertEndChild(out.NewElement("config"));
+    for (const char* part : {"common", "profiles"})
+        if (const tinyxml2::XMLElement* e = config->FirstChildElement(part)) copy->InsertEndChild(e->DeepClone(&out));
+    Seed("theme_config", "common_and_profiles.xml", Print(out));
 }
 
 void WriteCallback(png_structp png, png_bytep data, png_size_t n) {
@@ -250,7 +253,30 @@ std::string EncodePng(int width, int height, int colorType, int depth, int inter
     return out;
 }
 
+std::string Chunk(const std::string& type, const std::string& data) {
+    std::string out;
+    for (int shift = 24; shift >= 0; shift -= 8) out += char((data.size() >> shift) & 0xFF);
+    const std::string body = type + data;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()));
+    out += body;
+    for (int shift = 24; shift >= 0; shift -= 8) out += char((crc >> shift) & 0xFF);
+    return out;
+}
+
+// A header claiming 65535 x 65535 pixels over a few bytes of data: it
+// must be refused before any row is allocated (a regression input).
+std::string OversizedPng() {
+    std::string header("\0\0\xFF\xFF\0\0\xFF\xFF\x08\x06\0\0\0", 13);
+    std::string zeros(100, '\0'), packed(200, '\0');
+    uLongf packedSize = uLongf(packed.size());
+    compress(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, reinterpret_cast<const Bytef*>(zeros.data()),
+             uLong(zeros.size()));
+    packed.resize(packedSize);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) + Chunk("IDAT", packed) + Chunk("IEND", "");
+}
+
 void Pictures() {
+    Seed("png", "oversized_header.png", OversizedPng());
     std::vector<std::vector<uint8_t>> palette(6, std::vector<uint8_t>(2));
     for (size_t y = 0; y < palette.size(); ++y) palette[y] = {uint8_t(0x12 + y % 2), uint8_t(0x20 >> (y % 2))};
     Seed("png", "palette_2bit.png", EncodePng(8, 6, PNG_COLOR_TYPE_PALETTE, 2, PNG_INTERLACE_NONE, palette, true));
@@ -322,7 +348,7 @@ int main(int argc, char** argv) {
     LauncherConfig(repo);
     RichTexts(repo);
     ThemeValues(fs::path(argv[3]) / "theme");
-    ThemeProfiles(fs::path(argv[3]) / "theme");
+    ThemeConfig(fs::path(argv[3]) / "theme");
     Pictures();
     SpriteSheets();
     EntryNames();

@@ -3,8 +3,9 @@
 # project's own tools: the native launcher-tool writes update sets (ZIP and
 # RAR packs, update.xml, update.rxml as ZIP and RAR), a RAR 2.9 archive, a
 # compiled string table and an enciphered CUD.dat; the theme tool draws the
-# theme whose profiles, values and small pictures are seeds; fuzz_seeds (in this
-# folder) writes the rest with the product's encoders.
+# theme whose profiles, values and small pictures are seeds; the test
+# server gives its maintenance page; fuzz_seeds (in this folder) writes the
+# rest with the product's encoders.
 # usage: tests/fuzz/make_corpus.sh   (builds what it needs in build/native and build/fuzz)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -20,7 +21,7 @@ tool=$build/native/bin/launcher-tool
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 rm -rf "$corpus"
-mkdir -p "$corpus"/{manifest,zip,rar,lso,cud,theme_config,png,entry_name}
+mkdir -p "$corpus"/{manifest,zip,rar,lso,cud,theme_config,png,entry_name,page_503}
 
 # A tiny client: two programs, data in a folder, an add-on with its setup.
 client=$work/client
@@ -60,6 +61,10 @@ cp "$repo/assets/strings/en.txt" "$corpus/lso/en.txt"
 for picture in pictures/separator.png controls/progress.png controls/flags.png; do
   cp "$work/theme/$picture" "$corpus/png/$(basename "$picture")"
 done
+
+# The maintenance page the project's test server answers with.
+/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import net_test_server as s; sys.stdout.write(s.MAINTENANCE)' \
+  "$repo/tests/helpers" >"$corpus/page_503/maintenance.xhtml"
 
 "$build/fuzz/bin/fuzz_seeds" "$repo" "$corpus" "$work"
 "$tool" cud-encrypt "$work/cud.xml" "$corpus/cud/CUD.dat" >/dev/null
