@@ -1,7 +1,9 @@
-// A theme's config.xml: its profiles with their fonts, offsets, borders,
-// zoom and textures.
+// A theme's config.xml: its common settings and its profiles with their
+// fonts, offsets, borders, zoom and textures.
 #include "fuzz_input.h"
 #include "gui/gui_profile.h"
+#include "startup/launcher_error.h"
+#include "startup/launcher_settings.h"
 
 namespace {
 
@@ -26,6 +28,10 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tinyxml2::XMLDocument doc;
     if (doc.Parse(reinterpret_cast<const char*>(data), size) != tinyxml2::XML_SUCCESS) return 0;
+    try {
+        ReadThemeSettings(doc.RootElement());
+    } catch (const CLauncherError&) {
+    }
     Resources resources;
     CGuiProfiles profiles;
     std::string error;
