@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every target from a clean or existing build folder and runs all
-# tests: the native tests natively, the x86_64 tests under Wine, and the
+# tests: the native tests natively, each fuzz harness for a short while
+# (scripts/fuzz.sh), the x86_64 tests under Wine, and the
 # demo (scripts/demo.sh) with a small client in a build folder of its own,
 # so that the README's first command is known to work from nothing. The
 # i686 release build is compiled and linked only (nothing here can run it).
@@ -48,6 +49,10 @@ ctest --test-dir "$build/i686" -L image --output-on-failure || status=1
 echo "== native tests"
 ctest --test-dir "$build/native" --output-on-failure -j2 || status=1
 phase_done "native tests"
+
+echo "== fuzz harnesses, 10 s each"
+LAUNCHER_BUILD_DIR="$build" "$repo/scripts/fuzz.sh" 10 || status=1
+phase_done "fuzz"
 
 # What Wine could leave in the home folder: menu entries, desktop files,
 # shortcuts written through a shell folder linked out of the prefix.

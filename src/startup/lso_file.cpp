@@ -76,6 +76,7 @@ bool ParseStringSource(const std::string& text, std::vector<std::string>& entrie
             if (++i == line.size())
                 return error = "line " + std::to_string(lineNo) + ": text ends with a lone backslash", false;
             if (line[i] == 'n') value += '\n';
+            else if (line[i] == 'r') value += '\r';
             else if (line[i] == '\\') value += '\\';
             else return error = "line " + std::to_string(lineNo) + ": unknown escape \\" + line[i], false;
         }
@@ -91,6 +92,7 @@ std::string FormatStringSource(const std::vector<std::string>& entries, const st
         out += std::to_string(n) + '\t';
         for (char c : entries[n]) {
             if (c == '\n') out += "\\n";
+            else if (c == '\r') out += "\\r";  // a bare one before the line feed would read as a line end
             else if (c == '\\') out += "\\\\";
             else out += c;
         }

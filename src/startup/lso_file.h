@@ -2,7 +2,8 @@
 // The .lso string-table file: little-endian entry count (not 0), a zero
 // word, then per entry a 32-bit length and that many UTF-8 bytes.
 // Also the readable text source the tables are kept in: one entry per line,
-// "<number>\t<text>", with "\n" for a line feed and "\\" for a backslash;
+// "<number>\t<text>", with "\n" for a line feed, "\r" for a carriage return
+// and "\\" for a backslash;
 // lines starting with '#' are comments. Portable; no state.
 
 #include <string>

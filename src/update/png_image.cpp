@@ -21,26 +21,41 @@ void ReadCallback(png_structp png, png_bytep out, png_size_t length) {
     source->offset += length;
 }
 
-// Pictures bigger than this are refused before any row is allocated: a
-// header can claim up to 2^31 pixels a side.
+// Pictures bigger than this are refused from the header, before any row
+// is allocated: a header can claim up to 2^16 pixels a side.
 constexpr uint64_t kMaxPixels = uint64_t(1) << 26;
 
-// Everything inside libpng's error jump; no C++ objects with destructors
-// live in this frame.
-bool Decode(png_structp png, png_infop info, Source* source, std::vector<uint8_t>& pixels, int32_t& width,
-            int32_t& height) {
+// The decoded rows; kept by the caller so that no C++ object with a
+// destructor lives in the frame libpng jumps back to.
+struct Rows {
+    std::vector<uint8_t> bytes;
+    std::vector<png_bytep> starts;
+};
+
+// Everything inside libpng's error jump.
+bool Decode(png_structp png, png_infop info, Source* source, Rows& decoded, std::vector<uint8_t>& pixels,
+            int32_t& width, int32_t& height) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, source, ReadCallback);
     png_set_user_limits(png, 1u << 16, 1u << 16);
-    png_read_png(png, info, PNG_TRANSFORM_EXPAND | PNG_TRANSFORM_STRIP_16, nullptr);
+    png_read_info(png, info);
     const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-    const int type = png_get_color_type(png, info);
     if (!w || !h || uint64_t(w) * h > kMaxPixels) return false;
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const int type = png_get_color_type(png, info);
     if (type != PNG_COLOR_TYPE_GRAY && type != PNG_COLOR_TYPE_RGB && type != PNG_COLOR_TYPE_GRAY_ALPHA &&
         type != PNG_COLOR_TYPE_RGBA)
         return false;
-    png_bytepp rows = png_get_rows(png, info);
-    if (!rows) return false;
+    const size_t rowBytes = png_get_rowbytes(png, info);
+    decoded.bytes.resize(rowBytes * h);
+    decoded.starts.resize(h);
+    for (png_uint_32 y = 0; y < h; ++y) decoded.starts[y] = decoded.bytes.data() + y * rowBytes;
+    png_read_image(png, decoded.starts.data());
+    png_read_end(png, info);
+    png_bytepp rows = decoded.starts.data();
     pixels.resize(size_t(w) * h * 4);
     uint8_t* out = pixels.data();
     for (png_uint_32 y = 0; y < h; ++y) {
@@ -87,11 +102,12 @@ bool PngImage::Load(const void* bytes, size_t size) {
         return false;
     }
     Source source{static_cast<const uint8_t*>(bytes), size, 0};
+    Rows decoded;
     std::vector<uint8_t> pixels;
     int32_t width = 0, height = 0;
     bool ok = false;
     try {
-        ok = Decode(png, info, &source, pixels, width, height);
+        ok = Decode(png, info, &source, decoded, pixels, width, height);
     } catch (const std::bad_alloc&) {
         ok = false;
     }

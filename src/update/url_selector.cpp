@@ -7,7 +7,6 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 using tinyxml2::XMLElement;
@@ -18,66 +17,6 @@ namespace {
 constexpr uint64_t kCudSizeLimit = 64u << 20;
 
 const std::string kDashes(80, '-');
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return std::string();
-    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
-// A comma-separated location list; an absent attribute allows everyone.
-bool LocationAllows(const XMLElement* e, const char* name, const std::string& upperValue) {
-    const char* list = e->Attribute(name);
-    if (!list) return true;
-    std::string rest = list;
-    for (;;) {
-        const size_t comma = rest.find(',');
-        if (Upper(Trim(rest.substr(0, comma))) == upperValue) return true;
-        if (comma == std::string::npos) return false;
-        rest.erase(0, comma + 1);
-    }
-}
-
-// Texts of the first URL child and every following sibling; empty ones skipped.
-std::vector<std::string> ReadUrls(const XMLElement* list) {
-    std::vector<std::string> urls;
-    if (!list) return urls;
-    for (const XMLElement* e = list->FirstChildElement("URL"); e; e = e->NextSiblingElement()) {
-        const char* text = e->GetText();
-        if (text && *text) urls.push_back(text);
-    }
-    return urls;
-}
-
-// The Face element with the given id among the first Face and its following siblings.
-const XMLElement* FindFace(const XMLElement* root, const std::string& id) {
-    for (const XMLElement* e = root->FirstChildElement("Face"); e; e = e->NextSiblingElement()) {
-        const char* faceId = e->Attribute("id");
-        if (faceId && id == faceId) return e;
-    }
-    return nullptr;
-}
-
-bool AskLoginUrl(const XMLElement* root) {
-    const XMLElement* first = root->FirstChildElement("Face");
-    const char* value = first ? first->Attribute("askLoginURL") : nullptr;
-    return value && std::strcmp(value, "true") == 0;
-}
-
-void ReadSelection(const XMLElement* root, CudSelection& selection) {
-    if (const XMLElement* location = root->FirstChildElement("Location")) {
-        if (const char* country = location->Attribute("country")) selection.country = country;
-        if (const char* city = location->Attribute("city")) selection.city = city;
-    }
-    if (const XMLElement* e = root->FirstChildElement("SelectedURL"); e && e->GetText()) selection.SelectedURL = e->GetText();
-    if (const XMLElement* e = root->FirstChildElement("LastKnownGoodURL"); e && e->GetText())
-        selection.LastKnownGoodURL = e->GetText();
-}
 
 }  // namespace
 
@@ -99,16 +38,10 @@ bool CUrlSelector::Init(const XMLElement* shipped, const std::vector<std::string
     Log("Initializing CUD... ", false);
     debug = debugMode;
     if (shipped) {
-        const XMLElement* faceElement = shipped->FirstChildElement("Face");
-        const char* id = faceElement ? faceElement->Attribute("id") : nullptr;
-        if (!id) {
+        if (!ReadFirstCudFace(*shipped, face)) {
             Log("failed to parse predefined CUD");
             return false;
         }
-        face.id = id;
-        face.askLoginURL = AskLoginUrl(shipped);
-        face.LoginURLs = ReadUrls(faceElement->FirstChildElement("LoginURLs"));
-        face.DataUpdateURLs = ReadUrls(faceElement->FirstChildElement("DataUpdateURLs"));
         replaceRules.clear();
         const XMLElement* rules = shipped->FirstChildElement("ReplaceURLs");
         for (const XMLElement* r = rules ? rules->FirstChildElement("Replace") : nullptr; r; r = r->NextSiblingElement()) {
@@ -153,23 +86,10 @@ bool CUrlSelector::LoadCudFile(const std::wstring& path, CudFace* target, CudSel
         Log("cannot open CUD file");
         return false;
     }
-    std::string text;
-    if (CudIsPlain(bytes) || !Decipher(bytes, text)) text = bytes;
-
-    tinyxml2::XMLDocument doc;
-    const XMLElement* root = nullptr;
-    if (doc.Parse(text.c_str(), text.size()) == tinyxml2::XML_SUCCESS) root = doc.FirstChildElement("ClientUpdateData");
-    const XMLElement* faceElement = root && target ? FindFace(root, target->id) : nullptr;
-    if (!root || (target && !faceElement)) {
+    if (!ReadCudDocument(CudText(bytes, key_), target, selectionOut)) {
         Log("failed to parse CUD file");
         return false;
     }
-    if (target) {
-        target->askLoginURL = AskLoginUrl(root);
-        target->LoginURLs = ReadUrls(faceElement->FirstChildElement("LoginURLs"));
-        target->DataUpdateURLs = ReadUrls(faceElement->FirstChildElement("DataUpdateURLs"));
-    }
-    if (selectionOut) ReadSelection(root, *selectionOut);
     Log("OK");
     return true;
 }
@@ -215,25 +135,11 @@ bool CUrlSelector::MergeIncoming(const std::string& text) {
         Log("\n--- end CUD data ---\n");
     }
     Log("Updating CUD by incoming data... ", false);
-    tinyxml2::XMLDocument doc;
-    const XMLElement* root = nullptr;
-    if (doc.Parse(text.c_str(), text.size()) == tinyxml2::XML_SUCCESS) root = doc.FirstChildElement("ClientUpdateData");
-    const XMLElement* faceElement = root ? FindFace(root, face.id) : nullptr;
-    if (!faceElement) {
-        Log("\nFailed to parse CUD file");
-        return false;
-    }
     CudFace incoming;
     incoming.id = face.id;
-    incoming.askLoginURL = AskLoginUrl(root);
-    incoming.DataUpdateURLs = ReadUrls(faceElement->FirstChildElement("DataUpdateURLs"));
-    const std::string country = Upper(selection.country), city = Upper(selection.city);
-    for (const XMLElement* list = faceElement->FirstChildElement("LoginURLs"); list;
-         list = list->NextSiblingElement("LoginURLs")) {
-        if (LocationAllows(list, "country", country) && LocationAllows(list, "city", city)) {
-            incoming.LoginURLs = ReadUrls(list);
-            break;
-        }
+    if (!ReadIncomingCud(text, selection, incoming)) {
+        Log("\nFailed to parse CUD file");
+        return false;
     }
     const bool changed = MergeFace(incoming);
     Log(changed ? "OK" : "no new URLs");

@@ -7,6 +7,8 @@
 // debug mode). Owned by the logic object and used only on its thread; every
 // step is reported through the log callback.
 
+#include "update/cud_document.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,20 +16,6 @@
 namespace tinyxml2 {
 class XMLElement;
 }
-
-struct CudFace {
-    std::string id;
-    bool askLoginURL = false;
-    std::vector<std::string> LoginURLs;
-    std::vector<std::string> DataUpdateURLs;
-};
-
-struct CudSelection {
-    std::string SelectedURL;
-    std::string LastKnownGoodURL;
-    std::string country = "N/A";
-    std::string city = "N/A";
-};
 
 class CUrlSelector {
 public:

@@ -35,6 +35,17 @@ TEST(StringSource, EscapesCommentsAndNumbering) {
     EXPECT_EQ(entries, again);
 }
 
+TEST(StringSource, EntriesEndingInCarriageReturnsSurviveDecompiling) {
+    const std::vector<std::string> entries = {"%d\r\r", "a\rb\r"};
+    const std::string text = FormatStringSource(entries, "");
+    std::vector<std::string> again;
+    std::string error;
+    ASSERT_TRUE(ParseStringSource(text, again, error)) << error;
+    EXPECT_EQ(entries, again);
+    ASSERT_TRUE(ParseStringSource("0\tx\\r\r\n", again, error)) << error;  // CRLF line end
+    EXPECT_EQ(std::vector<std::string>{"x\r"}, again);
+}
+
 TEST(StringSource, MistakesAreReportedWithTheirLine) {
     std::vector<std::string> entries;
     std::string error;

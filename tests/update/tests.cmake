@@ -6,6 +6,7 @@ target_sources(portable_tests PRIVATE
   update/cud_cipher_test.cpp
   update/manifest_writer_test.cpp
   update/pe_version_test.cpp
+  update/png_image_test.cpp
   update/zip_writer_test.cpp
 )
 if(WIN32)
@@ -55,7 +56,6 @@ if(WIN32)
     update/checker_thread_test.cpp
     update/message_sink.cpp
     update/pe_version_windows_test.cpp
-    update/png_image_test.cpp
     update/unpacker_thread_test.cpp
   )
   target_link_libraries(update_tests PRIVATE launcher_update)
