@@ -47,6 +47,8 @@ private:
     CHandle stop_;
 };
 
+CLauncherAssistant::CLauncherAssistant() = default;
+
 CLauncherAssistant::~CLauncherAssistant() { StopWatcher(); }
 
 void CLauncherAssistant::StopWatcher() { watcher_.reset(); }

@@ -13,6 +13,7 @@
 #include "system/assistant_records.h"
 #include "system/install_directory_list.h"
 #include "system/named_pipe.h"
+#include "system/process_list.h"
 #include "system/renaming_parameters.h"
 #include "system/rights_descriptor.h"
 
@@ -21,12 +22,13 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CLauncherAssistant {
 public:
-    CLauncherAssistant() = default;
+    CLauncherAssistant();
     CLauncherAssistant(const CLauncherAssistant&) = delete;
     CLauncherAssistant& operator=(const CLauncherAssistant&) = delete;
     ~CLauncherAssistant();
@@ -41,8 +43,10 @@ public:
     // Gives `folder` (recursively) and HKLM\regPath and its "Install" key
     // the all-users descriptor; stops the walk when cancelled.
     bool GrantRights(const std::wstring& folder, const std::wstring& regPath, bool countSteps);
-    // Ends every process whose main module is `path` (case ignored).
+    // Ends every process whose executable is `path` (case ignored).
     bool KillProcesses(const std::wstring& path);
+    // The same among `ids`; false when they could not be listed (nothing).
+    bool KillListedProcesses(const std::optional<std::vector<DWORD>>& ids, const std::wstring& path);
     // Sends a progress message unless it comes too soon after the last one.
     void ReportProgress(int percent);
     // One step of a counted operation, after SetStepTotal.

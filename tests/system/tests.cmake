@@ -20,6 +20,7 @@ if(WIN32)
     system/install_directory_list_test.cpp
     system/named_pipe_test.cpp
     system/os_version_test.cpp
+    system/process_list_test.cpp
     system/shortcuts_test.cpp
     system/tree_walk_test.cpp
     system/update_package_test.cpp
