@@ -306,6 +306,14 @@ TEST_F(LauncherEntry, PatchedSlotsKeepTheChecksumAndReadBackInOrder) {
     FreeLibrary(module);
 }
 
+// The launcher (and so its assistant copy in the temporary folder) takes
+// system libraries from System32, never from its own folder.
+TEST_F(LauncherEntry, ALibraryPlantedBesideTheLauncherIsNotLoaded) {
+    ASSERT_TRUE(CopyFileW(BuiltProgramPath(L"planted_library.dll").c_str(), path(L"version.dll").c_str(), FALSE));
+    RunWizard();
+    EXPECT_FALSE(PathExists(path(L"planted_library_loaded.txt")));
+}
+
 TEST_F(LauncherEntry, AssistantWithoutAWindowNumberEndsQuietly) {
     CChildProcess p;
     ASSERT_TRUE(p.Start(exe_, L"/assistant", dir()));

@@ -17,4 +17,4 @@ launcher_test(app_tests RESOURCE_LOCK desktop_input
   app/launcher_entry_test.cpp
 )
 target_link_libraries(app_tests PRIVATE launcher_update launcher_system)
-add_dependencies(app_tests Launcher)
+add_dependencies(app_tests Launcher planted_library)
