@@ -44,4 +44,4 @@ target_link_libraries(dialog_ok PRIVATE user32)
 # A library the tests plant beside a launcher under a system library's name.
 add_library(planted_library SHARED helpers/planted_library.cpp)
 set_target_properties(planted_library PROPERTIES PREFIX "")
-target_link_options(planted_library PRIVATE -Wl,--kill-at -static-libgcc)
+target_link_options(planted_library PRIVATE -static-libgcc)

@@ -1,6 +1,6 @@
-// A library planted beside a launcher under the name "version.dll": when
-// loaded, it leaves planted_library_loaded.txt beside itself. Its exports
-// stand in for the ones the launcher uses and find nothing.
+// A library planted beside a launcher under a system library's name: when
+// loaded, it leaves planted_library_loaded.txt beside itself. It exports
+// nothing; a program that took it would fail at its first call into it.
 
 #include <windows.h>
 
@@ -19,14 +19,7 @@ void LeaveMark(HMODULE self) {
 
 }  // namespace
 
-extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) LeaveMark(self);
     return TRUE;
-}
-
-__declspec(dllexport) DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR, LPDWORD) { return 0; }
-__declspec(dllexport) BOOL WINAPI GetFileVersionInfoW(LPCWSTR, DWORD, DWORD, LPVOID) { return FALSE; }
-__declspec(dllexport) BOOL WINAPI VerQueryValueW(LPCVOID, LPCWSTR, LPVOID*, PUINT) { return FALSE; }
 }
