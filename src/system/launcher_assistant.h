@@ -35,7 +35,8 @@ public:
 
     // The whole life of the assistant: its log next to its own file, the
     // pipe named after its own file, one command. False when the pipe could
-    // not be opened.
+    // not be opened or is served by another process than the launcher's
+    // window.
     bool RunAssistant(HWND launcher);
 
     // Logs the code with GetLastError() and makes it the command's result.
