@@ -14,6 +14,7 @@ if(WIN32)
     common/assistant_role_main.cpp
     common/process.cpp
     common/temp_folder.cpp
+    system/assistant_copy_test.cpp
     system/assistant_process_test.cpp
     system/assistant_uninstall_test.cpp
     system/copy_whole_file_test.cpp
