@@ -34,6 +34,18 @@ void ShowError(const std::string& text) {
     LogLine(L"Installer Error: " + AnsiToWide(text));
 }
 
+// Libraries load from System32 only: the assistant runs elevated from the
+// temporary folder, where anyone may have left a library of a system
+// library's name. Systems without the call (Windows 7 before KB2533623)
+// keep the search order minus the working folder.
+void RestrictLibrarySearch() {
+    using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+}
+
 void ShowUnknownError() {
     MessageBoxW(nullptr, L"unknown", L"error", MB_OK | MB_ICONERROR);
     LogLine(L"Installer Error: unknown");
@@ -52,6 +64,7 @@ bool RunPreinit(CLogic& logic) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandTail, int) {
+    RestrictLibrarySearch();
     const std::wstring tail = commandTail ? commandTail : L"";
     const CommandLineFlags flags = ParseCommandLine(tail);
 

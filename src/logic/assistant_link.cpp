@@ -18,6 +18,7 @@
 #include "startup/text.h"
 #include "startup/xml_path.h"
 #include "system/admin_token.h"
+#include "system/assistant_copy.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -46,24 +47,14 @@ std::wstring UninstallValue(const tinyxml2::XMLElement* root, const char* name) 
 
 bool CAssistantLink::PrepareAssistantCopy() {
     LogPart(L"Unpacking LauncherAssistant to temp .. ");
-    if (assistantPath_.empty()) {
-        const std::wstring temp = GetTempFolder();
-        const std::wstring candidate = temp + L"LauncherAssistant.exe";
-        if (FileExists(candidate)) {
-            // A copy of another launcher (or of an earlier run still in
-            // use): take a unique name instead.
-            wchar_t unique[MAX_PATH];
-            if (!GetTempFileNameW(temp.c_str(), L"LauncherAssistant", 0, unique)) {
-                LogLine(L"Fail");
-                return false;
-            }
-            std::wstring path = unique;
-            const size_t dot = path.rfind(L'.');
-            assistantPath_ = (dot == std::wstring::npos ? path : path.substr(0, dot)) + L".exe";
-        } else {
-            assistantPath_ = candidate;
-        }
+    // One fresh folder per launcher run; later commands replace the copy
+    // in it.
+    if (assistantFolder_.empty()) assistantFolder_ = CreateAssistantFolder(GetTempFolder());
+    if (assistantFolder_.empty()) {
+        LogLine(L"Fail");
+        return false;
     }
+    assistantPath_ = AssistantCopyPath(assistantFolder_);
     if (FileExists(assistantPath_)) {
         SetFileAttributesW(assistantPath_.c_str(),
                            GetFileAttributesW(assistantPath_.c_str()) & ~DWORD(FILE_ATTRIBUTE_READONLY));
@@ -90,8 +81,15 @@ bool CAssistantLink::RunAssistant(uint32_t command) {
         LogPart(L"Pipe name: " + pipeName);
         started = assistantPipe_.Create(pipeName);
         LogLine(started ? L" create .. OK" : L" create .. Fail");
+        if (started && !IsExactCopy(assistantPath_, ModulePath(nullptr))) {
+            LogLine(L"The assistant's copy differs from the launcher");
+            assistantPipe_.Close();
+            started = false;
+        }
         if (started) {
             LogPart(L"Run LauncherAssistant .. ");
+            // Not the copy's folder: a process's working folder cannot be
+            // removed while it runs, and the launcher removes that folder.
             const std::wstring temp = GetTempFolder();
             SHELLEXECUTEINFOW info{};
             info.cbSize = sizeof info;
@@ -330,18 +328,15 @@ bool CAssistantLink::CancelAssistant() {
 }
 
 void CAssistantLink::DeleteAssistantCopy() {
-    if (assistantPath_.empty()) return;
+    if (assistantFolder_.empty()) return;
     LogLine(L"Deleting launcher assistant from temp");
     assistantPipe_.Close();
     // An assistant that has just answered may still be closing; its file
     // cannot go before it has.
     if (assistantProcess_.IsValid()) WaitForSingleObject(assistantProcess_.Get(), 5000);
     assistantProcess_.Reset();
-    DeleteFileW(assistantPath_.c_str());
-    DeleteFileW((assistantPath_ + L".log").c_str());
-    const size_t dot = assistantPath_.rfind(L'.');
-    const std::wstring base = dot == std::wstring::npos ? assistantPath_ : assistantPath_.substr(0, dot);
-    for (const wchar_t* ext : {L".tmp", L".exe", L".log"}) DeleteFileW((base + ext).c_str());
+    RemoveAssistantFolder(assistantFolder_);
+    assistantFolder_.clear();
     assistantPath_.clear();
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The launcher's side of the assistant: one elevated copy of this
 // executable per command, reached through a pipe; it answers with messages
-// 0x914 ... 0x916. The temporary copy, its start, the record it is sent,
-// its answers, cancelling it and removing the copy when the launcher ends.
+// 0x914 ... 0x916. The copy in a folder of its own in the temporary
+// folder, checked against this executable just before its start, the
+// record it is sent, its answers, cancelling it and removing the copy and
+// its folder when the launcher ends.
 // UI thread only.
 
 #include "logic/logic_context.h"
@@ -39,6 +41,7 @@ private:
     void AbandonAssistant();
 
     LogicContext& ctx_;
+    std::wstring assistantFolder_;  // this run's folder for the copy
     std::wstring assistantPath_;
     CNamedPipe assistantPipe_;
     CHandle assistantProcess_;

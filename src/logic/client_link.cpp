@@ -27,8 +27,9 @@ std::wstring SilentPipeName(DWORD processId) { return L"\\\\.\\pipe\\launcher_si
 
 
 std::wstring CClientLink::ClientCommandLine(const ClientCommandParts& p) {
-    std::wstring line = p.installFolder + L"\\" + Utf8ToWide(p.clientCommand) + L" -server " +
-                        Utf8ToWide(p.serverUrl) + p.appIdArgument;
+    std::wstring line = QuotedCommandLine(p.installFolder + L"\\" + Utf8ToWide(p.clientProgram),
+                                          Utf8ToWide(p.clientArguments));
+    line += L" -server " + Utf8ToWide(p.serverUrl) + p.appIdArgument;
     if (!p.affiliateId.empty()) line += L" -affiliateid " + Utf8ToWide(p.affiliateId);
     if (!p.referrerId.empty()) line += L" -referrerid " + Utf8ToWide(p.referrerId);
     if (!p.promoCode.empty()) line += L" -promocode " + Utf8ToWide(p.promoCode);
@@ -63,10 +64,15 @@ bool CClientLink::IsClientProcessRunning() {
 
 void CClientLink::RunClient() {
     LogLine(L"RunClient()");
+    if (launchThread_ && launchThread_->IsRunning()) {
+        LogLine(L"RunClient() : the client is still starting");
+        return;
+    }
     ctx_.server->SaveClientUpdateData();
     ClientCommandParts parts;
     parts.installFolder = ctx_.installFolder;
-    parts.clientCommand = ctx_.settings.ClientCommand();
+    parts.clientProgram = ctx_.settings.process;
+    parts.clientArguments = ctx_.settings.processArgs;
     parts.serverUrl = ctx_.server->selector().selection.SelectedURL;
     parts.affiliateId = ReadSlotValue(*FindSlotInfo("AFFILIATE_ID"));
     parts.referrerId = ReadSlotValue(*FindSlotInfo("REFERRER_ID"));
@@ -82,7 +88,6 @@ void CClientLink::RunClient() {
     }
     clientStartFailed_ = false;
     LogLine(L"RunClient() : CreateThread");
-    if (launchThread_) launchThread_->Stop(INFINITE);
     launchThread_ = std::make_unique<CClientLaunchThread>(commandLine, ctx_.wizard.Window(),
                                                           ctx_.installFolder + L"\\" + Utf8ToWide(ctx_.settings.process));
     runThreadStarted_ = launchThread_->Start();

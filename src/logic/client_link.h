@@ -15,10 +15,11 @@ class CClientLink {
 public:
     explicit CClientLink(LogicContext& ctx) : ctx_(ctx) {}
 
-    // What the client's command line is made of.
+    // What the client's command line is made of. The program's path is
+    // quoted, so a folder with spaces cannot start a stray program.
     struct ClientCommandParts {
         std::wstring installFolder;
-        std::string clientCommand, serverUrl;
+        std::string clientProgram, clientArguments, serverUrl;
         std::wstring appIdArgument;  // the taskbar identity, when one is set
         std::string affiliateId, referrerId, promoCode, updatePath;
     };
@@ -30,6 +31,8 @@ public:
     bool IsClientProcessRunning();
     // The launch button: the new launcher when one is waiting, else the client.
     void PressLaunch();
+    // Returns at once, starting nothing, while an earlier start still waits
+    // for its client.
     void RunClient();
     void OnClientStartFailed();
     // eWindowsMessage_Exit with its reason (0 client up, 1 tray menu, 2 update flow).

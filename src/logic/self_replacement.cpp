@@ -17,12 +17,10 @@ constexpr DWORD kTemporaryCopyEndLimit = 10000;
 }  // namespace
 
 bool CSelfReplacement::RestartLauncher(const std::wstring& fileName) {
-    std::wstring commandLine = ctx_.installFolder + L"\\" + fileName;
-    if (ctx_.fast) commandLine += L" /fast";
-    commandLine += L" /restart";
-    if (ctx_.automatic) commandLine += L" /auto";
+    std::wstring arguments = ctx_.fast ? L"/fast /restart" : L"/restart";
+    if (ctx_.automatic) arguments += L" /auto";
     LogLine(L"Create process " + fileName + L" from Launcher.exe");
-    if (!StartProcess(commandLine)) {
+    if (!StartProcess(QuotedCommandLine(ctx_.installFolder + L"\\" + fileName, arguments))) {
         ctx_.flow->ShowMessage(GetString(94), kActionQuit, mbbOk, false);
         return false;
     }
@@ -55,7 +53,7 @@ bool CSelfReplacement::ReplaceLoader() {
             Sleep(250);
         }
         LogLine(L"Create process Launcher.exe from Launcher.tmp.exe");
-        if (StartProcess(destination + (ctx_.fast ? L" /fast" : L""))) {
+        if (StartProcess(QuotedCommandLine(destination, ctx_.fast ? L"/fast" : L""))) {
             LogLine(L"Process started succesful");
             ctx_.host->Exit();
         } else {

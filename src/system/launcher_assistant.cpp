@@ -47,6 +47,8 @@ private:
     CHandle stop_;
 };
 
+CLauncherAssistant::CLauncherAssistant() = default;
+
 CLauncherAssistant::~CLauncherAssistant() { StopWatcher(); }
 
 void CLauncherAssistant::StopWatcher() { watcher_.reset(); }
@@ -87,6 +89,19 @@ bool CLauncherAssistant::RunAssistant(HWND launcher) {
     LogLine(opened ? L"ok" : L"fail");
     if (!opened) {
         SendNotifyMessageW(hwnd_, kAssistantInitResultMessage, openError, eAssistantCntOpenPipe);
+        g_pLog = nullptr;
+        log_.Close();
+        return false;
+    }
+    // Whoever made a pipe of this name first would hand the elevated
+    // assistant its work: only the launcher that owns the window may.
+    ULONG server = 0;
+    DWORD launcherProcess = 0;
+    GetWindowThreadProcessId(hwnd_, &launcherProcess);
+    if (!GetNamedPipeServerProcessId(pipe_.Handle(), &server) || server == 0 || server != launcherProcess) {
+        LogFormat(L"The pipe's server %lu is not the launcher %lu", server, launcherProcess);
+        pipe_.Close();
+        SendNotifyMessageW(hwnd_, kAssistantInitResultMessage, ERROR_ACCESS_DENIED, eAssistantCntOpenPipe);
         g_pLog = nullptr;
         log_.Close();
         return false;

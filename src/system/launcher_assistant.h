@@ -13,6 +13,7 @@
 #include "system/assistant_records.h"
 #include "system/install_directory_list.h"
 #include "system/named_pipe.h"
+#include "system/process_list.h"
 #include "system/renaming_parameters.h"
 #include "system/rights_descriptor.h"
 
@@ -21,19 +22,21 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CLauncherAssistant {
 public:
-    CLauncherAssistant() = default;
+    CLauncherAssistant();
     CLauncherAssistant(const CLauncherAssistant&) = delete;
     CLauncherAssistant& operator=(const CLauncherAssistant&) = delete;
     ~CLauncherAssistant();
 
     // The whole life of the assistant: its log next to its own file, the
     // pipe named after its own file, one command. False when the pipe could
-    // not be opened.
+    // not be opened or is served by another process than the launcher's
+    // window.
     bool RunAssistant(HWND launcher);
 
     // Logs the code with GetLastError() and makes it the command's result.
@@ -41,8 +44,10 @@ public:
     // Gives `folder` (recursively) and HKLM\regPath and its "Install" key
     // the all-users descriptor; stops the walk when cancelled.
     bool GrantRights(const std::wstring& folder, const std::wstring& regPath, bool countSteps);
-    // Ends every process whose main module is `path` (case ignored).
+    // Ends every process whose executable is `path` (case ignored).
     bool KillProcesses(const std::wstring& path);
+    // The same among `ids`; false when they could not be listed (nothing).
+    bool KillListedProcesses(const std::optional<std::vector<DWORD>>& ids, const std::wstring& path);
     // Sends a progress message unless it comes too soon after the last one.
     void ReportProgress(int percent);
     // One step of a counted operation, after SetStepTotal.

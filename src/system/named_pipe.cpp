@@ -1,12 +1,20 @@
 #include "system/named_pipe.h"
 
+#include "system/owner_only_descriptor.h"
+
 #include <algorithm>
 
 bool CNamedPipe::Create(const std::wstring& name) {
     if (handle_.IsValid() && name_ == name) return true;
     Close();
-    HANDLE h = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1,
-                                1024, 1024, 0, nullptr);
+    COwnerOnlyDescriptor access;
+    if (!access.Build()) return false;
+    // First instance only: a pipe of this name someone else made first
+    // would hear the records and answer in the assistant's place. The flag
+    // decides; the look beforehand covers systems that ignore it (Wine).
+    if (WaitNamedPipeW(name.c_str(), NMPWAIT_NOWAIT) || GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    HANDLE h = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 1024, 1024, 0, access.Attributes());
     if (h == INVALID_HANDLE_VALUE) return false;
     handle_.Reset(h);
     name_ = name;

@@ -18,9 +18,10 @@ public:
     CNamedPipe& operator=(const CNamedPipe&) = delete;
     ~CNamedPipe() { Close(); }
 
-    // Server end, one instance, 1024-byte buffers. Succeeds at once when a
-    // handle of the same name (compared as written) is already open. The
-    // server never waits for the client to connect.
+    // Server end, one instance, 1024-byte buffers, open to this user and
+    // administrators only. Fails when a pipe of that name exists already,
+    // whoever made it; succeeds at once when this object holds that name
+    // (compared as written). The server never waits for the client.
     bool Create(const std::wstring& name);
     // Client end; retries a busy pipe after waiting up to 10 s for it, at
     // most 5 attempts. GetLastError() tells why it failed.

@@ -1,23 +1,10 @@
 #include "system/process_list.h"
 
-#include "startup/handle.h"
-
 #include <psapi.h>
-
-#include <vector>
 
 namespace {
 
-std::wstring ReadFirstModulePath(DWORD processId) {
-    CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    if (!process.IsValid()) return {};
-    HMODULE first = nullptr;
-    DWORD needed = 0;
-    if (!EnumProcessModules(process.Get(), &first, sizeof first, &needed) || !first) return {};
-    wchar_t path[MAX_PATH * 2];
-    const DWORD length = GetModuleFileNameExW(process.Get(), first, path, DWORD(std::size(path)));
-    return std::wstring(path, length);
-}
+constexpr DWORD kFindAccess = PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE;
 
 struct WindowSearch {
     DWORD id;
@@ -32,21 +19,46 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM p) {
     return TRUE;
 }
 
+bool SamePath(const std::wstring& a, const std::wstring& b) { return !a.empty() && _wcsicmp(a.c_str(), b.c_str()) == 0; }
+
 }  // namespace
 
-std::wstring ProcessModulePath(DWORD processId) { return ReadFirstModulePath(processId); }
-
-std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip) {
+std::optional<std::vector<DWORD>> ListProcessIds() {
     DWORD ids[1024];
     DWORD bytes = 0;
-    std::vector<DWORD> found;
-    if (!EnumProcesses(ids, sizeof ids, &bytes)) return found;
-    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
-        if (ids[i] == 0 || ids[i] == skip) continue;
-        const std::wstring module = ReadFirstModulePath(ids[i]);
-        if (!module.empty() && _wcsicmp(module.c_str(), path.c_str()) == 0) found.push_back(ids[i]);
+    if (!EnumProcesses(ids, sizeof ids, &bytes)) return std::nullopt;
+    return std::vector<DWORD>(ids, ids + bytes / sizeof(DWORD));
+}
+
+std::wstring ProcessImagePath(HANDLE process) {
+    wchar_t path[MAX_PATH * 2];
+    DWORD length = DWORD(std::size(path));
+    if (!QueryFullProcessImageNameW(process, 0, path, &length)) return {};
+    return std::wstring(path, length);
+}
+
+std::vector<FoundProcess> FindProcessesWithPath(const std::vector<DWORD>& ids, const std::wstring& path, DWORD skip) {
+    std::vector<FoundProcess> found;
+    for (DWORD id : ids) {
+        if (id == 0 || id == skip) continue;
+        CHandle process(OpenProcess(kFindAccess, FALSE, id));
+        // A process this user may not end is still one of them when its
+        // path can be read; ending it then fails.
+        if (!process.IsValid()) {
+            const CHandle reader(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+            if (reader.IsValid() && SamePath(ProcessImagePath(reader.Get()), path)) found.push_back({id, CHandle()});
+            continue;
+        }
+        if (SamePath(ProcessImagePath(process.Get()), path)) found.push_back({id, std::move(process)});
     }
     return found;
+}
+
+std::vector<DWORD> ProcessesWithModulePath(const std::wstring& path, DWORD skip) {
+    std::vector<DWORD> ids;
+    for (const FoundProcess& p : FindProcessesWithPath(ListProcessIds().value_or(std::vector<DWORD>()), path, skip))
+        ids.push_back(p.id);
+    return ids;
 }
 
 std::vector<HWND> ProcessTopLevelWindows(DWORD processId) {
@@ -55,18 +67,28 @@ std::vector<HWND> ProcessTopLevelWindows(DWORD processId) {
     return search.windows;
 }
 
-bool TerminateProcessById(DWORD processId) {
-    CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
-    if (!process.IsValid() || !TerminateProcess(process.Get(), 0)) return false;
-    WaitForSingleObject(process.Get(), 1000);
+bool TerminateFoundProcess(const FoundProcess& process) {
+    if (!process.handle.IsValid() || !TerminateProcess(process.handle.Get(), 0)) return false;
+    WaitForSingleObject(process.handle.Get(), 1000);
     return true;
 }
 
-bool TerminateProcessesWithModulePath(const std::wstring& path) {
+bool TerminateProcessesWithPath(const std::optional<std::vector<DWORD>>& ids, const std::wstring& path, DWORD skip) {
+    if (!ids) return false;
     bool all = true;
-    for (DWORD id : ProcessesWithModulePath(path, GetCurrentProcessId()))
-        if (!TerminateProcessById(id)) all = false;
+    for (const FoundProcess& p : FindProcessesWithPath(*ids, path, skip))
+        if (!TerminateFoundProcess(p)) all = false;
     return all;
+}
+
+bool TerminateProcessesWithModulePath(const std::wstring& path) {
+    return TerminateProcessesWithPath(ListProcessIds(), path, GetCurrentProcessId());
+}
+
+std::wstring QuotedCommandLine(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring line = L"\"" + program + L"\"";
+    if (!arguments.empty()) line += L" " + arguments;
+    return line;
 }
 
 bool StartProcess(const std::wstring& commandLine, const std::wstring& folder) {

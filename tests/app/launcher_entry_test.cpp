@@ -306,6 +306,17 @@ TEST_F(LauncherEntry, PatchedSlotsKeepTheChecksumAndReadBackInOrder) {
     FreeLibrary(module);
 }
 
+// The launcher (and so its assistant copy in the temporary folder) takes
+// system libraries from System32, never from its own folder. Wininet is
+// the one Wine's own libraries do not load before the launcher's entry.
+TEST_F(LauncherEntry, ALibraryPlantedBesideTheLauncherIsNotLoaded) {
+    ASSERT_TRUE(CopyFileW(BuiltProgramPath(L"planted_library.dll").c_str(), path(L"wininet.dll").c_str(), FALSE));
+    // Under Wine this test runs with wininet.dll searched for as Windows
+    // does (tests.cmake); Wine would otherwise take its own build.
+    RunWizard();
+    EXPECT_FALSE(PathExists(path(L"planted_library_loaded.txt")));
+}
+
 TEST_F(LauncherEntry, AssistantWithoutAWindowNumberEndsQuietly) {
     CChildProcess p;
     ASSERT_TRUE(p.Start(exe_, L"/assistant", dir()));

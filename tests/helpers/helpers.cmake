@@ -40,3 +40,8 @@ target_link_options(replace_package PRIVATE -municode)
 add_executable(dialog_ok helpers/dialog_ok.cpp)
 target_link_options(dialog_ok PRIVATE -municode)
 target_link_libraries(dialog_ok PRIVATE user32)
+
+# A library the tests plant beside a launcher under a system library's name.
+add_library(planted_library SHARED helpers/planted_library.cpp)
+set_target_properties(planted_library PROPERTIES PREFIX "")
+target_link_options(planted_library PRIVATE -static-libgcc)

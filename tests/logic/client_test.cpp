@@ -16,7 +16,7 @@ namespace {
 CClientLink::ClientCommandParts Parts() {
     CClientLink::ClientCommandParts p;
     p.installFolder = L"C:\\Games\\Talvoro";
-    p.clientCommand = "GameClient.exe";
+    p.clientProgram = "GameClient.exe";
     p.serverUrl = "http://127.0.0.1:8080/";
     p.updatePath = "/game-clients/win32/velomar/updates.velomar/";
     return p;
@@ -83,18 +83,20 @@ LRESULT CALLBACK AnswerProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 
 TEST(ClientCommandLine, ServerAppIdAndSlotArgumentsInOrder) {
     CClientLink::ClientCommandParts p = Parts();
-    EXPECT_EQ(L"C:\\Games\\Talvoro\\GameClient.exe -server http://127.0.0.1:8080/", CClientLink::ClientCommandLine(p));
-    p.clientCommand = "GameClient.exe -windowed";
+    EXPECT_EQ(L"\"C:\\Games\\Talvoro\\GameClient.exe\" -server http://127.0.0.1:8080/",
+              CClientLink::ClientCommandLine(p));
+    p.installFolder = L"C:\\Program Files\\Talvoro";
+    p.clientArguments = "-windowed";
     p.appIdArgument = L" -appID \"Hollisk.TL\"";
     p.affiliateId = "aff";
     p.promoCode = "PROMO";
-    EXPECT_EQ(L"C:\\Games\\Talvoro\\GameClient.exe -windowed -server http://127.0.0.1:8080/ -appID \"Hollisk.TL\""
-              L" -affiliateid aff -promocode PROMO",
+    EXPECT_EQ(L"\"C:\\Program Files\\Talvoro\\GameClient.exe\" -windowed -server http://127.0.0.1:8080/"
+              L" -appID \"Hollisk.TL\" -affiliateid aff -promocode PROMO",
               CClientLink::ClientCommandLine(p));
     p = Parts();
     p.referrerId = "ref";
     p.updatePath = "/games-launcher/velomar/";
-    EXPECT_EQ(L"C:\\Games\\Talvoro\\GameClient.exe -server http://127.0.0.1:8080/ -referrerid ref -localRun",
+    EXPECT_EQ(L"\"C:\\Games\\Talvoro\\GameClient.exe\" -server http://127.0.0.1:8080/ -referrerid ref -localRun",
               CClientLink::ClientCommandLine(p));
 }
 

@@ -86,8 +86,8 @@ TEST_F(LogicAssistant, KillProcessRunsTheCopyEndToEndAndTheCopyGoesAtExit) {
     EXPECT_EQ(Upper(inst) + L"\\GameClient.exe",
               std::wstring(logic_.assistant().assistantData().chTemp.begin(), logic_.assistant().assistantData().chTemp.end()));
 
-    const std::wstring base = copy.substr(0, copy.size() - 4);
-    for (const std::wstring& leftover : {copy, copy + L".log", base + L".tmp", base + L".log"})
+    const std::wstring folder = copy.substr(0, copy.rfind(L'\\'));
+    for (const std::wstring& leftover : {copy, copy + L".log", folder, folder + L".tmp"})
         EXPECT_FALSE(PathExists(leftover)) << Narrow(leftover);
 
     const std::string log = Log();
@@ -160,41 +160,46 @@ TEST_F(LogicAssistant, AWholeRuntimePackageIsSavedAndHandedToTheAssistant) {
         EXPECT_TRUE(Contains(line)) << line << "\n--- log ---\n" << Log();
 }
 
-TEST_F(LogicAssistant, AFreeTemporaryFolderGetsThePlainNameAndASecondLauncherAUniqueOne) {
+// Each launcher copies its assistant into a fresh folder of its own, named
+// after the copy. (Its access list cannot be read back under Wine, which
+// shows a file's Unix mode bits instead.)
+TEST_F(LogicAssistant, EachLauncherCopiesItsAssistantIntoAFreshFolderOfItsOwn) {
     const std::wstring temp = path(L"tmp");
     ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
     UseTemp(temp);
     ASSERT_TRUE(logic_.init(rcUninstallFrom, path(L"inst")));
     ASSERT_TRUE(logic_.assistant().PrepareAssistantCopy());
-    EXPECT_EQ(temp + L"\\LauncherAssistant.exe", logic_.assistant().assistantPath());
+    const std::wstring copy = logic_.assistant().assistantPath();
+    const std::wstring folder = copy.substr(0, copy.rfind(L'\\'));
+    EXPECT_EQ(temp + L"\\", folder.substr(0, temp.size() + 1));
+    EXPECT_EQ(folder + L"\\" + FileName(folder) + L".exe", copy);
+    EXPECT_TRUE(PathExists(folder + L".tmp"));  // the name's placeholder
+    EXPECT_EQ(ReadFileBytes(BuiltProgramPath(L"logic_tests.exe")), ReadFileBytes(copy));
     // The path is kept: the next command replaces the same file.
-    WriteFileBytes(temp + L"\\LauncherAssistant.exe", "stale");
-    SetFileAttributesW((temp + L"\\LauncherAssistant.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteFileBytes(copy, "stale");
+    SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(logic_.assistant().PrepareAssistantCopy());
-    EXPECT_EQ(temp + L"\\LauncherAssistant.exe", logic_.assistant().assistantPath());
-    EXPECT_GT(ReadFileBytes(temp + L"\\LauncherAssistant.exe").size(), 5u);
+    EXPECT_EQ(copy, logic_.assistant().assistantPath());
+    EXPECT_GT(ReadFileBytes(copy).size(), 5u);
 
-    // Another launcher finds the file taken.
+    // Another launcher gets another folder.
     CStandInWizard secondWizard;
     CLogic second(secondWizard);
     ASSERT_TRUE(second.preinit());
     ASSERT_TRUE(second.assistant().PrepareAssistantCopy());
-    const std::wstring unique = second.assistant().assistantPath();
-    EXPECT_NE(temp + L"\\LauncherAssistant.exe", unique);
-    EXPECT_EQ(temp + L"\\", unique.substr(0, temp.size() + 1));
-    EXPECT_EQ(L".exe", unique.substr(unique.size() - 4));
-    const std::wstring placeholder = unique.substr(0, unique.size() - 4) + L".tmp";
-    EXPECT_TRUE(PathExists(placeholder));
-    EXPECT_TRUE(PathExists(unique));
-    WriteFileBytes(unique + L".log", "log");
+    const std::wstring other = second.assistant().assistantPath();
+    const std::wstring otherFolder = other.substr(0, other.rfind(L'\\'));
+    EXPECT_NE(folder, otherFolder);
+    EXPECT_EQ(temp + L"\\", otherFolder.substr(0, temp.size() + 1));
+    WriteFileBytes(other + L".log", "log");
 
     second.assistant().DeleteAssistantCopy();
-    EXPECT_FALSE(PathExists(unique));
-    EXPECT_FALSE(PathExists(placeholder));
-    EXPECT_FALSE(PathExists(unique + L".log"));
-    EXPECT_TRUE(PathExists(temp + L"\\LauncherAssistant.exe"));  // not the second launcher's
+    for (const std::wstring& leftover : {other, other + L".log", otherFolder, otherFolder + L".tmp"})
+        EXPECT_FALSE(PathExists(leftover)) << Narrow(leftover);
+    EXPECT_TRUE(PathExists(copy));  // not the second launcher's
     logic_.Exit();
-    EXPECT_FALSE(PathExists(temp + L"\\LauncherAssistant.exe"));
+    EXPECT_FALSE(PathExists(copy));
+    EXPECT_FALSE(PathExists(folder));
 }
 
 TEST_F(LogicAssistant, AFailedStartShowsString105WithRetry) {
@@ -214,10 +219,11 @@ TEST_F(LogicAssistant, APipeThatCannotBeCreatedShowsString105) {
     const std::wstring temp = path(L"tmp");
     ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
     UseTemp(temp);
+    ASSERT_TRUE(logic_.init(rcUninstallFrom, path(L"inst")));
+    ASSERT_TRUE(logic_.assistant().PrepareAssistantCopy());
     // Someone else holds the only instance of that pipe name.
     CNamedPipe squatter;
-    ASSERT_TRUE(squatter.Create(AssistantPipeName(temp + L"\\LauncherAssistant.exe")));
-    ASSERT_TRUE(logic_.init(rcUninstallFrom, path(L"inst")));
+    ASSERT_TRUE(squatter.Create(AssistantPipeName(logic_.assistant().assistantPath())));
     EXPECT_FALSE(logic_.assistant().RunAssistant(eLauncherCmd_GetRights));
     ASSERT_FALSE(wizard_.messages().empty());
     EXPECT_EQ(GetString(105), wizard_.messages().back().text);

@@ -4,13 +4,14 @@ if(WIN32)
   # The logic object in the test process, with the configuration and string
   # tables of the real built Launcher.exe. Own entry: the object under test
   # starts a copy of this exe as its assistant.
-  launcher_test(logic_tests OWN_MAIN
+  launcher_test(logic_tests OWN_MAIN RESOURCE_LOCK client_start_event
     common/assistant_link.cpp
     common/assistant_role_main.cpp
     common/process.cpp
     common/stand_in_wizard.cpp
     common/stand_in_wizard_test.cpp
     common/temp_folder.cpp
+    logic/client_start_test.cpp
     logic/launcher_update_test.cpp
     logic/logic_assistant_test.cpp
     logic/logic_network_test.cpp
@@ -22,7 +23,7 @@ if(WIN32)
   # in these tests.
   target_link_libraries(logic_tests PRIVATE launcher_gui)
   target_compile_definitions(logic_tests PRIVATE LAUNCHER_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
-  add_dependencies(logic_tests Launcher)
+  add_dependencies(logic_tests Launcher game_client)
 
   launcher_test(client_tests RESOURCE_LOCK client_start_event
     common/process.cpp

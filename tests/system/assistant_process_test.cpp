@@ -249,6 +249,38 @@ TEST_F(AssistantProcess, KillProcessEndsOnlyTheProcessOfThatPath) {
     EXPECT_EQ(std::string::npos, log.find("  terminate ", ended + 1)) << log;
 }
 
+// The pipe is served by the test, the window given belongs to another
+// process: the assistant takes no command from such a pipe.
+TEST_F(AssistantProcess, ACommandFromAPipeServerOtherThanTheLauncherIsNotCarriedOut) {
+    const std::wstring a = path(L"a");
+    ASSERT_TRUE(CreateDirectoryW(a.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(SleeperPath().c_str(), (a + L"\\GameClient.exe").c_str(), FALSE));
+    CChildProcess target;
+    ASSERT_TRUE(target.Start(a + L"\\GameClient.exe", L""));
+    DWORD desktopProcess = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
+    ASSERT_NE(GetCurrentProcessId(), desktopProcess);
+
+    ASSERT_TRUE(Start(GetDesktopWindow()));
+    // Until the assistant has the pipe open, or has let go of it again.
+    for (int i = 0; i < 400; ++i) {
+        DWORD available = 0;
+        if (PeekNamedPipe(pipe_.Handle(), nullptr, 0, nullptr, &available, nullptr) ||
+            GetLastError() != ERROR_PIPE_LISTENING)
+            break;
+        Sleep(50);
+    }
+    const uint32_t command = eLauncherCmd_KillProcess;
+    pipe_.Write(&command, sizeof command);
+    LauncherAssistantData d;
+    d.command = command;
+    d.chTemp = U16(a + L"\\GameClient.exe");
+    const std::vector<uint8_t> bytes = EncodeAssistantData(d);
+    pipe_.Write(bytes.data(), bytes.size());
+    EXPECT_EQ(0, child_.Wait(20000));
+    EXPECT_EQ(-1, target.Wait(500)) << AssistantLog();  // still running
+}
+
 TEST_F(AssistantProcess, AHalfReadShortcutListIsNeverActedOn) {
     const std::wstring a = path(L"a");
     ASSERT_TRUE(CreateDirectoryW(a.c_str(), nullptr));

@@ -42,6 +42,18 @@ TEST(NamedPipe, CreateKeepsAnOpenPipeOfTheSameName) {
     EXPECT_TRUE(other.Create(name + L"_2"));
 }
 
+// A pipe someone else created first under the assistant's name, open to
+// more instances, is not joined.
+TEST(NamedPipe, AServerIsRefusedWhenThePipeExistsAlready) {
+    const std::wstring name = UniqueName(L"squatted");
+    const CFile squatter(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                          PIPE_UNLIMITED_INSTANCES, 1024, 1024, 0, nullptr));
+    ASSERT_TRUE(squatter.IsValid());
+    CNamedPipe server;
+    EXPECT_FALSE(server.Create(name));
+    EXPECT_FALSE(server.IsValid());
+}
+
 TEST(NamedPipe, ReadGathersPiecesUntilTheWholeRecordIsThere) {
     const std::wstring name = UniqueName(L"pieces");
     CNamedPipe server, client;

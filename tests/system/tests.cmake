@@ -14,12 +14,14 @@ if(WIN32)
     common/assistant_role_main.cpp
     common/process.cpp
     common/temp_folder.cpp
+    system/assistant_copy_test.cpp
     system/assistant_process_test.cpp
     system/assistant_uninstall_test.cpp
     system/copy_whole_file_test.cpp
     system/install_directory_list_test.cpp
     system/named_pipe_test.cpp
     system/os_version_test.cpp
+    system/process_list_test.cpp
     system/shortcuts_test.cpp
     system/tree_walk_test.cpp
     system/update_package_test.cpp
