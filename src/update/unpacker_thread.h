@@ -15,8 +15,8 @@
 // part: it is held only for bookkeeping, never for file work. Reading and
 // writing package files is serialised by fileLock_ instead, which the
 // logic takes only in ReadPackage; extraction holds no lock. The stop
-// flag is atomic: the long reads, writes and extractions ask it often, so
-// the thread meets its stop limit.
+// flag is atomic: reads and writes ask it between chunks and extraction
+// between entries, so the thread meets its stop limit.
 
 #include "startup/buffer.h"
 #include "startup/handle.h"
