@@ -355,7 +355,7 @@ void CUnpackerThread::Run() {
                 task = tasks_.front();
             }
             Flush(false);
-            if (Stopped() || !ProcessTask(task)) return;
+            if (!ProcessTask(task)) return;
             CLock lock(lock_);
             if (!tasks_.empty()) tasks_.pop_front();
         }
