@@ -18,6 +18,7 @@
 #include "logic/wizard_flow.h"
 #include "startup/folders.h"
 #include "startup/format_text.h"
+#include "startup/safe_write.h"
 #include "startup/text.h"
 #include "startup/window_messages.h"
 #include "update/manifest_archive.h"
@@ -357,13 +358,9 @@ void CUpdateCycle::SaveUpdateXml() {
     if (ctx_.installFolder.size() < 4 || manifestText_.empty()) return;
     LogLine(L"Save update.xml");
     const std::wstring path = ctx_.installFolder + L"\\update.xml";
-    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file.IsValid() || !WriteFile(file.Get(), manifestText_.data(), DWORD(manifestText_.size()), &written, nullptr) ||
-        written != manifestText_.size()) {
-        file.Reset();
-        DeleteFileW(path.c_str());  // a cut manifest would mislead the next fast check
-    }
+    // A failed write keeps the old manifest whole: a cut one would mislead
+    // the next fast check.
+    WriteFileSafely(path, manifestText_.data(), manifestText_.size());
 }
 
 void CUpdateCycle::RemoveStateFolder(const wchar_t* name) {

@@ -1,6 +1,7 @@
 #pragma once
 // A worker's lock: one CRITICAL_SECTION owned for the object's lifetime,
-// entered for one scope through CCriticalSection::Scope.
+// entered for one scope through CCriticalSection::Scope (or only tried,
+// when the caller must not wait).
 
 #include <windows.h>
 
@@ -13,13 +14,19 @@ public:
 
     class Scope {
     public:
-        explicit Scope(CCriticalSection& lock) : cs_(lock.cs_) { EnterCriticalSection(&cs_); }
-        ~Scope() { LeaveCriticalSection(&cs_); }
+        explicit Scope(CCriticalSection& lock, bool wait = true)
+            : cs_(lock.cs_), entered_(wait ? (EnterCriticalSection(&cs_), true) : TryEnterCriticalSection(&cs_) != FALSE) {}
+        ~Scope() {
+            if (entered_) LeaveCriticalSection(&cs_);
+        }
+        // False when the lock was only tried and another thread held it.
+        bool Entered() const { return entered_; }
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
 
     private:
         CRITICAL_SECTION& cs_;
+        const bool entered_;
     };
 
 private:

@@ -41,6 +41,7 @@ bool CThread::Start() { return CreateThread(); }
 void CThread::Terminate() {
     if (!handle_.IsValid()) return;
     TerminateThread(handle_.Get(), 0);
+    terminated_ = true;
     WaitForSingleObject(handle_.Get(), INFINITE);  // termination is asynchronous
     handle_.Reset();
 }

@@ -2,7 +2,9 @@
 // A worker thread running one body (Run). Start and Stop are called by the
 // owning thread; the body's own stop flags belong to the derived class.
 // The destructor waits without limit for a body that still runs, so a
-// derived class must stop its thread before its own members go away.
+// derived class must stop its thread before its own members go away. A
+// body that misses its stop limit is terminated; it may die holding its
+// object's locks, so the object must not take them again (Terminated).
 
 #include "startup/handle.h"
 
@@ -26,6 +28,8 @@ public:
     virtual bool Stop(DWORD limit);
 
     bool HasThread() const { return handle_.IsValid(); }
+    // A thread of this object was ended by force; sticky.
+    bool Terminated() const { return terminated_; }
     // A thread exists and its body has not ended yet.
     bool IsRunning() const { return handle_.IsValid() && WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT; }
 
@@ -39,5 +43,7 @@ protected:
     CHandle handle_;
 
 private:
+    bool terminated_ = false;
+
     static unsigned __stdcall Trampoline(void* parameter);
 };

@@ -28,17 +28,19 @@ bool CWindowThread::CreateHiddenWindow(const wchar_t* className) {
     wc.lpszClassName = className;
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
     window_ = CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    return window_ != nullptr;
+    return HWND(window_) != nullptr;
 }
 
 bool CWindowThread::InitInstance() {
-    if (!window_) return false;
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const HWND window = window_;
+    if (!window) return false;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return true;
 }
 
 void CWindowThread::ExitInstance(bool onThread) {
-    if (onThread && window_) DestroyWindow(window_);
+    const HWND window = window_;
+    if (onThread && window) DestroyWindow(window);
     window_ = nullptr;
     running_ = false;
 }

@@ -2,11 +2,13 @@
 // A thread with a hidden window and a message loop: other threads hand it
 // work only by posting (or sending) messages to window(). Handlers are
 // registered by the derived class before Start and run on this thread.
-// running_ and window_ are written by the new thread before the ready
-// event is set and read by the owner only after waiting for it.
+// running_ and window_ are written by the new thread (start-up and the end
+// of its loop) and read by the owner and by posting threads at any time,
+// so both are atomic.
 
 #include "startup/thread.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 
@@ -46,12 +48,24 @@ protected:
     // hidden top-level window of it on the calling thread.
     bool CreateHiddenWindow(const wchar_t* className);
 
-    HWND window_ = nullptr;
+    // An atomic window handle that reads and assigns like a plain HWND.
+    class CSharedWindow {
+    public:
+        operator HWND() const { return value_.load(); }
+        CSharedWindow& operator=(HWND value) {
+            value_.store(value);
+            return *this;
+        }
+
+    private:
+        std::atomic<HWND> value_{nullptr};
+    };
+    CSharedWindow window_;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
 
     CHandle readyEvent_;
-    bool running_ = false;
+    std::atomic<bool> running_{false};
     std::map<UINT, Handler> handlers_;
 };

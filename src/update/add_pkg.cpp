@@ -1,6 +1,7 @@
 #include "add_pkg.h"
 
 #include "startup/handle.h"
+#include "startup/safe_write.h"
 
 #include <cstring>
 #include <vector>
@@ -84,6 +85,5 @@ bool CAddPkg::Save() {
         Record(name, record);
         bytes.insert(bytes.end(), record, record + sizeof record);
     }
-    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.IsValid() && (bytes.empty() || WriteAll(file.Get(), bytes.data(), DWORD(bytes.size())));
+    return WriteFileSafely(path, bytes.data(), bytes.size());
 }

@@ -1,6 +1,8 @@
 #include "app_list.h"
 
-#include "startup/handle.h"
+#include "startup/safe_write.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
@@ -56,11 +58,7 @@ bool CAppList::Write(const std::wstring& folder, bool internalOnly, const std::v
         DeleteFileAnyway(path);
         return true;
     }
-    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return false;
-    const DWORD length = DWORD(records.size() * sizeof(AppListRecord));
-    DWORD written = 0;
-    return WriteFile(file.Get(), records.data(), length, &written, nullptr) && written == length;
+    return WriteFileSafely(path, records.data(), records.size() * sizeof(AppListRecord));
 }
 
 bool CAppList::ShortcutChanges(const std::wstring& folder, const std::vector<IntAddOn>& internal,

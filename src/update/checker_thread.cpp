@@ -74,13 +74,16 @@ void CCheckerThread::Configure(const CheckerSettings& settings) {
 
 bool CCheckerThread::Start() {
     Stop(INFINITE);  // a finished check leaves its thread handle behind
+    stopped_ = false;
     return CThread::Start();
 }
 
 bool CCheckerThread::Stop(DWORD limit) {
+    // A thread ended by force may have died holding the lock.
+    if (Terminated()) return false;
+    stopped_ = true;
     {
         Scope lock(lock_);
-        stopped_ = true;
         if (continueEvent_.IsValid()) SetEvent(continueEvent_.Get());
     }
     return CThread::Stop(limit);
@@ -94,11 +97,6 @@ void CCheckerThread::Continue() {
 void CCheckerThread::SetSelectedAddOns(const std::set<std::wstring>& exec) {
     Scope lock(lock_);
     settings_.selectedAddOns = exec;
-}
-
-bool CCheckerThread::Stopped() {
-    Scope lock(lock_);
-    return stopped_;
 }
 
 void CCheckerThread::Post(ECheckResult result, bool withManifest) {
@@ -117,10 +115,6 @@ ManifestOptions CCheckerThread::Options() {
 }
 
 void CCheckerThread::Run() {
-    {
-        Scope lock(lock_);
-        stopped_ = false;
-    }
     ManifestOptions options = Options();
     if (!settings_.launcherOnly && settings_.useAddPackages) {
         Load();
@@ -214,7 +208,7 @@ bool CCheckerThread::CanRun() {
         uint32_t crc = 0;
         uint64_t size = 0;
         DWORD error = 0;
-        if (!FileCrc(full, crc, size, error)) {
+        if (!FileCrc(full, crc, size, error, [this] { return Stopped(); })) {
             runBlocker_ = Format(L"run blocker: [can't open file (GetLastError() = %d) ], file = %ls", int(error),
                                  full.c_str());
             return false;
@@ -241,8 +235,8 @@ bool CCheckerThread::CheckFiles() {
             uint32_t crc = 0;
             uint64_t size = 0;
             DWORD error = 0;
-            need = !FileCrc(settings_.installFolder + L"\\" + path, crc, size, error) || crc != record.crc ||
-                   size != record.size;
+            need = !FileCrc(settings_.installFolder + L"\\" + path, crc, size, error, [this] { return Stopped(); }) ||
+                   crc != record.crc || size != record.size;
         }
         if (need) needed_.push_back({path, record.pack});
     }
@@ -311,7 +305,8 @@ void CCheckerThread::CleanFolder(const std::wstring& folder, const std::wstring&
             uint32_t crc = 0;
             uint64_t size = 0;
             DWORD error = 0;
-            if (FileCrc(full, crc, size, error) && (crc != listed->second.first || size != listed->second.second))
+            if (FileCrc(full, crc, size, error, [this] { return Stopped(); }) &&
+                (crc != listed->second.first || size != listed->second.second))
                 DeleteFileW(full.c_str());
         } else if (!Kept(rel, name)) {
             DeleteFileW(full.c_str());

@@ -10,10 +10,11 @@
 // did not parse); the checker keeps it until the next Configure.
 //
 // The logic thread calls Configure, Start, Continue, Stop and, after the
-// result, the readers and the program-list operations. The stop flag, the
-// continue event, the download queue and the program list are guarded by
-// the checker's lock; the parsed tables are written by the thread and read
-// by the logic only after the result message.
+// result, the readers and the program-list operations. The continue
+// event, the download queue and the program list are guarded by the
+// checker's lock; the stop flag is atomic, so the file walks ask it often
+// without taking the lock. The parsed tables are written by the thread and
+// read by the logic only after the result message.
 
 #include "startup/handle.h"
 #include "startup/thread.h"
@@ -27,6 +28,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <map>
 #include <set>
 #include <string>
@@ -105,7 +107,7 @@ public:
 
 private:
     void Run() override;
-    bool Stopped();
+    bool Stopped() const { return stopped_; }
     void Post(ECheckResult result, bool withManifest);
     // False when stopped.
     bool CheckFiles();
@@ -119,7 +121,7 @@ private:
 
     CCriticalSection lock_;
     CheckerSettings settings_;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_{false};
     CHandle continueEvent_;
     bool fastCompare_ = false;  // off when the old manifest did not parse
 

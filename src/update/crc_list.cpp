@@ -1,9 +1,10 @@
 #include "crc_list.h"
 
-#include "startup/handle.h"
 #include "startup/module_resources.h"
+#include "startup/safe_write.h"
 
 #include <cstdio>
+#include <cstring>
 
 bool WriteCrcList() {
     const wchar_t kName[] = L"crc.txt";
@@ -15,8 +16,7 @@ bool WriteCrcList() {
     else
         snprintf(text, sizeof text, "%u", unsigned(value));
 
-    CFile file(CreateFileW(kName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
+    if (!WriteFileSafely(kName, text, strlen(text))) {
         // A read-only leftover blocks the file; clear it for the next run.
         const DWORD attributes = GetFileAttributesW(kName);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
@@ -25,7 +25,5 @@ bool WriteCrcList() {
         }
         return false;
     }
-    DWORD written = 0;
-    const DWORD length = DWORD(strlen(text));
-    return WriteFile(file.Get(), text, length, &written, nullptr) && written == length && !error;
+    return !error;
 }

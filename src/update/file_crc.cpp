@@ -5,7 +5,8 @@
 
 #include <memory>
 
-bool FileCrc(const std::wstring& path, uint32_t& crc, uint64_t& size, DWORD& error) {
+bool FileCrc(const std::wstring& path, uint32_t& crc, uint64_t& size, DWORD& error,
+             const std::function<bool()>& stopped) {
     constexpr DWORD kChunk = 1u << 20;
     crc = 0;
     size = 0;
@@ -20,6 +21,10 @@ bool FileCrc(const std::wstring& path, uint32_t& crc, uint64_t& size, DWORD& err
     // far more than hashing small files.
     thread_local std::unique_ptr<uint8_t[]> buffer(new uint8_t[kChunk]);
     for (;;) {
+        if (stopped && stopped()) {
+            error = ERROR_OPERATION_ABORTED;
+            return false;
+        }
         DWORD got = 0;
         if (!ReadFile(file.Get(), buffer.get(), kChunk, &got, nullptr)) {
             error = GetLastError();

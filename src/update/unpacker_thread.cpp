@@ -7,6 +7,7 @@
 #include "update/rar_archive.h"
 #include "update/zip_file.h"
 
+#include <iterator>
 #include <new>
 
 namespace {
@@ -27,8 +28,10 @@ constexpr DWORD kIoChunk = 1u << 24;
 constexpr uint64_t kCompleteInMemoryLimit = 64u << 20;
 constexpr uint64_t kPartsInMemoryLimit = 96u << 20;
 
-bool WriteAll(HANDLE file, const char* data, uint64_t length) {
+// `stop` (null: none) is asked before every chunk.
+bool WriteAll(HANDLE file, const char* data, uint64_t length, const std::atomic<bool>* stop) {
     while (length) {
+        if (stop && *stop) return false;
         const DWORD chunk = DWORD(length < kIoChunk ? length : kIoChunk);
         DWORD written = 0;
         if (!WriteFile(file, data, chunk, &written, nullptr) || written != chunk) return false;
@@ -38,16 +41,17 @@ bool WriteAll(HANDLE file, const char* data, uint64_t length) {
     return true;
 }
 
-// Appends `length` bytes of the open file to `out`.
-bool ReadAll(HANDLE file, uint64_t length, std::string& out) {
-    const size_t start = out.size();
-    out.resize(start + size_t(length));
-    char* at = &out[0] + start;
+// Appends `length` bytes of the open file to `out`; `stop` as for WriteAll.
+bool ReadAll(HANDLE file, uint64_t length, std::string& out, const std::atomic<bool>* stop) {
+    // Grown chunk by chunk: filling a large package's room at once would
+    // not look at the stop flag.
     while (length) {
+        if (stop && *stop) return false;
         const DWORD chunk = DWORD(length < kIoChunk ? length : kIoChunk);
+        const size_t at = out.size();
+        out.resize(at + chunk);
         DWORD got = 0;
-        if (!ReadFile(file, at, chunk, &got, nullptr) || got != chunk) return false;
-        at += chunk;
+        if (!ReadFile(file, &out[at], chunk, &got, nullptr) || got != chunk) return false;
         length -= chunk;
     }
     return true;
@@ -55,7 +59,7 @@ bool ReadAll(HANDLE file, uint64_t length, std::string& out) {
 
 // Whether the file at `path` holds exactly `bytes`; it may be open for
 // writing elsewhere (a locked target).
-bool HoldsSameBytes(const std::wstring& path, const std::string& bytes) {
+bool HoldsSameBytes(const std::wstring& path, const std::string& bytes, const std::atomic<bool>* stop) {
     CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size;
@@ -63,7 +67,7 @@ bool HoldsSameBytes(const std::wstring& path, const std::string& bytes) {
     std::string chunk;
     for (uint64_t at = 0; at < bytes.size(); at += chunk.size()) {
         chunk.clear();
-        if (!ReadAll(file.Get(), std::min<uint64_t>(kIoChunk, bytes.size() - at), chunk) ||
+        if (!ReadAll(file.Get(), std::min<uint64_t>(kIoChunk, bytes.size() - at), chunk, stop) ||
             bytes.compare(size_t(at), chunk.size(), chunk) != 0)
             return false;
     }
@@ -95,6 +99,21 @@ bool IsFullPath(const std::wstring& path) {
     return (path.size() > 1 && path[1] == L':') || (!path.empty() && path[0] == L'\\');
 }
 
+// The CRC-32 and length of the file at `path`; zero for a missing file.
+void FileCountAndCrc(const std::wstring& path, uint32_t& crc, uint64_t& bytes) {
+    CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.IsValid()) return;
+    std::string chunk;
+    for (;;) {
+        chunk.clear();
+        chunk.resize(kIoChunk);
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), &chunk[0], kIoChunk, &got, nullptr) || !got) break;
+        crc = Crc32Continue(chunk.data(), got, crc);
+        bytes += got;
+    }
+}
+
 }  // namespace
 
 CUnpackerThread::CUnpackerThread() = default;
@@ -116,51 +135,35 @@ bool CUnpackerThread::Start() {
     workEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     flushEvent_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!workEvent_.IsValid() || !flushEvent_.IsValid()) return false;
-    {
-        CLock lock(lock_);
-        stopped_ = false;
-    }
+    stopped_ = false;
     return CThread::Start();
 }
 
 bool CUnpackerThread::Stop(DWORD limit) {
-    {
-        CLock lock(lock_);
-        stopped_ = true;
-    }
-    FlushParts();
+    if (Terminated()) return false;
+    stopped_ = true;
     if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
-    return CThread::Stop(limit);
-}
-
-bool CUnpackerThread::Stopped() const {
-    CLock lock(lock_);
-    return stopped_;
+    const bool ended = CThread::Stop(limit);
+    // What is still in memory goes to disk, so the next run resumes it.
+    if (!Terminated()) FlushParts();
+    return ended;
 }
 
 bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length) {
     if (length > part.length()) return false;
+    bool known;
+    {
+        CLock lock(lock_);
+        known = packages_.count(package) != 0;
+    }
+    // A download resumed by an earlier run continues the file on disk. Only
+    // the caller adds packages, so it is still unknown after the read.
+    PackageRecord fromDisk;
+    if (!known) FileCountAndCrc(package, fromDisk.crc, fromDisk.bytes);
     uint64_t inMemory = 0;
     {
         CLock lock(lock_);
-        auto found = packages_.find(package);
-        if (found == packages_.end()) {
-            PackageRecord record;
-            // A download resumed by an earlier run continues the file on disk.
-            CFile file(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-            if (file.IsValid()) {
-                std::string chunk;
-                for (;;) {
-                    chunk.clear();
-                    chunk.resize(kIoChunk);
-                    DWORD got = 0;
-                    if (!ReadFile(file.Get(), &chunk[0], kIoChunk, &got, nullptr) || !got) break;
-                    record.crc = Crc32Continue(chunk.data(), got, record.crc);
-                    record.bytes += got;
-                }
-            }
-            found = packages_.emplace(package, std::move(record)).first;
-        }
+        const auto found = packages_.try_emplace(package, std::move(fromDisk)).first;
         if (length) {
             auto stored = std::make_unique<CBuffer>();
             stored->take(part);
@@ -178,7 +181,8 @@ bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, ui
     }
     // While the unpacker thread is busy unpacking, the caller writes: a fast
     // download must not pile up in memory faster than it reaches the disk.
-    if (inMemory > kPartsInMemoryLimit) Flush(true);
+    // While the thread itself writes or reads packages, the caller goes on.
+    if (inMemory > kPartsInMemoryLimit) Flush(true, false);
     return true;
 }
 
@@ -203,7 +207,9 @@ void CUnpackerThread::ForgetParts(const std::wstring& package) {
     if (found == packages_.end()) return;
     // The count and CRC restart with the parts, or a new download would be
     // checked against the bytes of the forgotten one.
+    const uint64_t epoch = found->second.epoch + 1;
     found->second = PackageRecord();
+    found->second.epoch = epoch;
 }
 
 void CUnpackerThread::AddTask(Task task) {
@@ -231,40 +237,63 @@ void CUnpackerThread::Finish() {
     if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
 }
 
-void CUnpackerThread::Flush(bool completeToo) {
-    CLock lock(lock_);
-    if (!partsNeedFlushing_) return;
-    partsNeedFlushing_ = false;
-    // Complete packages wait in memory for their unpacking only while they
-    // are few: when downloading outpaces unpacking they go to disk too, so
-    // memory stays bounded whatever the size of the installation.
-    uint64_t waiting = 0;
-    for (const auto& [path, record] : packages_)
-        if (record.complete && !record.unpacked)
-            for (const auto& part : record.parts) waiting += part->length();
-    if (waiting > kCompleteInMemoryLimit) completeToo = true;
-    for (auto& [path, record] : packages_) {
-        if (record.unpacked || record.parts.empty()) continue;
-        if (record.complete && !completeToo) {
-            partsNeedFlushing_ = true;
-            continue;
+void CUnpackerThread::Flush(bool completeToo, bool mayWait) {
+    CLock files(fileLock_, mayWait);
+    if (!files.Entered()) return;
+    struct Batch {
+        std::wstring path;
+        uint64_t epoch;
+        std::vector<std::unique_ptr<CBuffer>> parts;
+    };
+    std::vector<Batch> batches;
+    {
+        CLock lock(lock_);
+        if (!partsNeedFlushing_) return;
+        partsNeedFlushing_ = false;
+        // Complete packages wait in memory for their unpacking only while they
+        // are few: when downloading outpaces unpacking they go to disk too, so
+        // memory stays bounded whatever the size of the installation.
+        uint64_t waiting = 0;
+        for (const auto& [path, record] : packages_)
+            if (record.complete && !record.unpacked)
+                for (const auto& part : record.parts) waiting += part->length();
+        if (waiting > kCompleteInMemoryLimit) completeToo = true;
+        for (auto& [path, record] : packages_) {
+            if (record.unpacked || record.parts.empty()) continue;
+            if (record.complete && !completeToo) {
+                partsNeedFlushing_ = true;
+                continue;
+            }
+            // Taken out for the write; fileLock_ keeps readers of the
+            // package away until they are on disk or back.
+            batches.push_back({path, record.epoch, std::move(record.parts)});
+            record.parts.clear();
         }
-        CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    for (Batch& batch : batches) {
+        CFile file(CreateFileW(batch.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         LARGE_INTEGER zero{};
-        if (!file.IsValid() || !SetFilePointerEx(file.Get(), zero, nullptr, FILE_END)) {
-            partsNeedFlushing_ = true;  // kept in memory for the next try
-            continue;
-        }
         size_t written = 0;
-        for (; written < record.parts.size(); ++written) {
-            CBuffer& part = *record.parts[written];
-            if (!WriteAll(file.Get(), reinterpret_cast<const char*>(part.data()), part.length())) break;
-        }
+        if (file.IsValid() && SetFilePointerEx(file.Get(), zero, nullptr, FILE_END))
+            for (; written < batch.parts.size(); ++written) {
+                CBuffer& part = *batch.parts[written];
+                if (!WriteAll(file.Get(), reinterpret_cast<const char*>(part.data()), part.length(), nullptr)) break;
+            }
         // A part cut short stays on disk and in memory; assembling then
         // finds the size mismatch instead of losing bytes silently.
-        record.parts.erase(record.parts.begin(), record.parts.begin() + ptrdiff_t(written));
-        if (!record.parts.empty()) partsNeedFlushing_ = true;
+        batch.parts.erase(batch.parts.begin(), batch.parts.begin() + ptrdiff_t(written));
+    }
+    CLock lock(lock_);
+    for (Batch& batch : batches) {
+        const auto found = packages_.find(batch.path);
+        // Parts of a forgotten download are not wanted any more.
+        if (batch.parts.empty() || found == packages_.end() || found->second.epoch != batch.epoch) continue;
+        // Kept in memory for the next try, ahead of the parts that came meanwhile.
+        auto& parts = found->second.parts;
+        parts.insert(parts.begin(), std::make_move_iterator(batch.parts.begin()),
+                     std::make_move_iterator(batch.parts.end()));
+        partsNeedFlushing_ = true;
     }
 }
 
@@ -292,8 +321,8 @@ void CUnpackerThread::Fail(const std::wstring& text, DWORD value, LPARAM result)
         CLock lock(lock_);
         errorText_ = text;
         errorValue_ = value;
-        stopped_ = true;
     }
+    stopped_ = true;
     FlushParts();
     Post(kFinishedMessage, 0, result);
 }
@@ -311,12 +340,11 @@ void CUnpackerThread::Run() {
     for (;;) {
         const HANDLE events[2] = {workEvent_.Get(), flushEvent_.Get()};
         const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        // Once stopped, Stop writes what is left after the thread has ended.
+        if (Stopped()) return;
         // Parts of downloads still running go to disk; memory stays bounded.
         Flush(false);
-        if (woken == WAIT_OBJECT_0 + 1) {
-            if (Stopped()) return;
-            continue;
-        }
+        if (woken == WAIT_OBJECT_0 + 1) continue;
         if (woken != WAIT_OBJECT_0) return;
         for (;;) {
             Task task;
@@ -342,34 +370,46 @@ void CUnpackerThread::Run() {
     }
 }
 
-bool CUnpackerThread::AssemblePackage(const std::wstring& package, std::string& data) {
-    CLock lock(lock_);
-    const auto found = packages_.find(package);
-    if (found == packages_.end()) return false;
-    const PackageRecord& record = found->second;
+bool CUnpackerThread::AssemblePackage(const std::wstring& package, std::string& data, const std::atomic<bool>* stop) {
+    // No parts of the package are on their way to disk meanwhile.
+    CLock files(fileLock_);
+    uint64_t expected;
+    {
+        CLock lock(lock_);
+        const auto found = packages_.find(package);
+        if (found == packages_.end()) return false;
+        expected = found->second.bytes;
+    }
     try {
-        if (record.bytes > SIZE_MAX / 2) return false;
-        data.reserve(size_t(record.bytes));
+        if (expected > SIZE_MAX / 2) return false;
+        data.reserve(size_t(expected));
         CFile file(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (file.IsValid()) {
             LARGE_INTEGER size;
-            if (!GetFileSizeEx(file.Get(), &size) || uint64_t(size.QuadPart) > record.bytes ||
-                !ReadAll(file.Get(), uint64_t(size.QuadPart), data))
+            if (!GetFileSizeEx(file.Get(), &size) || uint64_t(size.QuadPart) > expected ||
+                !ReadAll(file.Get(), uint64_t(size.QuadPart), data, stop))
                 return false;
         }
-        for (const auto& part : record.parts) data.append(reinterpret_cast<const char*>(part->data()), part->length());
+        // Parts that arrived during the read count too: the sum is checked
+        // against the count of the same moment.
+        CLock lock(lock_);
+        const auto found = packages_.find(package);
+        if (found == packages_.end()) return false;
+        for (const auto& part : found->second.parts)
+            data.append(reinterpret_cast<const char*>(part->data()), part->length());
+        return data.size() == found->second.bytes;
     } catch (const std::bad_alloc&) {
         return false;
     }
-    return data.size() == record.bytes;
 }
 
 bool CUnpackerThread::ProcessTask(const Task& task) {
     if (Stopped()) return false;
     std::string data;
-    if (!AssemblePackage(task.source, data)) {
+    if (!AssemblePackage(task.source, data, &stopped_)) {
         data.clear();
         data.shrink_to_fit();
+        if (Stopped()) return false;
         Fail(std::wstring(kErrAssemble) + L" : " + task.source, ERROR_READ_FAULT, kResultPackage);
         return false;
     }
@@ -414,12 +454,15 @@ bool CUnpackerThread::WriteTarget(const std::wstring& path, const std::string& b
     CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) {
         const DWORD error = GetLastError();
-        if (ignoreWriteErrors_ || HoldsSameBytes(path, bytes)) return true;
+        if (ignoreWriteErrors_ || HoldsSameBytes(path, bytes, &stopped_)) return true;
+        if (Stopped()) return false;
         Fail(kErrCreate + path, error, kResultFile);
         return false;
     }
-    if (!WriteAll(file.Get(), bytes.data(), bytes.size())) {
+    // A file cut short by a stop is found damaged by the next check.
+    if (!WriteAll(file.Get(), bytes.data(), bytes.size(), &stopped_)) {
         const DWORD error = GetLastError();
+        if (Stopped()) return false;
         if (ignoreWriteErrors_) return true;
         Fail(kErrWrite + path, error, kResultFile);
         return false;

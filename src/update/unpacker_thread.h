@@ -11,8 +11,12 @@
 // 32-bit builds the high half in wParam; see UnpackProgressBytes) and
 // kFinishedMessage (0 all done, 1 a package failed, 2 a file
 // could not be written). The task list, the package map, the flags and the
-// error text are guarded by lock_; extraction and file writes happen
-// outside it.
+// error text are guarded by lock_, which the logic takes for every received
+// part: it is held only for bookkeeping, never for file work. Reading and
+// writing package files is serialised by fileLock_ instead, which the
+// logic takes only in ReadPackage; extraction holds no lock. The stop
+// flag is atomic: reads and writes ask it between chunks and extraction
+// between entries, so the thread meets its stop limit.
 
 #include "startup/buffer.h"
 #include "startup/handle.h"
@@ -22,6 +26,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -43,19 +48,23 @@ public:
     // Before Start. `installFolder` without trailing backslash.
     void Configure(const std::wstring& installFolder, HWND window, bool startOnFirstTask, bool ignoreWriteErrors);
     bool Start() override;
-    // Sets the stop flag, writes pending parts to disk, wakes the thread and
-    // waits up to `limit` ms for it.
+    // Sets the stop flag, wakes the thread, waits up to `limit` ms for it and
+    // then writes pending parts to disk (not after a forced end: the thread
+    // may have died holding a lock).
     bool Stop(DWORD limit) override;
 
     // Takes over the storage of `part` (its first `length` bytes). The first
-    // call for a package starts from the package file already on disk.
+    // call for a package starts from the package file already on disk,
+    // read before the lock is taken.
     bool AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length);
     // False when the package is unknown.
     bool GetPackageInfo(const std::wstring& package, uint32_t& crc, uint64_t& bytes) const;
     // Marks the package complete (the logic's "file done").
     void MarkComplete(const std::wstring& package);
     // Clears the complete flag, frees pending parts and restarts the count
-    // (the logic deletes the package file before downloading it again).
+    // (the logic deletes the package file before downloading it again;
+    // parts on their way to disk meanwhile are dropped, and the file is
+    // written shared for deleting so that the deletion succeeds).
     void ForgetParts(const std::wstring& package);
     void AddPackageTask(const std::wstring& package);
     // `target`: relative to the installation folder, or a full path.
@@ -68,8 +77,9 @@ public:
     void FlushParts() { Flush(true); }
 
     // The package's bytes: the file on disk followed by the parts still in
-    // memory. False when they cannot be read or do not add up.
-    bool ReadPackage(const std::wstring& package, std::string& data) { return AssemblePackage(package, data); }
+    // memory. False when they cannot be read or do not add up. Waits for
+    // file work of the unpacker thread in progress.
+    bool ReadPackage(const std::wstring& package, std::string& data) { return AssemblePackage(package, data, nullptr); }
 
     std::wstring ErrorText() const;
     DWORD ErrorValue() const;
@@ -82,6 +92,8 @@ private:
         std::vector<std::unique_ptr<CBuffer>> parts;
         bool unpacked = false;
         bool complete = false;
+        // Counts ForgetParts: parts written meanwhile belong to the old download.
+        uint64_t epoch = 0;
     };
     struct Task {
         std::wstring source;
@@ -92,12 +104,14 @@ private:
 
     void Run() override;
     // completeToo = false leaves complete packages in memory: they are
-    // about to be unpacked from there.
-    void Flush(bool completeToo);
+    // about to be unpacked from there. mayWait = false gives up at once
+    // while another thread does file work.
+    void Flush(bool completeToo, bool mayWait = true);
     void AddTask(Task task);
-    bool Stopped() const;
+    bool Stopped() const { return stopped_; }
     bool ProcessTask(const Task& task);
-    bool AssemblePackage(const std::wstring& package, std::string& data);
+    // `stop`: the flag that cuts a long read short (null: none).
+    bool AssemblePackage(const std::wstring& package, std::string& data, const std::atomic<bool>* stop);
     bool UnpackRar(const Task& task, const std::string& data);
     bool UnpackZip(const Task& task, std::string& data);
     // Creates the folder or writes the file of one entry below the
@@ -110,13 +124,14 @@ private:
     void Post(UINT message, WPARAM w, LPARAM l) const;
 
     mutable CCriticalSection lock_;
+    CCriticalSection fileLock_;
     CHandle workEvent_;
     CHandle flushEvent_;  // auto-reset: parts arrived
     std::wstring installFolder_;
     HWND window_ = nullptr;
     bool startOnFirstTask_ = true;
     bool ignoreWriteErrors_ = false;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_{false};
     bool finishWhenEmpty_ = false;
     bool partsNeedFlushing_ = false;
     std::wstring errorText_;

@@ -1,7 +1,7 @@
 #include "update/url_selector.h"
 
 #include "startup/folders.h"
-#include "startup/handle.h"
+#include "startup/safe_write.h"
 #include "update/cud_cipher.h"
 
 #include <tinyxml2.h>
@@ -295,13 +295,8 @@ bool CUrlSelector::SaveCudFile(bool mergeRunTimeData) {
     const std::string document = BuildDocument();
     std::string bytes;
     if (debug || key_.empty() || !Encipher(document, bytes)) bytes = document;
-    CFile file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
-        Log("cannot open CUD file for writing");
-        return false;
-    }
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) || written < bytes.size()) {
+    // The file holds the client's run-time data too: a failed write keeps the old one.
+    if (!WriteFileSafely(path_, bytes.data(), bytes.size())) {
         Log("CUD file writing failed");
         return false;
     }

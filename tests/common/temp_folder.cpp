@@ -15,8 +15,8 @@ WineUnixName WineUnixNameCall() {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
 }
 
-// Runs "<tool> <arguments> <Unix name of each path>" (Wine starts Unix
-// programs like Windows ones); false outside Wine or when it fails.
+}  // namespace
+
 bool RunUnixTool(const std::string& tool, std::initializer_list<std::wstring> paths) {
     const WineUnixName unixName = WineUnixNameCall();
     if (!unixName) return false;
@@ -37,6 +37,8 @@ bool RunUnixTool(const std::string& tool, std::initializer_list<std::wstring> pa
     return WaitForSingleObject(handle.Get(), 10000) == WAIT_OBJECT_0 && GetExitCodeProcess(handle.Get(), &code) &&
            code == 0;
 }
+
+namespace {
 
 bool IsReparsePoint(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -110,6 +112,14 @@ std::string ReadFileBytes(const std::wstring& path) {
     DWORD got = 0;
     while (ReadFile(file.Get(), buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
     return out;
+}
+
+void MakeSparseFile(const std::wstring& path, uint64_t size) {
+    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.IsValid());
+    LARGE_INTEGER end;
+    end.QuadPart = LONGLONG(size);
+    ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()));
 }
 
 bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

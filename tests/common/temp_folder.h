@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 class TempFolderTest : public ::testing::Test {
@@ -22,9 +23,14 @@ private:
 // Small file helpers for tests.
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
+// A file of `size` zero bytes that takes no disk space (a sparse file).
+void MakeSparseFile(const std::wstring& path, uint64_t size);
 bool PathExists(const std::wstring& path);
 // Removes a tree even when it holds read-only files.
 void ForceRemoveTree(const std::wstring& path);
+// Runs "<tool> <arguments> <Unix name of each path>" (Wine starts Unix
+// programs like Windows ones); false outside Wine or when it fails.
+bool RunUnixTool(const std::string& tool, std::initializer_list<std::wstring> paths);
 // A directory symbolic link as a user could leave one; true when it shows
 // as a reparse point. Windows makes it with CreateSymbolicLinkW; Wine
 // accepts that call without making anything but shows a Unix symbolic

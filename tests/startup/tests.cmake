@@ -11,6 +11,7 @@ target_sources(portable_tests PRIVATE
 
 if(WIN32)
   launcher_test(startup_tests
+    common/small_disk.cpp
     common/temp_folder.cpp
     startup/cypher_log_test.cpp
     startup/date_time_test.cpp
@@ -22,6 +23,7 @@ if(WIN32)
     startup/log_impl_test.cpp
     startup/package_store_test.cpp
     startup/registry_key_test.cpp
+    startup/safe_write_test.cpp
     startup/text_test.cpp
     startup/thread_test.cpp
   )

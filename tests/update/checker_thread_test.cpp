@@ -216,6 +216,25 @@ TEST_F(CheckerTest, AStopDuringTheWaitPostsNoResult) {
     EXPECT_TRUE(queue_.items.empty());
 }
 
+// The exit gives the workers a few seconds: the CRC of one huge file must
+// not outlast them.
+TEST_F(CheckerTest, AStopDuringTheCrcOfAHugeFileEndsTheThreadWithinItsLimit) {
+    const uint64_t size = uint64_t(8) << 30;
+    MakeSparseFile(install_ + L"\\huge.bin", size);
+    settings_.newManifest = ManifestXml(
+        "", PackXml("full", "a.pkg", 1, "<FILE file=\"huge.bin\" crc=\"1\" size=\"" + std::to_string(size) + "\"/>"));
+    checker_.Configure(settings_);
+    ASSERT_TRUE(checker_.Start());
+    PostedMessage m{};
+    ASSERT_TRUE(sink_.WaitFor(CCheckerThread::kFinishedMessage, kWait, &m));
+    ASSERT_EQ(crServerInfoReady, m.l);
+    checker_.Continue();
+    Sleep(300);  // well into the file
+    EXPECT_TRUE(checker_.Stop(1000));
+    sink_.Pump(100);
+    EXPECT_EQ(1u, sink_.Count(CCheckerThread::kFinishedMessage));
+}
+
 TEST_F(CheckerTest, CleanupKeepsIgnoredLogsAndStateAndRemovesTheRest) {
     Put(L"client.exe", "client");
     Put(L"damaged.dll", "bad");

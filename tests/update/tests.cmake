@@ -10,7 +10,7 @@ target_sources(portable_tests PRIVATE
   update/zip_writer_test.cpp
 )
 if(WIN32)
-  launcher_test(cud_tests common/temp_folder.cpp update/url_selector_test.cpp)
+  launcher_test(cud_tests common/small_disk.cpp common/temp_folder.cpp update/url_selector_test.cpp)
   target_link_libraries(cud_tests PRIVATE launcher_update)
 endif()
 

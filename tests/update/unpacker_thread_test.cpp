@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -66,6 +67,16 @@ protected:
         unpacker_.Finish();
         PostedMessage m{};
         return sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m) ? m.l : -1;
+    }
+
+    // A large download already on disk, known to the unpacker and queued
+    // to be copied into the installation.
+    void QueueLargeCopy() {
+        const std::wstring source = downloads_ + L"\\large.bin";
+        MakeSparseFile(source, uint64_t(512) << 20);
+        CBuffer none;
+        ASSERT_TRUE(unpacker_.AddFilePart(source, none, 0));
+        unpacker_.AddFileTask(source, L"large.bin");
     }
 
     std::string Installed(const std::wstring& relative) { return ReadFileBytes(install_ + L"\\" + relative); }
@@ -337,6 +348,34 @@ TEST_F(UnpackerTest, AFileTaskWritesTheDownloadAsOneFile) {
     ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
     EXPECT_EQ(0, m.l);
     EXPECT_EQ(exe, Installed(L"Launcher.tmp.exe"));
+}
+
+// The logic hands over every received part on its window's thread: the
+// unpacker's file work must not hold that up.
+TEST_F(UnpackerTest, PartsAreTakenAtOnceWhileTheThreadCopiesALargeDownload) {
+    StartUnpacker();
+    QueueLargeCopy();
+    unpacker_.Finish();
+    ULONGLONG slowest = 0;
+    PostedMessage m{};
+    while (!sink_.WaitFor(CUnpackerThread::kFinishedMessage, 5, &m)) {
+        const ULONGLONG before = GetTickCount64();
+        Feed(L"other.pkg", "part");
+        slowest = std::max(slowest, GetTickCount64() - before);
+    }
+    EXPECT_EQ(0, m.l);
+    EXPECT_LT(slowest, 250u);
+}
+
+// The exit gives the workers a few seconds: one large file must not
+// outlast them.
+TEST_F(UnpackerTest, AStopDuringALargeCopyEndsTheThreadWithinItsLimit) {
+    StartUnpacker();
+    QueueLargeCopy();
+    Sleep(100);  // the copy is under way
+    EXPECT_TRUE(unpacker_.Stop(300));
+    sink_.Pump(100);
+    EXPECT_EQ(0u, sink_.Count(CUnpackerThread::kFinishedMessage)) << "a stop is no failure";
 }
 
 TEST_F(UnpackerTest, TasksWaitForFinishWhenNotStartedByTheFirstOne) {

@@ -1,5 +1,6 @@
 #include "update/url_selector.h"
 
+#include "common/small_disk.h"
 #include "common/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -268,4 +269,21 @@ TEST_F(UrlSelector, SavingWithRunTimeDataTakesTheClientsValues) {
     ASSERT_TRUE(reader.LoadCudFile(cud, nullptr, &s));
     EXPECT_EQ("UA", s.country);
     EXPECT_EQ("A", s.LastKnownGoodURL);
+}
+
+TEST_F(UrlSelector, ASaveThatFindsTheDiskFullKeepsTheClientsRunTimeData) {
+    const CSmallDisk disk(path(L"disk"), 64);
+    ASSERT_TRUE(disk.Mounted());
+    cud = path(L"disk\\CUD.dat");
+    const std::string stored = "<ClientUpdateData><Face id=\"velomar\"/><Location country=\"UA\" city=\"Kyiv\"/>"
+                               "<LastKnownGoodURL>http://login-7/</LastKnownGoodURL></ClientUpdateData>";
+    WriteFileBytes(cud, stored);
+    std::string many;  // a document larger than the whole disk
+    for (int i = 0; i < 4000; ++i) many += "<URL>http://login-" + std::to_string(i) + ".example/</URL>";
+    ASSERT_TRUE(Init(Shipped(many)));
+    ASSERT_TRUE(disk.Fill(L"filler"));
+    log.clear();
+    EXPECT_FALSE(sel.SaveCudFile(false));
+    EXPECT_EQ("Saving CUD file... CUD file writing failed\n", log);
+    EXPECT_TRUE(ReadFileBytes(cud) == stored) << "the stored file was cut";
 }
