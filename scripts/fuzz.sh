@@ -19,7 +19,7 @@ seconds=${1:-60}
 [ $# -eq 0 ] || shift
 case $seconds in ''|*[!0-9]*) echo "usage: $0 [--record] [seconds] [harness...]" >&2; exit 2;; esac
 
-cmake -S "$repo/tests/fuzz" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+mkdir -p "$build" && cmake -S "$repo/tests/fuzz" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
   >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
 cmake --build "$build" || exit 1
 

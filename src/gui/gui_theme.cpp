@@ -2,24 +2,6 @@
 
 #include "update/png_image.h"
 
-#include <cstring>
-
-namespace {
-
-bool DecodePng(const std::string& bytes, std::vector<uint32_t>& pixels, int& width, int& height) {
-    PngImage image;
-    if (!image.Load(bytes.data(), bytes.size())) return false;
-    width = image.width();
-    height = image.height();
-    // Blue, green, red, alpha bytes are ARGB words on this little-endian
-    // machine.
-    pixels.resize(image.pixels().size() / 4);
-    std::memcpy(pixels.data(), image.pixels().data(), pixels.size() * 4);
-    return true;
-}
-
-}  // namespace
-
 std::string FontFamilyName(const std::string& path) {
     const size_t slash = path.rfind('\\');
     const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -31,7 +13,7 @@ CGuiTheme::CGuiTheme(const IThemeSource& source, const std::string& folder)
     : source_(source),
       prefix_(folder + "\\"),
       textures_([this](const std::string& path, std::string& bytes) { return source_.Read(prefix_ + path, bytes); },
-                DecodePng) {}
+                DecodePngPixels) {}
 
 bool CGuiTheme::LoadFonts(std::string& error) {
     for (const std::string& path : source_.FontPaths()) {

@@ -119,3 +119,13 @@ bool PngImage::Load(const void* bytes, size_t size) {
     loaded_ = true;
     return true;
 }
+
+bool DecodePngPixels(const std::string& bytes, std::vector<uint32_t>& pixels, int& width, int& height) {
+    PngImage image;
+    if (!image.Load(bytes.data(), bytes.size())) return false;
+    width = image.width();
+    height = image.height();
+    pixels.resize(image.pixels().size() / 4);
+    std::memcpy(pixels.data(), image.pixels().data(), pixels.size() * 4);
+    return true;
+}

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class PngImage {
@@ -25,3 +26,7 @@ private:
     int32_t height_ = 0;
     std::vector<uint8_t> pixels_;
 };
+
+// The texture cache's decoder: the picture as ARGB words (the blue, green,
+// red, alpha bytes read as one little-endian word).
+bool DecodePngPixels(const std::string& bytes, std::vector<uint32_t>& pixels, int& width, int& height);

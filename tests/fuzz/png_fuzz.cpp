@@ -6,20 +6,6 @@
 
 #include <cstring>
 
-namespace {
-
-bool Decode(const std::string& bytes, std::vector<uint32_t>& pixels, int& width, int& height) {
-    PngImage image;
-    if (!image.Load(bytes.data(), bytes.size())) return false;
-    width = image.width();
-    height = image.height();
-    pixels.resize(image.pixels().size() / 4);
-    std::memcpy(pixels.data(), image.pixels().data(), pixels.size() * 4);
-    return true;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PngImage image;
     if (image.Load(data, size))
@@ -30,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             out = bytes;
             return true;
         },
-        Decode);
+        DecodePngPixels);
     if (const CGuiTexture* texture = cache.GetTexture("picture.png"))
         for (const SpriteBitmap& sprite : texture->sprites)
             FUZZ_CHECK(sprite.pixels.size() == size_t(sprite.width) * size_t(sprite.height));
