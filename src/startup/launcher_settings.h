@@ -30,9 +30,6 @@ struct InitSettings {
     bool iconPrograms = true;
     bool iconProgramsFolder = false;
     std::string urlUpdate;
-
-    // The client command: the process name, then its arguments after one space.
-    std::string ClientCommand() const { return processArgs.empty() ? process : process + " " + processArgs; }
 };
 
 // `automaticGiven`: "/auto" was on the command line (the configured mode

@@ -99,7 +99,8 @@ TEST(ConfigKeys, InitKeysDefaultsAndRequiredTexts) {
               "<launch><Process>GameClient.exe</Process><ProcessArgs/>"
               "<WindowClassName>Ostrel Game Client Window Class</WindowClassName></launch></config>");
     const InitSettings s = ReadInitSettings(doc.RootElement(), false, 10, 0);
-    EXPECT_EQ("GameClient.exe", s.ClientCommand());
+    EXPECT_EQ("GameClient.exe", s.process);
+    EXPECT_EQ("", s.processArgs);
     EXPECT_EQ("/client/license", s.urlLicense);
     EXPECT_TRUE(s.automaticInstall);
     EXPECT_EQ("https://promo/", s.promoUrl);
@@ -116,7 +117,8 @@ TEST(ConfigKeys, InitKeysDefaultsAndRequiredTexts) {
               "</launch></config>");
     const InitSettings manual = ReadInitSettings(doc.RootElement(), false, 6, 2);
     EXPECT_FALSE(manual.iconDesktop);  // forced off on newer systems outside automatic mode
-    EXPECT_EQ("c.exe -x 1", manual.ClientCommand());
+    EXPECT_EQ("c.exe", manual.process);
+    EXPECT_EQ("-x 1", manual.processArgs);
 
     auto thrown = [](const char* xml) {
         tinyxml2::XMLDocument d;
