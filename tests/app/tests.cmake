@@ -10,8 +10,10 @@ set_tests_properties(LauncherImage PROPERTIES LABELS image)
 
 # The real Launcher.exe started as a process: roles, banner, error boxes.
 # Its windows open where the toolkit tests press the mouse, so they share
-# the desktop with them one at a time.
-launcher_test(app_tests RESOURCE_LOCK desktop_input
+# the desktop with them one at a time. An installation run that finds a
+# game client window focuses it and ends, so no stand-in client may run
+# beside these tests.
+launcher_test(app_tests RESOURCE_LOCK desktop_input,game_client_window
   common/process.cpp
   common/temp_folder.cpp
   app/launcher_entry_test.cpp

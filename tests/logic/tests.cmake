@@ -4,7 +4,7 @@ if(WIN32)
   # The logic object in the test process, with the configuration and string
   # tables of the real built Launcher.exe. Own entry: the object under test
   # starts a copy of this exe as its assistant.
-  launcher_test(logic_tests OWN_MAIN RESOURCE_LOCK client_start_event
+  launcher_test(logic_tests OWN_MAIN RESOURCE_LOCK client_start_event,game_client_window
     common/assistant_link.cpp
     common/assistant_role_main.cpp
     common/process.cpp
@@ -25,7 +25,7 @@ if(WIN32)
   target_compile_definitions(logic_tests PRIVATE LAUNCHER_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
   add_dependencies(logic_tests Launcher game_client)
 
-  launcher_test(client_tests RESOURCE_LOCK client_start_event
+  launcher_test(client_tests RESOURCE_LOCK client_start_event,game_client_window
     common/process.cpp
     common/temp_folder.cpp
     logic/client_test.cpp
