@@ -1,6 +1,7 @@
 #include "entry_target.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -9,6 +10,20 @@ namespace {
 // "." stays: it names the folder itself.
 bool ClimbsUp(const std::string& level) {
     return level.find_first_not_of(". ") == std::string::npos && level != ".";
+}
+
+// Windows opens a device, not a file, for these names at any level and
+// with any extension ("nul.txt", "COM1 .log"), and it drops trailing dots
+// and spaces, so "a.txt." would land on "a.txt".
+bool NamesNoFile(const std::string& level) {
+    if (level != "." && (level.back() == '.' || level.back() == ' ')) return true;
+    std::string base = level.substr(0, level.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (base == device) return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
 }
 
 }  // namespace
@@ -26,7 +41,8 @@ bool MakeEntryTarget(const std::string& entryName, EntryTarget& target) {
     if (folder) name.pop_back();
     for (size_t at = 0; at <= name.size();) {
         const size_t end = std::min(name.find('\\', at), name.size());
-        if (ClimbsUp(name.substr(at, end - at))) return false;
+        const std::string level = name.substr(at, end - at);
+        if (ClimbsUp(level) || (!level.empty() && NamesNoFile(level))) return false;
         at = end + 1;
     }
     if (name.empty()) return false;

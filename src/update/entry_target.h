@@ -4,8 +4,9 @@
 // The entry name loses its double quotes, '/' becomes '\' and runs of '\'
 // collapse to one. A name ending in '\' is a folder. Names that could
 // reach outside the folder are refused: rooted names ("\x", "\\server"),
-// anything with ':' (drives, alternate streams) and any ".." level
-// (including Windows' equivalents such as "..." or ". .").
+// anything with ':' (drives, alternate streams), any ".." level
+// (including Windows' equivalents such as "..." or ". ."), device names
+// ("CON", "nul.txt", "COM1") and levels ending in a dot or a space.
 
 #include <string>
 

@@ -1,5 +1,7 @@
 #include "manifest.h"
 
+#include "entry_target.h"
+
 #include <tinyxml2.h>
 
 #include <cstdlib>
@@ -76,13 +78,18 @@ bool ReadPack(const XMLElement* e, PackInfo& p) {
     return true;
 }
 
-// The first FILE child and every following sibling element.
+// The first FILE child and every following sibling element. With
+// `installed` (files the checker looks at), each name must be a path
+// inside the installation folder:
+// the checker opens installFolder\name, and a name like "..\x" or "COM1"
+// makes the manifest unreadable instead.
 template <class F>
-bool ForEachFile(const XMLElement* parent, F f) {
+bool ForEachFile(const XMLElement* parent, bool installed, F f) {
     for (const XMLElement* e = parent->FirstChildElement("FILE"); e; e = e->NextSiblingElement()) {
         if (std::strcmp(e->Name(), "FILE") != 0) continue;
         const char* file = e->Attribute("file");
-        if (!file) return false;
+        EntryTarget target;
+        if (!file || (installed && (!MakeEntryTarget(file, target) || target.folder))) return false;
         if (!f(e, std::string(file))) return false;
     }
     return true;
@@ -144,7 +151,7 @@ bool CManifest::Parse(const std::string& text, const ManifestOptions& o) {
         }
         if ((pack.type == ptFull || pack.type == ptExt || pack.type == ptInt) && o.launcherOnly) record = false;
         bool stop = false;
-        const bool ok = ForEachFile(e, [&](const XMLElement* f, const std::string& name) {
+        const bool ok = ForEachFile(e, record, [&](const XMLElement* f, const std::string& name) {
             if (stopped()) {
                 stop = true;
                 return false;
@@ -159,7 +166,7 @@ bool CManifest::Parse(const std::string& text, const ManifestOptions& o) {
     }
     for (const XMLElement* ignore = root->FirstChildElement("IGNORE"); ignore;
          ignore = ignore->NextSiblingElement("IGNORE")) {
-        const bool ok = ForEachFile(ignore, [&](const XMLElement*, const std::string& raw) {
+        const bool ok = ForEachFile(ignore, false, [&](const XMLElement*, const std::string& raw) {
             const std::string value = raw.substr(0, 255);  // the kept text area holds 256 bytes
             if (value.empty()) return true;
             if (value.size() > 2 && value.compare(0, 2, "*\\") == 0)
@@ -182,7 +189,7 @@ bool ParseOldManifest(const std::string& text, const ManifestOptions& o, std::ma
         if (!ReadPack(e, pack)) return false;
         if (!Accepted(pack, o) || pack.type == ptExt || pack.type == ptIncrement || pack.type == ptUnknown) continue;
         if (pack.type == ptAdd && !o.addPackages.count(pack.file)) continue;
-        const bool ok = ForEachFile(e, [&](const XMLElement* f, const std::string& name) {
+        const bool ok = ForEachFile(e, true, [&](const XMLElement* f, const std::string& name) {
             files[ManifestPath(name)] = {pack.file, uint32_t(Number(f, "crc")), Number(f, "size")};
             return true;
         });

@@ -68,8 +68,9 @@ struct LauncherInfo {
 
 class CManifest {
 public:
-    // False for text that is not well-formed XML or a PACK/FILE that cannot
-    // be read. A stop request ends the parse early with success.
+    // False for text that is not well-formed XML, a PACK/FILE that cannot
+    // be read, or a recorded FILE whose path would leave the installation
+    // folder or name a device. A stop request ends the parse early with success.
     bool Parse(const std::string& text, const ManifestOptions& options);
 
     std::map<std::wstring, PackInfo> packs;

@@ -16,6 +16,8 @@ TEST(EntryTarget, NamesAreCleanedIntoRelativePaths) {
         {"./x.txt", ".\\x.txt", false},
         {"file..name.txt", "file..name.txt", false},
         {"..data\\a", "..data\\a", false},
+        {"console.txt", "console.txt", false},
+        {"com10/lpt0.dat", "com10\\lpt0.dat", false},
     };
     for (const auto& c : cases) {
         EntryTarget t;
@@ -25,11 +27,12 @@ TEST(EntryTarget, NamesAreCleanedIntoRelativePaths) {
     }
 }
 
-TEST(EntryTarget, NamesThatLeaveTheFolderAreRefused) {
+TEST(EntryTarget, NamesThatLeaveTheFolderOrNameNoPlainFileAreRefused) {
     for (const char* name : {"..\\..\\evil.dll", "C:\\evil.dll", "a\\..\\..\\evil.dll", "a/../b", "..", "../",
                              "\\evil.dll", "/etc/passwd", "\\\\server\\share\\x", "\"\\\"evil.dll",
                              "client.exe:stream", "dir\\...\\x", "dir\\. .\\x", "dir\\.. \\x", "", "\"\"", "/",
-                             "c:evil.dll"}) {
+                             "c:evil.dll", "CON", "data\\nul.txt", "com1", "LPT9.dat", "aux .x", "CONOUT$",
+                             "file.txt.", "dir \\x", "a\\b "}) {
         EntryTarget t;
         t.relative = "untouched";
         EXPECT_FALSE(MakeEntryTarget(name, t)) << name;

@@ -124,6 +124,21 @@ TEST(ManifestParse, MalformedInputFails) {
     EXPECT_FALSE(m.Parse("", Options()));
 }
 
+// The checker opens installFolder\name for every recorded file.
+TEST(ManifestParse, FilesOutsideTheFolderOrNamingDevicesMakeTheManifestUnreadable) {
+    for (const char* name : {"..\\..\\Windows\\x.dll", "C:\\x.dll", "Bin\\COM1", "Data\\"}) {
+        const std::string text = std::string("<update><PACK type=\"full\" file=\"a.zip\"><FILE file=\"") + name +
+                                 "\"/></PACK></update>";
+        CManifest m;
+        EXPECT_FALSE(m.Parse(text, Options())) << name;
+        std::map<std::wstring, OldFileRecord> files;
+        EXPECT_FALSE(ParseOldManifest(text, Options(), files)) << name;
+    }
+    // A pack of a type this launcher does not know records nothing.
+    CManifest m;
+    EXPECT_TRUE(m.Parse("<update><PACK type=\"new\" file=\"a.zip\"><FILE file=\"..\\x\"/></PACK></update>", Options()));
+}
+
 TEST(OldManifest, KeepsFullIntAndListedAddPacksOnly) {
     std::map<std::wstring, OldFileRecord> files;
     ASSERT_TRUE(ParseOldManifest(kManifest, Options(), files));
