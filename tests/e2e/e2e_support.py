@@ -170,6 +170,19 @@ def wine_processes(folder, program=''):
     return found
 
 
+def peak_memory_mib(folder, program):
+    """The largest peak resident size (VmHWM) among the running Wine
+    processes of <folder> that run <program>; 0 when none runs."""
+    peak = 0
+    for pid in wine_processes(folder, program):
+        try:
+            with open('/proc/%d/status' % pid) as f:
+                peak = max([peak] + [int(line.split()[1]) // 1024 for line in f if line.startswith('VmHWM:')])
+        except OSError:
+            pass
+    return peak
+
+
 def kill_wine_processes(folder):
     """Ends the Wine processes of <folder> only; the session's wineserver
     and other tests' processes stay."""

@@ -605,6 +605,62 @@ class ServerFailures(E2ETest):
         self.assertInstalled(folder)
 
 
+class HostileServers(E2ETest):
+    # (name, fault rules of the first server). Each case installs a fresh
+    # portable folder; a working second server is there for the faults the
+    # launcher gives up on.
+    MANIFEST = '/updates/update.rxml'
+    # The Wine process of the launcher alone takes about 95 MiB; a manifest
+    # held whole would add its 100 MB.
+    MEMORY_MIB = 160
+    PACK = '/updates/data_0.pkg'
+    CASES = (
+        ('reset before the first byte', [{'path': PACK, 'reset_after': 0, 'times': 2}]),
+        ('reset after 64 KiB', [{'path': PACK, 'reset_after': 65536, 'times': 2}]),
+        ('reset after 1.5 MiB', [{'path': PACK, 'reset_after': 1572864, 'times': 2}]),
+        ('truncated body', [{'path': PACK, 'close_after': 300000, 'times': 2}]),
+        ('Content-Length longer than the body', [{'path': PACK, 'claim': 1 << 30, 'times': 2}]),
+        ('Content-Length shorter than the body', [{'path': PACK, 'claim': 100000, 'times': 2}]),
+        ('200 to every ranged request', [{'path': PACK, 'whole': True, 'times': 0}]),
+        ('stall after 100 KiB', [{'path': PACK, 'stall_after': 102400, 'seconds': 30, 'times': 1}]),
+        ('503 on the pack without a return time', [{'path': PACK, 'status': 503, 'times': 0}]),
+        ('redirect loop on the manifest', [{'path': MANIFEST, 'redirect': MANIFEST, 'times': 0}]),
+        ('a manifest of 100 MB', [{'path': MANIFEST, 'huge': 100 * 1000 * 1000, 'times': 0}]),
+    )
+
+    def test_every_server_fault_ends_verified_clean_within_bounded_time(self):
+        self.build_set(files=8, mib=3, packs=1)
+        faulty = self.fault_server()
+        working = self.nginx()
+        branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), [faulty.url, working.url])
+        results, starts = [], []
+        for number, (name, rules) in enumerate(self.CASES):
+            faulty.faults(*rules)
+            starts.append(time.time())
+            folder = e2e.portable_folder(self.path('case%02d' % number), branded)
+            run = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'exit=30000'}, name='case%02d' % number)
+            self.addCleanup(run.kill)
+            seconds = run.wait_for_client(120)
+            peak = e2e.peak_memory_mib(folder, 'Launcher.exe')
+            run.kill()
+            code, output = e2e.verify(self.tool, folder, self.set)
+            server = 'second' if working.url in self.client_command_line(folder) else 'first'
+            results.append((name, seconds is not None and code == 0, server, seconds, peak, output, run.report()))
+        # A stalled answer is logged when the server gives it up, after the
+        # launcher did: faulty answers are counted by arrival once all ran.
+        starts.append(time.time())
+        lines, failures = [], []
+        for number, (name, clean, server, seconds, peak, output, report) in enumerate(results):
+            hits = [r for r in faulty.requests() if r['fault'] and starts[number] <= r['time'] < starts[number + 1]]
+            lines.append('%-38s %s from the %s server, %s, %d faulty answers, peak %d MiB' % (
+                name, 'verified clean' if clean else 'FAILED', server,
+                'no client' if seconds is None else '%.1f s' % seconds, len(hits), peak))
+            if not clean or not hits or peak > self.MEMORY_MIB:
+                failures.append('%s: %s\n%s' % (name, 'no fault was served' if not hits else output, report))
+        print('\n== hostile servers: %d cases\n%s' % (len(lines), '\n'.join(lines)), file=sys.stderr)
+        self.assertFalse(failures, '\n\n'.join(failures))
+
+
 class SelfUpdate(E2ETest):
     def publish_with_newer_launcher(self, server):
         os.makedirs(self.www)

@@ -229,6 +229,14 @@ class FolderHandler(Handler):
       {"path": p, "corrupt": [offsets]}  flip those file bytes in transit
                                       (applies only to answers that carry one)
       {"path": p, "rate": bytes per second}  send the body that slowly
+      {"path": p, "whole": true}      answer 200 with the whole file,
+                                      whatever Range asks
+      {"path": p, "claim": n}         announce Content-Length n, send at
+                                      most the real body, then close
+      {"path": p, "huge": n}          answer 200 with n zero bytes instead
+      {"path": p, "stall_after": k, "seconds": s}
+                                      send k body bytes, then nothing for
+                                      s seconds (default 60), then close
 
     "times" (default 1) is how many requests a rule applies to; 0 means
     every request. Uses are counted afresh whenever the file changes.
@@ -305,8 +313,10 @@ class FolderHandler(Handler):
                 begin, end = 0, size  # not a range this server knows: the whole file
         rule = self.take_rule(self.state_dir, path,
                               lambda offsets: not head and size is not None and any(begin <= o < end for o in offsets))
-        kind = next((k for k in ('status', 'redirect', 'reset_after', 'close_after', 'corrupt', 'rate') if k in rule),
-                    None)
+        kind = next((k for k in ('status', 'redirect', 'huge', 'reset_after', 'close_after', 'corrupt', 'rate', 'whole',
+                                 'claim', 'stall_after') if k in rule), None)
+        if kind == 'whole':
+            begin, end, partial = 0, size, False
         entry['fault'] = kind
 
         def answer(code, body=b'', extra=()):
@@ -316,6 +326,17 @@ class FolderHandler(Handler):
 
         if kind == 'status':
             return answer(rule['status'], rule.get('body', 'status %d' % rule['status']).encode())
+        if kind == 'huge':
+            entry['status'] = 200
+            self.send_response(200)
+            self.send_header('Content-Length', str(rule['huge']))
+            self.end_headers()
+            zeros = bytes(1 << 20)
+            while not head and entry['sent'] < rule['huge']:
+                chunk = zeros[:rule['huge'] - entry['sent']]
+                self.wfile.write(chunk)
+                entry['sent'] += len(chunk)
+            return
         if kind == 'redirect':
             return answer(rule.get('code', 302), extra=[('Location', rule['redirect'])])
         if size is None:
@@ -325,7 +346,7 @@ class FolderHandler(Handler):
         code = 206 if partial else 200
         entry['status'] = code
         self.send_response(code)
-        self.send_header('Content-Length', str(end - begin))
+        self.send_header('Content-Length', str(rule['claim'] if kind == 'claim' else end - begin))
         self.send_header('Accept-Ranges', 'bytes')
         if partial:
             self.send_header('Content-Range', 'bytes %d-%d/%d' % (begin, end - 1, size))
@@ -333,7 +354,7 @@ class FolderHandler(Handler):
         if head:
             return
         limit = end - begin
-        if kind in ('reset_after', 'close_after'):
+        if kind in ('reset_after', 'close_after', 'claim', 'stall_after'):
             limit = min(limit, rule[kind])
         with open(file, 'rb') as f:
             f.seek(begin)
@@ -350,9 +371,12 @@ class FolderHandler(Handler):
                 if kind == 'rate':
                     self.wfile.flush()
                     time.sleep(len(chunk) / float(rule['rate']))
+        if kind == 'stall_after':
+            self.wfile.flush()
+            time.sleep(rule.get('seconds', 60))
         if kind == 'reset_after':
             self.reset()
-        elif kind == 'close_after':
+        elif kind in ('close_after', 'claim', 'stall_after'):
             self.wfile.flush()
             self.close_connection = True
 
