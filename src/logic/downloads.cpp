@@ -220,7 +220,7 @@ void CDownloads::OnUpdateData(CBuffer& body, bool partial) {
     const std::wstring path = ItemPath(item);
     if (!state_.unpacker.AddFilePart(path, body, length)) {
         LogLine(L"fireFilePartReceived() : addFilePart false");
-        if (!partial) ctx_.server->CountAttempt(0, 0), ctx_.server->ArmRetryTimer(eWindowTimer_RetryFile);
+        if (!partial) ctx_.server->CountAttempt(0, 0, false), ctx_.server->ArmRetryTimer(eWindowTimer_RetryFile);
         return;
     }
     if (partial) {

@@ -183,15 +183,15 @@ void CServerLink::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpSta
         break;
     case CDownloader::dkLicense:
         if (!maintenance) LogLine(L"net error License");
-        CountAttempt(httpStatus, errorCode);
+        CountAttempt(httpStatus, errorCode, true);
         ArmRetryTimer(kTimerLicence);
         break;
     case CDownloader::dkUpdateXml:
-        CountAttempt(httpStatus, errorCode);
+        CountAttempt(httpStatus, errorCode, true);
         ArmRetryTimer(kTimerManifest);
         break;
     case CDownloader::dkUpdate:
-        CountAttempt(httpStatus, errorCode);
+        CountAttempt(httpStatus, errorCode, false);
         ArmRetryTimer(kTimerFile);
         break;
     case CDownloader::dkKind6:
@@ -202,10 +202,12 @@ void CServerLink::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpSta
     }
 }
 
-void CServerLink::CountAttempt(uint32_t status, uint32_t code) {
-    // A server in maintenance or one that does not answer in time is not
-    // asked again: the next server is tried at once.
-    if (status == 503 || code == kTimeoutCode)
+void CServerLink::CountAttempt(uint32_t status, uint32_t code, bool wholeAnswer) {
+    // A server in maintenance, one that does not answer in time and one
+    // whose whole answer is over the size limit (it would be as large
+    // again) is not asked again: the next server is tried at once. A part
+    // over its range's length is a broken transfer like any other.
+    if (status == 503 || code == kTimeoutCode || (wholeAnswer && code == ERROR_FILE_TOO_LARGE))
         attempts_ = kMaxAttempts + 1;
     else
         ++attempts_;

@@ -37,7 +37,7 @@ public:
     void SetLastRequest(const std::string& request) { lastRequest_ = request; }
     void SetLastErrorText(const std::wstring& text) { lastErrorText_ = text; }
 
-    void CountAttempt(uint32_t status, uint32_t code);
+    void CountAttempt(uint32_t status, uint32_t code, bool wholeAnswer);
     void ArmRetryTimer(UINT_PTR id);
     void RetryDownload(UINT_PTR id);
     // Timers 2222 ... 2225; other timers are not this link's.
