@@ -663,6 +663,59 @@ class HostileServers(E2ETest):
         self.assertFalse(failures, '\n\n'.join(failures))
 
 
+class DiskFull(E2ETest):
+    MIB = 1024 * 1024
+
+    def small_drive(self, size):
+        """A tmpfs of <size> bytes at <work>/small, gone with the test."""
+        mount = self.path('small')
+        os.makedirs(mount)
+        if subprocess.run(['mount', '-t', 'tmpfs', '-o', 'size=%dk' % (size // 1024), 'tmpfs', mount]).returncode:
+            self.skipTest('mounting a tmpfs needs root')
+        self.addCleanup(subprocess.run, ['umount', '-l', mount])
+        return mount
+
+    def resize(self, mount, size):
+        subprocess.run(['mount', '-o', 'remount,size=%dk' % (size // 1024), mount], check=True)
+
+    def logged_messages(self, folder):
+        return [m.split('\n')[0].strip() for m in e2e.logged_messages(self.all_logs(folder))]
+
+    def test_a_full_disk_stops_before_the_download_or_in_the_unpack_and_a_restart_with_space_completes(self):
+        self.build_set(files=12, mib=24, packs=3)
+        server = self.nginx()
+        branded = e2e.brand(self.tool, ARGS.launcher, self.path('Launcher.branded.exe'), [server.url])
+        packs = sum(os.path.getsize(p) for p in glob.glob(os.path.join(self.set, '*.pkg')))
+        files = sum(os.path.getsize(os.path.join(d, f)) for d, _, names in os.walk(self.path('client')) for f in names)
+        base = os.path.getsize(branded) + 2 * self.MIB  # the launcher and its own files
+        mount = self.small_drive(base + packs // 2)
+        folder = e2e.portable_folder(os.path.join(mount, 'game'), branded)
+
+        # Less room than the packs: the space test stops before any download.
+        run = e2e.LauncherRun(folder, name='no_room')
+        self.addCleanup(run.kill)
+        self.assertTrue(run.wait_for(lambda: 'Insufficient disk space' in self.logged_messages(folder), 90),
+                        run.report())
+        run.kill()
+        self.assertFalse([r for r in server.requests() if r['path'].endswith('.pkg')], 'packs were downloaded')
+
+        # Room for the packs but not for all they hold: the unpack of the
+        # last pack (about 8 MiB of files) runs out.
+        self.resize(mount, base + files - 4 * self.MIB)
+        run = e2e.LauncherRun(folder, name='runs_out')
+        self.addCleanup(run.kill)
+        self.assertTrue(run.wait_for(lambda: 'Unable to unpack updates' in ' '.join(self.logged_messages(folder)), 120),
+                        run.report())
+        run.kill()
+        self.assertFalse(os.path.exists(os.path.join(folder, 'update.xml')),
+                         'the failed installation was recorded as complete')
+
+        # With room again a restart completes it.
+        self.resize(mount, base + 2 * (packs + files))
+        self.run_until_client(folder, name='room')
+        self.assertInstalled(folder)
+
+
 class SelfUpdate(E2ETest):
     def publish_with_newer_launcher(self, server):
         os.makedirs(self.www)
