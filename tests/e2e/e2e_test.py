@@ -16,6 +16,7 @@ import argparse
 import glob
 import os
 import shutil
+import random
 import re
 import subprocess
 import struct
@@ -661,6 +662,86 @@ class HostileServers(E2ETest):
                 failures.append('%s: %s\n%s' % (name, 'no fault was served' if not hits else output, report))
         print('\n== hostile servers: %d cases\n%s' % (len(lines), '\n'.join(lines)), file=sys.stderr)
         self.assertFalse(failures, '\n\n'.join(failures))
+
+
+class PowerLoss(E2ETest):
+    # The test command's short form; E2E_POWER_LOSS="<kills> <MiB>" asks
+    # for a longer one, e.g. "20 200".
+    KILLS, MIB = (int(v) for v in os.environ.get('E2E_POWER_LOSS', '6 48').split())
+    RATE = 24 * 1024 * 1024  # bytes per second and pack: slow enough to be caught
+    SEED = 20261210
+
+    def on_disk(self, folder):
+        """Bytes in tmp\\ and in the installed data: they grow through the
+        download and the unpack."""
+        return sum(os.path.getsize(os.path.join(d, f)) for sub in ('tmp', 'data')
+                   for d, _, names in os.walk(os.path.join(folder, sub)) for f in names if os.path.exists(os.path.join(d, f)))
+
+    @staticmethod
+    def asked(entry, sizes):
+        """(first byte, bytes asked for) of a pack request."""
+        first = e2e.range_start(entry)
+        m = re.match(r'bytes=\d+-(\d+)', entry.get('range') or '')
+        return first, (int(m.group(1)) + 1 if m else sizes[entry['path']]) - first
+
+    def test_killing_the_launcher_at_random_moments_loses_at_most_the_part_in_flight(self):
+        self.build_set(files=24, mib=self.MIB, packs=4)
+        server = self.fault_server()
+        sizes = {'/updates/' + os.path.basename(p): os.path.getsize(p) for p in glob.glob(os.path.join(self.set, '*.pkg'))}
+        server.faults(*({'path': path, 'rate': self.RATE, 'times': 0} for path in sizes))
+        folder = self.portable([server.url])
+        files = sum(os.path.getsize(os.path.join(d, f)) for d, _, names in os.walk(self.path('client', 'data'))
+                    for f in names)
+        # Moments by bytes on disk over the download and the unpack (tmp\\
+        # shrinks as packs are unpacked, so the installed data sets the
+        # scale), and one in the cleanup once the last unpack ended.
+        rng = random.Random(self.SEED)
+        moments = ['%.1f MiB on disk' % (m / 2**20) for m in
+                   sorted(rng.uniform(0.02, 0.95) * files for _ in range(self.KILLS - 1))] + ['the cleanup']
+        starts, kills = [], []
+        started = lambda: os.path.exists(os.path.join(folder, 'client_cmdline.txt'))
+        cleaning = lambda: 'processAfterDownload();' in e2e.read_text(e2e.log_files(folder)[-1])
+        for number, moment in enumerate(moments):
+            reached = cleaning if moment == 'the cleanup' else \
+                lambda: self.on_disk(folder) >= float(moment.split()[0]) * 2**20
+            starts.append(time.time())
+            run = e2e.LauncherRun(folder, env={'GAME_CLIENT_DOUBLE': 'exit=30000'}, name='run%02d' % number)
+            self.addCleanup(run.kill)
+            if not run.wait_for(lambda: started() or reached(), 120):
+                self.fail('run %d reached neither %s nor the client\n%s' % (number, moment, run.report()))
+            if started():
+                break
+            run.kill()  # SIGKILL: no code of the launcher runs after it
+            kills.append(moment)
+        else:
+            starts.append(time.time())
+            self.run_until_client(folder, name='last')
+        starts.append(time.time())
+        self.assertInstalled(folder)
+
+        # Bytes served again per restart, against the bytes of the answers
+        # the kill broke off.
+        served, lines, failures, in_flight = {}, [], [], 0
+        requests = [r for r in server.requests() if r['path'] in sizes]
+        for k in range(len(starts) - 1):
+            run = [r for r in requests if starts[k] <= r['time'] < starts[k + 1]]
+            again = 0
+            for r in run:
+                first, _ = self.asked(r, sizes)
+                span = (first, first + r['sent'])
+                again += sum(max(0, min(span[1], b) - max(span[0], a)) for a, b in served.get(r['path'], []))
+            if k:
+                lines.append('kill %2d at %-16s %9d bytes fetched again, %9d in flight' % (
+                    k, kills[k - 1] + ':', again, in_flight))
+                if again > in_flight:
+                    failures.append(lines[-1])
+            in_flight = sum(r['sent'] for r in run if r['sent'] < self.asked(r, sizes)[1])
+            for r in run:
+                first, _ = self.asked(r, sizes)
+                served.setdefault(r['path'], []).append((first, first + r['sent']))
+        print('\n== power loss: %d kills over %d MiB\n%s' % (len(kills), self.MIB, '\n'.join(lines)), file=sys.stderr)
+        self.assertEqual(moments, kills, 'the installation ended before every kill')
+        self.assertFalse(failures, 'bytes beyond the part in flight were fetched again')
 
 
 class DiskFull(E2ETest):

@@ -17,6 +17,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       ServerFailures.test_no_server_left_asks_for_a_server_address
       ServerFailures.test_a_maintenance_page_shows_its_notice_and_when_service_returns_without_seconds
       HostileServers.test_every_server_fault_ends_verified_clean_within_bounded_time
+      PowerLoss.test_killing_the_launcher_at_random_moments_loses_at_most_the_part_in_flight
       DiskFull.test_a_full_disk_stops_before_the_download_or_in_the_unpack_and_a_restart_with_space_completes
       SelfUpdate.test_newer_launcher_replaces_the_running_one
       SelfUpdate.test_wrong_launcher_checksum_asks_for_retry
