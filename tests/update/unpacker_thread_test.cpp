@@ -1,5 +1,6 @@
 #include "common/temp_folder.h"
 #include "startup/crc32.h"
+#include "startup/find_files.h"
 #include "startup/handle.h"
 #include "update/message_sink.h"
 #include "update/rar29_writer.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 namespace {
 
@@ -219,36 +221,82 @@ TEST_F(UnpackerTest, CompressedRar5PackagesUnpack) {
     EXPECT_EQ(ReadFixture(LAUNCHER_SOURCE_DIR "/assets/package/config.xml"), Installed(L"tree\\config.xml"));
 }
 
-TEST_F(UnpackerTest, EntriesLeavingTheFolderWriteNothingAndFailThePackage) {
-    const std::wstring outside = path(L"evil.dll");
-    for (const char* evil : {"..\\..\\evil.dll", "C:\\evil.dll", "a\\..\\..\\evil.dll", "../evil.dll"}) {
-        for (bool rar : {false, true}) {
-            SCOPED_TRACE(std::string(evil) + (rar ? " in RAR" : " in ZIP"));
-            CMessageSink sink;
-            CUnpackerThread unpacker;
-            unpacker.Configure(install_, sink.window(), true, false);
-            ASSERT_TRUE(unpacker.Start());
-            const std::string bytes = rar ? WriteRar29({{"first.txt", "1", false}, {evil, "MZ", false}})
-                                          : WriteZip({{"first.txt", "1", false}, {evil, "MZ", false}});
-            const std::wstring package = downloads_ + L"\\evil.pkg";
-            DeleteFileW(package.c_str());
-            CBuffer buffer;
-            buffer.append(bytes.data(), uint32_t(bytes.size()));
-            ASSERT_TRUE(unpacker.AddFilePart(package, buffer, uint32_t(bytes.size())));
-            unpacker.AddPackageTask(package);
-            unpacker.Finish();
-            PostedMessage m{};
-            ASSERT_TRUE(sink.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
-            EXPECT_EQ(1, m.l);
-            EXPECT_EQ((rar ? L"pkg(rar) unpack error : " : L"pkg unpack error : ") + package, unpacker.ErrorText());
-            EXPECT_FALSE(PathExists(install_ + L"\\first.txt"));
-            EXPECT_FALSE(PathExists(outside));
-            EXPECT_FALSE(PathExists(L"C:\\evil.dll"));
-            EXPECT_FALSE(PathExists(install_ + L"\\evil.dll"));
-            unpacker.Stop(5000);
-            DeleteFileW(package.c_str());
+namespace {
+
+// Every file below `folder` with its size, for seeing what a case wrote.
+void ListTree(const std::wstring& folder, std::map<std::wstring, uint64_t>& files) {
+    for (CFindFiles find(folder + L"\\*"); find.Found(); find.Next()) {
+        const std::wstring name = find.Name(), child = folder + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        if (find.IsFolder())
+            ListTree(child, files);
+        else
+            files[child] = uint64_t(find.Data().nFileSizeHigh) << 32 | find.Data().nFileSizeLow;
+    }
+}
+
+}  // namespace
+
+// Hostile entry names, each after a harmless entry, in ZIP and in RAR: a
+// name that could leave the folder or name a device fails the package
+// before anything is written; an over-long one may fail to write but
+// lands nowhere else. The whole test folder is compared after each case.
+TEST_F(UnpackerTest, HostileEntryNamesWriteNothingOutsideTheFolder) {
+    const std::string self(dir().begin(), dir().end());
+    const std::string unc = "\\\\localhost\\C$" + self.substr(2) + "\\unc.dll";
+    const std::vector<std::string> refused = {
+        "..\\..\\evil.dll", "a\\..\\..\\evil.dll", "../evil.dll", "..\\tmp\\evil.pkg", "dir\\...\\evil.dll",
+        "dir\\. .\\evil.dll", self + "\\abs.dll", "C:evil.dll", "\\evil.dll", "/evil.dll",
+        unc, "\\\\?\\" + self + "\\long.dll", "\\\\.\\" + self + "\\dev.dll", "first.txt:stream",
+        "first.txt::$DATA", "CON", "nul.txt", "data\\COM1", "LPT1.log", "AUX .x", "evil.dll.", "evil.dll ",
+        "dir.\\evil.dll"};
+    const std::vector<std::string> overLong = {std::string(300, 'n') + ".dll",
+                                               std::string(120, 'a') + "\\" + std::string(120, 'b') + "\\" +
+                                                   std::string(120, 'c') + ".dll"};
+    int cases = 0, outside = 0;
+    for (const std::vector<std::string>* names : {&refused, &overLong}) {
+        for (const std::string& evil : *names) {
+            for (bool rar : {false, true}) {
+                SCOPED_TRACE(evil + (rar ? " in RAR" : " in ZIP"));
+                ForceRemoveTree(install_);
+                CreateDirectoryW(install_.c_str(), nullptr);
+                std::map<std::wstring, uint64_t> before, after;
+                ListTree(dir(), before);
+                CMessageSink sink;
+                CUnpackerThread unpacker;
+                unpacker.Configure(install_, sink.window(), true, false);
+                ASSERT_TRUE(unpacker.Start());
+                const std::string bytes = rar ? WriteRar29({{"first.txt", "1", false}, {evil, "MZ", false}})
+                                              : WriteZip({{"first.txt", "1", false}, {evil, "MZ", false}});
+                const std::wstring package = downloads_ + L"\\evil.pkg";
+                CBuffer buffer;
+                buffer.append(bytes.data(), uint32_t(bytes.size()));
+                ASSERT_TRUE(unpacker.AddFilePart(package, buffer, uint32_t(bytes.size())));
+                unpacker.AddPackageTask(package);
+                unpacker.Finish();
+                PostedMessage m{};
+                ASSERT_TRUE(sink.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
+                unpacker.Stop(5000);
+                DeleteFileW(package.c_str());
+                ListTree(dir(), after);
+                ++cases;
+                for (const auto& [file, size] : after) {
+                    const bool inside = file.compare(0, install_.size() + 1, install_ + L"\\") == 0;
+                    if (!inside && !before.count(file)) {
+                        ++outside;
+                        ADD_FAILURE() << "written outside: " << std::string(file.begin(), file.end());
+                    }
+                }
+                if (names == &refused) {
+                    EXPECT_EQ(1, m.l);
+                    EXPECT_EQ((rar ? L"pkg(rar) unpack error : " : L"pkg unpack error : ") + package,
+                              unpacker.ErrorText());
+                    EXPECT_FALSE(PathExists(install_ + L"\\first.txt")) << "written before the names were checked";
+                }
+            }
         }
     }
+    printf("hostile entry names: %d cases, %d written outside the folder\n", cases, outside);
 }
 
 TEST_F(UnpackerTest, ALockedTargetWithTheSameBytesCountsAsWritten) {
