@@ -70,19 +70,23 @@ bool IsFullPath(const std::wstring& path) {
     return (path.size() > 1 && path[1] == L':') || (!path.empty() && path[0] == L'\\');
 }
 
+// Continues `crc` and `bytes` over the rest of the open file, read in
+// pieces that stay in the cache; false at a stop (`stop` null: none).
+bool CountAndCrc(HANDLE file, uint32_t& crc, uint64_t& bytes, const std::atomic<bool>* stop) {
+    std::vector<char> piece(kReadPiece);
+    DWORD got = 0;
+    while (ReadFile(file, piece.data(), kReadPiece, &got, nullptr) && got) {
+        if (stop && *stop) return false;
+        crc = Crc32Continue(piece.data(), got, crc);
+        bytes += got;
+    }
+    return true;
+}
+
 // The CRC-32 and length of the file at `path`; zero for a missing file.
 void FileCountAndCrc(const std::wstring& path, uint32_t& crc, uint64_t& bytes) {
     CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file.IsValid()) return;
-    std::string chunk;
-    for (;;) {
-        chunk.clear();
-        chunk.resize(kIoChunk);
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), &chunk[0], kIoChunk, &got, nullptr) || !got) break;
-        crc = Crc32Continue(chunk.data(), got, crc);
-        bytes += got;
-    }
+    if (file.IsValid()) CountAndCrc(file.Get(), crc, bytes, nullptr);
 }
 
 }  // namespace
@@ -381,15 +385,9 @@ bool CUnpackerThread::OpenPackage(const std::wstring& package, CFile& file, uint
     if (!file.IsValid()) return false;
     // The file must still hold what was received: a file truncated or
     // changed since is deleted, so that it is fetched again.
-    std::vector<char> chunk(kReadPiece);
     uint32_t onDisk = 0;
     uint64_t count = 0;
-    DWORD got = 0;
-    while (ReadFile(file.Get(), chunk.data(), DWORD(chunk.size()), &got, nullptr) && got) {
-        if (Stopped()) return false;
-        onDisk = Crc32Continue(chunk.data(), got, onDisk);
-        count += got;
-    }
+    if (!CountAndCrc(file.Get(), onDisk, count, &stopped_)) return false;
     LARGE_INTEGER zero{};
     if (count == size && onDisk == crc && SetFilePointerEx(file.Get(), zero, nullptr, FILE_BEGIN)) return true;
     file.Reset();
