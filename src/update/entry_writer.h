@@ -23,7 +23,7 @@ bool WriteAllBytes(HANDLE file, const char* data, uint64_t length, const std::at
 
 class CEntryWriter {
 public:
-    static constexpr size_t kHeld = size_t(8) << 20;
+    static constexpr size_t kHeld = size_t(4) << 20;
     enum class Failure { None, Create, Write };
 
     // `stop` ends the writing quietly (Add and End return false, failure None).

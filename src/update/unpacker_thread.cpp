@@ -28,7 +28,7 @@ constexpr LPARAM kResultPackage = 1;
 constexpr LPARAM kResultFile = 2;
 constexpr ULONGLONG kProgressInterval = 55;
 constexpr DWORD kIoChunk = 1u << 24;
-constexpr uint64_t kPartsInMemoryLimit = 32u << 20;
+constexpr uint64_t kPartsInMemoryLimit = 16u << 20;
 // Reads of package files, in pieces: memory stays bounded.
 constexpr DWORD kReadPiece = 1u << 20;
 
@@ -156,8 +156,9 @@ bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, ui
     }
     // While the unpacker thread is busy unpacking, the caller writes: a fast
     // download must not pile up in memory faster than it reaches the disk.
-    // While the thread itself writes or reads packages, the caller goes on.
-    if (inMemory > kPartsInMemoryLimit) Flush(false);
+    // A write of the thread in progress is waited for, for the same reason;
+    // it holds no more than this limit.
+    if (inMemory > kPartsInMemoryLimit) Flush();
     return true;
 }
 
@@ -212,9 +213,8 @@ void CUnpackerThread::Finish() {
     if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
 }
 
-void CUnpackerThread::Flush(bool mayWait) {
-    CLock files(fileLock_, mayWait);
-    if (!files.Entered()) return;
+void CUnpackerThread::Flush() {
+    CLock files(fileLock_);
     struct Batch {
         std::wstring path;
         uint64_t epoch;
@@ -368,21 +368,24 @@ bool CUnpackerThread::AssemblePackage(const std::wstring& package, std::string& 
 bool CUnpackerThread::OpenPackage(const std::wstring& package, CFile& file, uint64_t& size) {
     // Everything received goes to the file first: the package is read from there.
     Flush();
-    CLock files(fileLock_);
     uint32_t crc;
     {
-        CLock lock(lock_);
-        const auto found = packages_.find(package);
-        if (found == packages_.end() || !found->second.parts.empty()) return false;
-        crc = found->second.crc;
-        size = found->second.bytes;
+        CLock files(fileLock_);
+        {
+            CLock lock(lock_);
+            const auto found = packages_.find(package);
+            if (found == packages_.end() || !found->second.parts.empty()) return false;
+            crc = found->second.crc;
+            size = found->second.bytes;
+        }
+        // Shared for reading only: the bytes checked here are the bytes
+        // unpacked, nobody changes the file meanwhile, and the lock is not
+        // needed for the long reads. A package of no bytes may never have
+        // been written.
+        file.Reset(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               size ? OPEN_EXISTING : OPEN_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file.IsValid()) return false;
     }
-    // Shared for reading only: the bytes checked here are the bytes
-    // unpacked, nobody changes the file meanwhile. A package of no bytes
-    // may never have been written.
-    file.Reset(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, size ? OPEN_EXISTING : OPEN_ALWAYS,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.IsValid()) return false;
     // The file must still hold what was received: a file truncated or
     // changed since is deleted, so that it is fetched again.
     uint32_t onDisk = 0;

@@ -14,7 +14,8 @@
 // error text are guarded by lock_, which the logic takes for every received
 // part: it is held only for bookkeeping, never for file work. Reading and
 // writing package files is serialised by fileLock_ instead, which the
-// logic takes only in ReadPackage; extraction holds no lock. A package is
+// logic takes in ReadPackage and when it writes parts itself (beyond a
+// limit of parts in memory); extraction holds no lock. A package is
 // unpacked from its file, read in pieces after its pending parts were
 // written and its bytes checked against the received count and CRC-32, so
 // memory does not grow with the package. The stop flag is atomic: reads
@@ -111,9 +112,8 @@ private:
     using CLock = CCriticalSection::Scope;
 
     void Run() override;
-    // Writes every pending part. mayWait = false gives up at once while
-    // another thread does file work.
-    void Flush(bool mayWait = true);
+    // Writes every pending part, after file work of another thread.
+    void Flush();
     void AddTask(Task task);
     bool Stopped() const { return stopped_; }
     bool ProcessTask(const Task& task);
