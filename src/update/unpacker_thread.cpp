@@ -171,12 +171,6 @@ bool CUnpackerThread::GetPackageInfo(const std::wstring& package, uint32_t& crc,
     return true;
 }
 
-void CUnpackerThread::MarkComplete(const std::wstring& package) {
-    CLock lock(lock_);
-    const auto found = packages_.find(package);
-    if (found != packages_.end()) found->second.complete = true;
-}
-
 void CUnpackerThread::ForgetParts(const std::wstring& package) {
     CLock lock(lock_);
     const auto found = packages_.find(package);

@@ -66,9 +66,7 @@ public:
     bool AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length);
     // False when the package is unknown.
     bool GetPackageInfo(const std::wstring& package, uint32_t& crc, uint64_t& bytes) const;
-    // Marks the package complete (the logic's "file done").
-    void MarkComplete(const std::wstring& package);
-    // Clears the complete flag, frees pending parts and restarts the count
+    // Frees pending parts and restarts the count
     // (the logic deletes the package file before downloading it again;
     // parts on their way to disk meanwhile are dropped, and the file is
     // written shared for deleting so that the deletion succeeds).
@@ -100,7 +98,6 @@ private:
         uint64_t bytes = 0;
         std::vector<std::unique_ptr<CBuffer>> parts;
         bool unpacked = false;
-        bool complete = false;
         // Counts ForgetParts: parts written meanwhile belong to the old download.
         uint64_t epoch = 0;
     };
