@@ -119,16 +119,12 @@ int CRarArchive::Next(RarItem& item) {
 
 bool CRarArchive::ReadData(std::string& out) {
     out.clear();
-    if (!reader_) return false;
-    try {
-        char buffer[65536];
-        la_ssize_t n;
-        while ((n = archive_read_data(reader_.get(), buffer, sizeof buffer)) > 0) out.append(buffer, size_t(n));
-        return n == 0;
-    } catch (const std::bad_alloc&) {
-        out.clear();
-        return false;
-    }
+    const bool read = ReadData([&out](const char* data, size_t length) {
+        out.append(data, length);
+        return true;
+    });
+    if (!read) out.clear();
+    return read;
 }
 
 bool CRarArchive::ReadData(const std::function<bool(const char* data, size_t length)>& sink) {
