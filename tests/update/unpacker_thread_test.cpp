@@ -372,13 +372,14 @@ TEST_F(UnpackerTest, APackageChangedOnDiskFailsIsDeletedAndLaterTasksAreNotRun) 
     const std::string good = WriteZip({{"good.txt", "g", false}});
     // The name in the directory is no part of any entry's CRC-32.
     std::string renamed = good;
-    renamed[renamed.rfind("good.txt") + 1] = 'l';
+    renamed[renamed.rfind("good.txt") + 2] = 'l';  // "gold.txt"
     for (const std::string& onDisk : {good.substr(0, 10), renamed}) {
+        SCOPED_TRACE(onDisk.size());
         CMessageSink sink;
         CUnpackerThread unpacker;
         unpacker.Configure(install_, sink.window(), true, false);
         ASSERT_TRUE(unpacker.Start());
-        const std::wstring package = downloads_ + L"\\damaged.pkg";
+        const std::wstring package = downloads_ + L"\\damaged" + std::to_wstring(onDisk.size()) + L".pkg";
         CBuffer buffer;
         buffer.append(good.data(), uint32_t(good.size()));
         ASSERT_TRUE(unpacker.AddFilePart(package, buffer, uint32_t(good.size())));
