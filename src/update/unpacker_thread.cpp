@@ -385,18 +385,9 @@ bool CUnpackerThread::OpenPackage(const std::wstring& package, CFile& file, uint
     uint32_t onDisk = 0;
     uint64_t count = 0;
     if (!CountAndCrc(file.Get(), onDisk, count, &stopped_)) return false;
-    LARGE_INTEGER zero{};
-    if (count == size && onDisk == crc && SetFilePointerEx(file.Get(), zero, nullptr, FILE_BEGIN)) return true;
+    if (count == size && onDisk == crc) return true;
     file.Reset();
-    {
-        CLock lock(lock_);
-        const auto found = packages_.find(package);
-        if (found != packages_.end()) {
-            const uint64_t epoch = found->second.epoch + 1;
-            found->second = PackageRecord();
-            found->second.epoch = epoch;
-        }
-    }
+    ForgetParts(package);
     DeleteFileW(package.c_str());
     return false;
 }

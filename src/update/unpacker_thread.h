@@ -118,7 +118,7 @@ private:
     // Writes the package's pending parts, opens its file against writers
     // and checks it against the received count and CRC-32 (a mismatch
     // deletes the file and forgets the package, so that it is fetched
-    // again). The file is left at its start.
+    // again).
     bool OpenPackage(const std::wstring& package, CFile& file, uint64_t& size);
     // These read the package in pieces and return false after reporting
     // a failure (or at a stop).
