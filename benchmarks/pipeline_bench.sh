@@ -4,7 +4,10 @@
 #     crc32 pass in the same process (checker_bench.exe);
 #  2. unpacking a ~512 MiB ZIP and a ~512 MiB RAR5 with the launcher's
 #     unpacker (unpack_bench.exe, under Wine) against unzip and bsdtar on the
-#     same archives, with each one's time and peak memory.
+#     same archives, with each one's time and peak memory, and against the
+#     floor under the same Wine: writing the tree the archives hold with
+#     plain CreateFileW/ReadFile/WriteFile (tree_write_bench.exe), with the
+#     launcher's time as a ratio of it.
 # Needs the x86_64 build, zip, rar, unzip, bsdtar (libarchive-tools) and
 # GNU time. Work files go to build/bench (about 3 GiB).
 set -euo pipefail
@@ -55,11 +58,19 @@ PY
 fi
 ls -l "$work/package.zip" "$work/package.rar" | awk '{printf "%s: %.1f MiB\n", $NF, $5/1048576}'
 
+# The first seconds in a benchmark's "... in <seconds> s ..." line.
+seconds() { sed -n 's/^[^(]* in \([0-9.]*\) s.*/\1/p' <<<"$1"; }
 for kind in zip rar; do
   archive=$work/package.$kind
   echo "-- $kind --"
-  rm -rf "$work/out-launcher"
-  wine "$build/bin/unpack_bench.exe" "Z:$archive" "Z:$work/out-launcher"
+  rm -rf "$work/out-launcher" "$work/out-plain"
+  launcher=$(wine "$build/bin/unpack_bench.exe" "Z:$archive" "Z:$work/out-launcher")
+  echo "$launcher"
+  plain=$(wine "$build/bin/tree_write_bench.exe" "Z:$work/tree" "Z:$work/out-plain")
+  echo "$plain"
+  rm -rf "$work/out-plain"
+  awk -v l="$(seconds "$launcher")" -v p="$(seconds "$plain")" \
+    'BEGIN { printf "launcher %.2f s, plain writes %.2f s, ratio %.2f\n", l, p, l / p }'
   rm -rf "$work/out-tool" && mkdir -p "$work/out-tool"
   if [ $kind = zip ]; then
     /usr/bin/time -f "unzip:  %e s, peak memory %M KiB" unzip -q -o "$archive" -d "$work/out-tool"

@@ -45,7 +45,6 @@ int wmain(int argc, wchar_t** argv) {
         size += got;
     }
     const double readSeconds = Seconds(start);
-    unpacker.MarkComplete(package);
     unpacker.AddPackageTask(package);
     unpacker.Finish();
     const LPARAM result = window.Wait(CUnpackerThread::kFinishedMessage);

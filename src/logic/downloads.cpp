@@ -245,7 +245,6 @@ void CDownloads::OnUpdateFileDone() {
         state_.queue.items.pop_front();
     }
     const std::wstring path = ItemPath(item);
-    state_.unpacker.MarkComplete(path);
     if (item.file == kLauncherName && !EndsWith(item.file, ".pkg")) {
         OnLauncherReceived(item, path);
         return;

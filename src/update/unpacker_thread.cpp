@@ -4,9 +4,12 @@
 #include "startup/folders.h"
 #include "startup/text.h"
 #include "update/entry_target.h"
+#include "update/entry_writer.h"
+#include "update/file_read_stream.h"
 #include "update/rar_archive.h"
 #include "update/zip_file.h"
 
+#include <cstring>
 #include <iterator>
 #include <new>
 
@@ -25,51 +28,19 @@ constexpr LPARAM kResultPackage = 1;
 constexpr LPARAM kResultFile = 2;
 constexpr ULONGLONG kProgressInterval = 55;
 constexpr DWORD kIoChunk = 1u << 24;
-constexpr uint64_t kCompleteInMemoryLimit = 64u << 20;
-constexpr uint64_t kPartsInMemoryLimit = 96u << 20;
+constexpr uint64_t kPartsInMemoryLimit = 16u << 20;
+// Reads of package files, in pieces: memory stays bounded.
+constexpr DWORD kReadPiece = 1u << 20;
 
-// `stop` (null: none) is asked before every chunk.
-bool WriteAll(HANDLE file, const char* data, uint64_t length, const std::atomic<bool>* stop) {
+// Appends `length` bytes of the open file to `out`.
+bool ReadAll(HANDLE file, uint64_t length, std::string& out) {
     while (length) {
-        if (stop && *stop) return false;
-        const DWORD chunk = DWORD(length < kIoChunk ? length : kIoChunk);
-        DWORD written = 0;
-        if (!WriteFile(file, data, chunk, &written, nullptr) || written != chunk) return false;
-        data += chunk;
-        length -= chunk;
-    }
-    return true;
-}
-
-// Appends `length` bytes of the open file to `out`; `stop` as for WriteAll.
-bool ReadAll(HANDLE file, uint64_t length, std::string& out, const std::atomic<bool>* stop) {
-    // Grown chunk by chunk: filling a large package's room at once would
-    // not look at the stop flag.
-    while (length) {
-        if (stop && *stop) return false;
         const DWORD chunk = DWORD(length < kIoChunk ? length : kIoChunk);
         const size_t at = out.size();
         out.resize(at + chunk);
         DWORD got = 0;
         if (!ReadFile(file, &out[at], chunk, &got, nullptr) || got != chunk) return false;
         length -= chunk;
-    }
-    return true;
-}
-
-// Whether the file at `path` holds exactly `bytes`; it may be open for
-// writing elsewhere (a locked target).
-bool HoldsSameBytes(const std::wstring& path, const std::string& bytes, const std::atomic<bool>* stop) {
-    CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER size;
-    if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || uint64_t(size.QuadPart) != bytes.size()) return false;
-    std::string chunk;
-    for (uint64_t at = 0; at < bytes.size(); at += chunk.size()) {
-        chunk.clear();
-        if (!ReadAll(file.Get(), std::min<uint64_t>(kIoChunk, bytes.size() - at), chunk, stop) ||
-            bytes.compare(size_t(at), chunk.size(), chunk) != 0)
-            return false;
     }
     return true;
 }
@@ -99,19 +70,23 @@ bool IsFullPath(const std::wstring& path) {
     return (path.size() > 1 && path[1] == L':') || (!path.empty() && path[0] == L'\\');
 }
 
+// Continues `crc` and `bytes` over the rest of the open file, read in
+// pieces that stay in the cache; false at a stop (`stop` null: none).
+bool CountAndCrc(HANDLE file, uint32_t& crc, uint64_t& bytes, const std::atomic<bool>* stop) {
+    std::vector<char> piece(kReadPiece);
+    DWORD got = 0;
+    while (ReadFile(file, piece.data(), kReadPiece, &got, nullptr) && got) {
+        if (stop && *stop) return false;
+        crc = Crc32Continue(piece.data(), got, crc);
+        bytes += got;
+    }
+    return true;
+}
+
 // The CRC-32 and length of the file at `path`; zero for a missing file.
 void FileCountAndCrc(const std::wstring& path, uint32_t& crc, uint64_t& bytes) {
     CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file.IsValid()) return;
-    std::string chunk;
-    for (;;) {
-        chunk.clear();
-        chunk.resize(kIoChunk);
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), &chunk[0], kIoChunk, &got, nullptr) || !got) break;
-        crc = Crc32Continue(chunk.data(), got, crc);
-        bytes += got;
-    }
+    if (file.IsValid()) CountAndCrc(file.Get(), crc, bytes, nullptr);
 }
 
 }  // namespace
@@ -181,8 +156,9 @@ bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, ui
     }
     // While the unpacker thread is busy unpacking, the caller writes: a fast
     // download must not pile up in memory faster than it reaches the disk.
-    // While the thread itself writes or reads packages, the caller goes on.
-    if (inMemory > kPartsInMemoryLimit) Flush(true, false);
+    // A write of the thread in progress is waited for, for the same reason;
+    // it holds no more than this limit.
+    if (inMemory > kPartsInMemoryLimit) Flush();
     return true;
 }
 
@@ -193,12 +169,6 @@ bool CUnpackerThread::GetPackageInfo(const std::wstring& package, uint32_t& crc,
     crc = found->second.crc;
     bytes = found->second.bytes;
     return true;
-}
-
-void CUnpackerThread::MarkComplete(const std::wstring& package) {
-    CLock lock(lock_);
-    const auto found = packages_.find(package);
-    if (found != packages_.end()) found->second.complete = true;
 }
 
 void CUnpackerThread::ForgetParts(const std::wstring& package) {
@@ -237,9 +207,8 @@ void CUnpackerThread::Finish() {
     if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
 }
 
-void CUnpackerThread::Flush(bool completeToo, bool mayWait) {
-    CLock files(fileLock_, mayWait);
-    if (!files.Entered()) return;
+void CUnpackerThread::Flush() {
+    CLock files(fileLock_);
     struct Batch {
         std::wstring path;
         uint64_t epoch;
@@ -250,20 +219,8 @@ void CUnpackerThread::Flush(bool completeToo, bool mayWait) {
         CLock lock(lock_);
         if (!partsNeedFlushing_) return;
         partsNeedFlushing_ = false;
-        // Complete packages wait in memory for their unpacking only while they
-        // are few: when downloading outpaces unpacking they go to disk too, so
-        // memory stays bounded whatever the size of the installation.
-        uint64_t waiting = 0;
-        for (const auto& [path, record] : packages_)
-            if (record.complete && !record.unpacked)
-                for (const auto& part : record.parts) waiting += part->length();
-        if (waiting > kCompleteInMemoryLimit) completeToo = true;
         for (auto& [path, record] : packages_) {
             if (record.unpacked || record.parts.empty()) continue;
-            if (record.complete && !completeToo) {
-                partsNeedFlushing_ = true;
-                continue;
-            }
             // Taken out for the write; fileLock_ keeps readers of the
             // package away until they are on disk or back.
             batches.push_back({path, record.epoch, std::move(record.parts)});
@@ -278,7 +235,7 @@ void CUnpackerThread::Flush(bool completeToo, bool mayWait) {
         if (file.IsValid() && SetFilePointerEx(file.Get(), zero, nullptr, FILE_END))
             for (; written < batch.parts.size(); ++written) {
                 CBuffer& part = *batch.parts[written];
-                if (!WriteAll(file.Get(), reinterpret_cast<const char*>(part.data()), part.length(), nullptr)) break;
+                if (!WriteAllBytes(file.Get(), reinterpret_cast<const char*>(part.data()), part.length(), nullptr)) break;
             }
         // A part cut short stays on disk and in memory; assembling then
         // finds the size mismatch instead of losing bytes silently.
@@ -342,8 +299,8 @@ void CUnpackerThread::Run() {
         const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
         // Once stopped, Stop writes what is left after the thread has ended.
         if (Stopped()) return;
-        // Parts of downloads still running go to disk; memory stays bounded.
-        Flush(false);
+        // Received parts go to disk; memory stays bounded.
+        Flush();
         if (woken == WAIT_OBJECT_0 + 1) continue;
         if (woken != WAIT_OBJECT_0) return;
         for (;;) {
@@ -354,7 +311,6 @@ void CUnpackerThread::Run() {
                 if (tasks_.empty()) break;
                 task = tasks_.front();
             }
-            Flush(false);
             if (!ProcessTask(task)) return;
             CLock lock(lock_);
             if (!tasks_.empty()) tasks_.pop_front();
@@ -370,7 +326,7 @@ void CUnpackerThread::Run() {
     }
 }
 
-bool CUnpackerThread::AssemblePackage(const std::wstring& package, std::string& data, const std::atomic<bool>* stop) {
+bool CUnpackerThread::AssemblePackage(const std::wstring& package, std::string& data) {
     // No parts of the package are on their way to disk meanwhile.
     CLock files(fileLock_);
     uint64_t expected;
@@ -387,7 +343,7 @@ bool CUnpackerThread::AssemblePackage(const std::wstring& package, std::string& 
         if (file.IsValid()) {
             LARGE_INTEGER size;
             if (!GetFileSizeEx(file.Get(), &size) || uint64_t(size.QuadPart) > expected ||
-                !ReadAll(file.Get(), uint64_t(size.QuadPart), data, stop))
+                !ReadAll(file.Get(), uint64_t(size.QuadPart), data))
                 return false;
         }
         // Parts that arrived during the read count too: the sum is checked
@@ -403,27 +359,60 @@ bool CUnpackerThread::AssemblePackage(const std::wstring& package, std::string& 
     }
 }
 
+bool CUnpackerThread::OpenPackage(const std::wstring& package, CFile& file, uint64_t& size) {
+    // Everything received goes to the file first: the package is read from there.
+    Flush();
+    uint32_t crc;
+    {
+        CLock files(fileLock_);
+        {
+            CLock lock(lock_);
+            const auto found = packages_.find(package);
+            if (found == packages_.end() || !found->second.parts.empty()) return false;
+            crc = found->second.crc;
+            size = found->second.bytes;
+        }
+        // Shared for reading only: the bytes checked here are the bytes
+        // unpacked, nobody changes the file meanwhile, and the lock is not
+        // needed for the long reads. A package of no bytes may never have
+        // been written.
+        file.Reset(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               size ? OPEN_EXISTING : OPEN_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file.IsValid()) return false;
+    }
+    // The file must still hold what was received: a file truncated or
+    // changed since is deleted, so that it is fetched again.
+    uint32_t onDisk = 0;
+    uint64_t count = 0;
+    if (!CountAndCrc(file.Get(), onDisk, count, &stopped_)) return false;
+    if (count == size && onDisk == crc) return true;
+    file.Reset();
+    ForgetParts(package);
+    DeleteFileW(package.c_str());
+    return false;
+}
+
 bool CUnpackerThread::ProcessTask(const Task& task) {
     if (Stopped()) return false;
-    std::string data;
-    if (!AssemblePackage(task.source, data, &stopped_)) {
-        data.clear();
-        data.shrink_to_fit();
+    CFile file;
+    uint64_t packageSize = 0;
+    if (!OpenPackage(task.source, file, packageSize)) {
         if (Stopped()) return false;
         Fail(std::wstring(kErrAssemble) + L" : " + task.source, ERROR_READ_FAULT, kResultPackage);
         return false;
     }
-    const uint64_t packageSize = data.size();
+    CFileReadStream stream(file.Get(), int64_t(packageSize));
+    char marker[4] = {};
+    const bool rar = packageSize > 3 && stream.Read(marker, 4) && std::memcmp(marker, "Rar!", 4) == 0;
+    stream.Seek(0, 2);
+    CEntryWriter writer(stopped_, ignoreWriteErrors_);
     bool ok;
     if (!task.package) {
-        const std::wstring target = IsFullPath(task.target) ? task.target : installFolder_ + L"\\" + task.target;
-        const size_t slash = target.rfind(L'\\');
-        if (slash != std::wstring::npos) CreateFolderTree(target.substr(0, slash));
-        ok = WriteTarget(target, data);
-    } else if (data.size() > 3 && data.compare(0, 4, "Rar!") == 0) {
-        ok = UnpackRar(task, data);
+        ok = CopyPackage(task, stream, packageSize, writer);
+    } else if (rar) {
+        ok = UnpackRar(task, stream, packageSize, writer);
     } else {
-        ok = UnpackZip(task, data);
+        ok = UnpackZip(task, stream, packageSize, writer);
     }
     if (!ok) return false;
     {
@@ -439,40 +428,33 @@ bool CUnpackerThread::ProcessTask(const Task& task) {
     return true;
 }
 
-bool CUnpackerThread::PlaceEntry(const std::wstring& relative, bool folder, const std::string& bytes) {
-    const std::wstring path = installFolder_ + L"\\" + relative;
-    if (folder) {
-        CreateFolderTree(path);
-        return true;
-    }
-    const size_t slash = path.rfind(L'\\');
-    CreateFolderTree(path.substr(0, slash));
-    return WriteTarget(path, bytes);
+void CUnpackerThread::ReportWriteFailure(const CEntryWriter& writer) {
+    if (Stopped() || writer.failure() == CEntryWriter::Failure::None) return;
+    const wchar_t* text = writer.failure() == CEntryWriter::Failure::Create ? kErrCreate : kErrWrite;
+    Fail(text + writer.path(), writer.error(), kResultFile);
 }
 
-bool CUnpackerThread::WriteTarget(const std::wstring& path, const std::string& bytes) {
-    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
-        const DWORD error = GetLastError();
-        if (ignoreWriteErrors_ || HoldsSameBytes(path, bytes, &stopped_)) return true;
+bool CUnpackerThread::CopyPackage(const Task& task, ISimpleReadStream& stream, uint64_t packageSize,
+                                  CEntryWriter& writer) {
+    writer.Begin(IsFullPath(task.target) ? task.target : installFolder_ + L"\\" + task.target);
+    std::vector<char> chunk(kReadPiece);
+    int64_t got = 0;
+    while (stream.Read(chunk.data(), int64_t(chunk.size()), &got))
+        if (!writer.Add(chunk.data(), size_t(got))) return ReportWriteFailure(writer), false;
+    if (uint64_t(stream.Position()) != packageSize) {
         if (Stopped()) return false;
-        Fail(kErrCreate + path, error, kResultFile);
+        Fail(std::wstring(kErrAssemble) + L" : " + task.source, ERROR_READ_FAULT, kResultPackage);
         return false;
     }
-    // A file cut short by a stop is found damaged by the next check.
-    if (!WriteAll(file.Get(), bytes.data(), bytes.size(), &stopped_)) {
-        const DWORD error = GetLastError();
-        if (Stopped()) return false;
-        if (ignoreWriteErrors_) return true;
-        Fail(kErrWrite + path, error, kResultFile);
-        return false;
-    }
+    if (!writer.End()) return ReportWriteFailure(writer), false;
     return true;
 }
 
-bool CUnpackerThread::UnpackRar(const Task& task, const std::string& data) {
+bool CUnpackerThread::UnpackRar(const Task& task, ISimpleReadStream& stream, uint64_t packageSize,
+                                CEntryWriter& writer) {
     CRarArchive rar;
-    if (!rar.Open(data.data(), data.size())) {
+    if (!rar.Open(stream)) {
+        if (Stopped()) return false;
         Fail(kErrRarOpen + task.source, ERROR_BAD_FORMAT, kResultPackage);
         return false;
     }
@@ -486,24 +468,33 @@ bool CUnpackerThread::UnpackRar(const Task& task, const std::string& data) {
         }
     }
     RarItem item;
-    std::string bytes;
+    const auto toWriter = [&writer](const char* data, size_t length) { return writer.Add(data, length); };
+    const auto nowhere = [this](const char*, size_t) { return !Stopped(); };
     for (size_t i = 0; i < targets.size(); ++i) {
         if (Stopped()) return false;
-        if (rar.Next(item) != 1 || item.name != rar.Items()[i].name || (!item.folder && !rar.ReadData(bytes))) {
+        const std::wstring path = installFolder_ + L"\\" + Utf8ToWide(targets[i].relative);
+        bool ok = rar.Next(item) == 1 && item.name == rar.Items()[i].name;
+        if (ok && targets[i].folder) {
+            // A folder entry's data, if any, is still read: damage shows.
+            ok = item.folder || rar.ReadData(nowhere);
+            if (ok) CreateFolderTree(path);
+        } else if (ok) {
+            writer.Begin(path);
+            ok = (item.folder || rar.ReadData(toWriter)) && writer.End();
+        }
+        if (!ok) {
+            if (Stopped()) return false;
+            if (writer.failure() != CEntryWriter::Failure::None) return ReportWriteFailure(writer), false;
             Fail(kErrRarUnpack + task.source, ERROR_BAD_FORMAT, kResultPackage);
             return false;
         }
-        if (!PlaceEntry(Utf8ToWide(targets[i].relative), targets[i].folder, item.folder ? std::string() : bytes))
-            return false;
-        Progress(data.size(), i + 1, targets.size(), false);
+        Progress(packageSize, i + 1, targets.size(), false);
     }
     return true;
 }
 
-bool CUnpackerThread::UnpackZip(const Task& task, std::string& data) {
-    // The stream takes the bytes over instead of copying a large package.
-    const uint64_t packageSize = data.size();
-    CSimpleMemReadStream stream(std::move(data));
+bool CUnpackerThread::UnpackZip(const Task& task, ISimpleReadStream& stream, uint64_t packageSize,
+                                CEntryWriter& writer) {
     CZipFile zip;
     const uint32_t opened = zip.Open(stream);
     if (opened != kZipOk) {
@@ -519,18 +510,23 @@ bool CUnpackerThread::UnpackZip(const Task& task, std::string& data) {
             return false;
         }
     }
-    std::string bytes;
+    const auto toWriter = [&writer](const char* data, size_t length) { return writer.Add(data, length); };
     for (size_t i = 0; i < targets.size(); ++i) {
         if (Stopped()) return false;
-        if (!targets[i].folder) {
-            const uint32_t extracted = zip.Extract(i, bytes);
+        const std::wstring path = installFolder_ + L"\\" + Utf8ToWide(targets[i].relative);
+        if (targets[i].folder) {
+            CreateFolderTree(path);
+        } else {
+            writer.Begin(path);
+            const uint32_t extracted = zip.Extract(i, toWriter);
+            if (extracted == kZipErrAborted) return ReportWriteFailure(writer), false;
             if (extracted != kZipOk) {
+                if (Stopped()) return false;
                 Fail(kErrZipUnpack + task.source, extracted, kResultPackage);
                 return false;
             }
+            if (!writer.End()) return ReportWriteFailure(writer), false;
         }
-        if (!PlaceEntry(Utf8ToWide(targets[i].relative), targets[i].folder, targets[i].folder ? std::string() : bytes))
-            return false;
         Progress(packageSize, i + 1, targets.size(), false);
     }
     return true;

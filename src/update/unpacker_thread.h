@@ -14,15 +14,20 @@
 // error text are guarded by lock_, which the logic takes for every received
 // part: it is held only for bookkeeping, never for file work. Reading and
 // writing package files is serialised by fileLock_ instead, which the
-// logic takes only in ReadPackage; extraction holds no lock. The stop
-// flag is atomic: reads and writes ask it between chunks and extraction
-// between entries, so the thread meets its stop limit.
+// logic takes in ReadPackage and when it writes parts itself (beyond a
+// limit of parts in memory); extraction holds no lock. A package is
+// unpacked from its file, read in pieces after its pending parts were
+// written and its bytes checked against the received count and CRC-32, so
+// memory does not grow with the package. The stop flag is atomic: reads
+// and writes ask it between chunks and extraction between entries, so the
+// thread meets its stop limit.
 
 #include "startup/buffer.h"
 #include "startup/handle.h"
 #include "startup/thread.h"
 #include "startup/window_messages.h"
 #include "startup/critical_section.h"
+#include "startup/simple_read_stream.h"
 
 #include <windows.h>
 
@@ -36,6 +41,8 @@
 
 // The byte count a progress message carries.
 inline uint64_t UnpackProgressBytes(WPARAM w, LPARAM l) { return uint64_t(uint32_t(l)) | uint64_t(uint32_t(w)) << 32; }
+
+class CEntryWriter;
 
 class CUnpackerThread : public CThread {
 public:
@@ -59,9 +66,7 @@ public:
     bool AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length);
     // False when the package is unknown.
     bool GetPackageInfo(const std::wstring& package, uint32_t& crc, uint64_t& bytes) const;
-    // Marks the package complete (the logic's "file done").
-    void MarkComplete(const std::wstring& package);
-    // Clears the complete flag, frees pending parts and restarts the count
+    // Frees pending parts and restarts the count
     // (the logic deletes the package file before downloading it again;
     // parts on their way to disk meanwhile are dropped, and the file is
     // written shared for deleting so that the deletion succeeds).
@@ -74,12 +79,14 @@ public:
     // After a background download handed back: queued tasks start at once.
     void ResumeWork();
     // Writes the pending parts of every package not unpacked yet.
-    void FlushParts() { Flush(true); }
+    void FlushParts() { Flush(); }
 
     // The package's bytes: the file on disk followed by the parts still in
     // memory. False when they cannot be read or do not add up. Waits for
     // file work of the unpacker thread in progress.
-    bool ReadPackage(const std::wstring& package, std::string& data) { return AssemblePackage(package, data, nullptr); }
+    // Meant for small downloads (the launcher): packages are unpacked from
+    // their files in pieces instead.
+    bool ReadPackage(const std::wstring& package, std::string& data) { return AssemblePackage(package, data); }
 
     std::wstring ErrorText() const;
     DWORD ErrorValue() const;
@@ -91,7 +98,6 @@ private:
         uint64_t bytes = 0;
         std::vector<std::unique_ptr<CBuffer>> parts;
         bool unpacked = false;
-        bool complete = false;
         // Counts ForgetParts: parts written meanwhile belong to the old download.
         uint64_t epoch = 0;
     };
@@ -103,21 +109,23 @@ private:
     using CLock = CCriticalSection::Scope;
 
     void Run() override;
-    // completeToo = false leaves complete packages in memory: they are
-    // about to be unpacked from there. mayWait = false gives up at once
-    // while another thread does file work.
-    void Flush(bool completeToo, bool mayWait = true);
+    // Writes every pending part, after file work of another thread.
+    void Flush();
     void AddTask(Task task);
     bool Stopped() const { return stopped_; }
     bool ProcessTask(const Task& task);
-    // `stop`: the flag that cuts a long read short (null: none).
-    bool AssemblePackage(const std::wstring& package, std::string& data, const std::atomic<bool>* stop);
-    bool UnpackRar(const Task& task, const std::string& data);
-    bool UnpackZip(const Task& task, std::string& data);
-    // Creates the folder or writes the file of one entry below the
-    // installation folder; false after reporting a failure.
-    bool PlaceEntry(const std::wstring& relative, bool folder, const std::string& bytes);
-    bool WriteTarget(const std::wstring& path, const std::string& bytes);
+    bool AssemblePackage(const std::wstring& package, std::string& data);
+    // Writes the package's pending parts, opens its file against writers
+    // and checks it against the received count and CRC-32 (a mismatch
+    // deletes the file and forgets the package, so that it is fetched
+    // again).
+    bool OpenPackage(const std::wstring& package, CFile& file, uint64_t& size);
+    // These read the package in pieces and return false after reporting
+    // a failure (or at a stop).
+    bool CopyPackage(const Task& task, ISimpleReadStream& stream, uint64_t packageSize, CEntryWriter& writer);
+    bool UnpackRar(const Task& task, ISimpleReadStream& stream, uint64_t packageSize, CEntryWriter& writer);
+    bool UnpackZip(const Task& task, ISimpleReadStream& stream, uint64_t packageSize, CEntryWriter& writer);
+    void ReportWriteFailure(const CEntryWriter& writer);
     void Progress(uint64_t packageSize, size_t done, size_t total, bool force);
     // Records the error, stops, flushes and posts UnpackFinished(result).
     void Fail(const std::wstring& text, DWORD value, LPARAM result);

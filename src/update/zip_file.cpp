@@ -4,9 +4,10 @@
 
 #include <zlib.h>
 
-#include <climits>
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -22,30 +23,6 @@ constexpr uint64_t kMaxDeflateRatio = 1040;
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-
-// Raw inflate in pieces that fit zlib's 32-bit counters.
-bool Inflate(const uint8_t* in, uint64_t inLength, uint8_t* out, uint64_t outLength, uint64_t& produced) {
-    z_stream z{};
-    if (inflateInit2(&z, -15) != Z_OK) return false;
-    int rc = Z_OK;
-    uint64_t inLeft = inLength, outLeft = outLength;
-    z.next_in = const_cast<uint8_t*>(in);
-    z.next_out = out;
-    do {
-        const uInt inChunk = uInt(inLeft < UINT_MAX ? inLeft : UINT_MAX);
-        const uInt outChunk = uInt(outLeft < UINT_MAX ? outLeft : UINT_MAX);
-        z.avail_in = inChunk;
-        z.avail_out = outChunk;
-        rc = inflate(&z, Z_FINISH);
-        inLeft -= inChunk - z.avail_in;
-        outLeft -= outChunk - z.avail_out;
-    } while (rc == Z_BUF_ERROR && inLeft && outLeft && (z.avail_in == 0 || z.avail_out == 0));
-    inflateEnd(&z);
-    produced = outLength - outLeft;
-    // A stream that ends early or runs out of input counts; the size and
-    // CRC-32 comparison decides whether the bytes are right.
-    return rc == Z_STREAM_END || rc == Z_BUF_ERROR;
-}
 
 }  // namespace
 
@@ -102,40 +79,105 @@ int CZipFile::Find(const std::string& name) const {
     return it == index_.end() ? -1 : int(it->second);
 }
 
-uint32_t CZipFile::Extract(size_t index, std::string& out) {
-    out.clear();
-    if (!stream_ || index >= entries_.size()) return kZipErrEmpty;
-    const ZipEntry& e = entries_[index];
+uint32_t CZipFile::Locate(const ZipEntry& e, uint64_t& dataStart) {
     uint8_t local[kLocalHeaderSize];
     if (!ReadAt(e.localHeader, local, sizeof local) || U32(local) != kLocalSignature) return kZipErrBadHeader;
-    const uint64_t dataStart = e.localHeader + kLocalHeaderSize + U16(local + 26) + U16(local + 28);
+    dataStart = e.localHeader + kLocalHeaderSize + U16(local + 26) + U16(local + 28);
     if (dataStart > uint64_t(size_) || e.packedSize > uint64_t(size_) - dataStart) return kZipErrBadHeader;
     if (e.method != 0 && e.method != 8) return kZipErrBadMethod;
-    if ((e.method == 0 && e.size != e.packedSize) ||
-        (e.method == 8 && e.size > e.packedSize * kMaxDeflateRatio + 64) || e.size > SIZE_MAX / 2)
+    if ((e.method == 0 && e.size != e.packedSize) || (e.method == 8 && e.size > e.packedSize * kMaxDeflateRatio + 64))
         return kZipErrBadData;
-    try {
-        std::string packed(size_t(e.packedSize), '\0');
-        if (!ReadAt(dataStart, packed.empty() ? nullptr : &packed[0], packed.size())) return kZipErrBadHeader;
-        if (e.method == 0) {
-            out.swap(packed);
-        } else {
-            out.resize(size_t(e.size));
-            uint64_t produced = 0;
-            if (!Inflate(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(),
-                         reinterpret_cast<uint8_t*>(&out[0]), out.size(), produced) ||
-                produced != e.size)
-                return out.clear(), kZipErrBadData;
-        }
-    } catch (const std::bad_alloc&) {
-        out.clear();
-        return kZipErrBadData;
-    }
-    // Empty entries carry CRC 0 (the standard value), not our one-shot 0xFFFFFFFF.
-    const uint32_t crc = out.empty() ? 0 : Crc32(out.data(), out.size());
-    if (crc != e.crc) {
-        out.clear();
-        return kZipErrBadData;
+    return kZipOk;
+}
+
+uint32_t CZipFile::CopyStored(const ZipEntry& e, uint64_t dataStart, const ZipSink& sink, uint32_t& crc) {
+    std::vector<char> piece(size_t(std::min<uint64_t>(e.size, kZipPiece)));
+    for (uint64_t done = 0; done < e.size;) {
+        const size_t n = size_t(std::min<uint64_t>(piece.size(), e.size - done));
+        if (!ReadAt(dataStart + done, piece.data(), n)) return kZipErrBadHeader;
+        crc = Crc32Continue(piece.data(), n, crc);
+        if (!sink(piece.data(), n)) return kZipErrAborted;
+        done += n;
     }
     return kZipOk;
+}
+
+// Raw inflate (window bits -15) with Z_FINISH once all input is in; a stream
+// that ends early or runs out of input counts, the size and CRC-32
+// comparison decides whether the bytes are right. Output beyond the entry's
+// size is never produced.
+uint32_t CZipFile::InflateDeflated(const ZipEntry& e, uint64_t dataStart, const ZipSink& sink, uint32_t& crc) {
+    z_stream z{};
+    if (inflateInit2(&z, -15) != Z_OK) return kZipErrBadData;
+    std::vector<uint8_t> in(size_t(std::min<uint64_t>(e.packedSize, kZipPiece)) + 1);
+    std::vector<uint8_t> out(kZipPiece);
+    uint64_t read = 0, produced = 0;
+    uint32_t result = kZipOk;
+    while (produced < e.size) {
+        if (z.avail_in == 0 && read < e.packedSize) {
+            const size_t n = size_t(std::min<uint64_t>(in.size(), e.packedSize - read));
+            if (!ReadAt(dataStart + read, in.data(), n)) {
+                result = kZipErrBadHeader;
+                break;
+            }
+            read += n;
+            z.next_in = in.data();
+            z.avail_in = uInt(n);
+        }
+        const uInt room = uInt(std::min<uint64_t>(out.size(), e.size - produced));
+        z.next_out = out.data();
+        z.avail_out = room;
+        const int rc = inflate(&z, read < e.packedSize ? Z_NO_FLUSH : Z_FINISH);
+        const size_t got = room - z.avail_out;
+        produced += got;
+        crc = Crc32Continue(out.data(), got, crc);
+        if (got && !sink(reinterpret_cast<const char*>(out.data()), got)) {
+            result = kZipErrAborted;
+            break;
+        }
+        if (rc == Z_STREAM_END) break;
+        if (rc != Z_OK && rc != Z_BUF_ERROR) {
+            result = kZipErrBadData;
+            break;
+        }
+        if (rc == Z_BUF_ERROR && z.avail_in == 0 && read == e.packedSize) break;
+    }
+    inflateEnd(&z);
+    if (result == kZipOk && produced != e.size) result = kZipErrBadData;
+    return result;
+}
+
+uint32_t CZipFile::Extract(size_t index, const ZipSink& sink) {
+    if (!stream_ || index >= entries_.size()) return kZipErrEmpty;
+    const ZipEntry& e = entries_[index];
+    uint64_t dataStart = 0;
+    uint32_t result = Locate(e, dataStart);
+    if (result != kZipOk) return result;
+    uint32_t crc = 0;
+    try {
+        result = e.method == 0 ? CopyStored(e, dataStart, sink, crc) : InflateDeflated(e, dataStart, sink, crc);
+    } catch (const std::bad_alloc&) {
+        return kZipErrBadData;
+    }
+    if (result != kZipOk) return result;
+    // Empty entries carry CRC 0 (the standard value), which the running
+    // CRC gives for no bytes too.
+    return crc == e.crc ? kZipOk : kZipErrBadData;
+}
+
+uint32_t CZipFile::Extract(size_t index, std::string& out) {
+    out.clear();
+    if (index < entries_.size() && entries_[index].size > SIZE_MAX / 2) return kZipErrBadData;
+    const uint32_t result = Extract(index, [&out](const char* data, size_t length) {
+        try {
+            out.append(data, length);
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    });
+    if (result == kZipOk) return kZipOk;
+    out.clear();
+    // Memory running out counts as bad data.
+    return result == kZipErrAborted ? kZipErrBadData : result;
 }

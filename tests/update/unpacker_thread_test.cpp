@@ -8,6 +8,9 @@
 #include "update/raw_zip_writer.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,6 +35,53 @@ std::string ReadFixture(const char* path) {
         fclose(f);
     }
     return bytes;
+}
+
+uint64_t WorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    return K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.WorkingSetSize : 0;
+}
+
+void Append(std::string& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += char(value >> (8 * i));
+}
+
+// A ZIP package with one stored entry of `size` zero bytes, written sparse:
+// it takes no disk space and no time to make.
+void MakeSparseZip(const std::wstring& path, const std::string& name, uint32_t size) {
+    // The CRC-32 of 2^k zero bytes by doubling: zlib combines two runs.
+    const std::vector<char> zeros(1 << 20);
+    ASSERT_EQ(0u, size % zeros.size());
+    uint32_t crc = Crc32(zeros.data(), zeros.size());
+    for (uint64_t run = zeros.size(); run < size; run *= 2) crc = uint32_t(crc32_combine(crc, crc, z_off_t(run)));
+    ASSERT_EQ(uint64_t(size), uint64_t(1) << __builtin_ctz(size)) << "a power of two";
+    std::string local, directory, end;
+    for (uint32_t v : {0x04034B50u, 10u, 0u, 0u, 0u, 0u}) Append(local, v, v == 0x04034B50u ? 4 : 2);
+    for (uint32_t v : {crc, size, size}) Append(local, v, 4);
+    Append(local, uint32_t(name.size()), 2);
+    Append(local, 0, 2);
+    local += name;
+    Append(directory, 0x02014B50u, 4);
+    for (int i = 0; i < 6; ++i) Append(directory, i < 2 ? 20u : 0u, 2);
+    for (uint32_t v : {crc, size, size}) Append(directory, v, 4);
+    for (uint32_t v : {uint32_t(name.size()), 0u, 0u, 0u, 0u}) Append(directory, v, 2);
+    Append(directory, 0, 4);
+    Append(directory, 0, 4);
+    directory += name;
+    for (uint32_t v : {0x06054B50u, 0u, 0u, 1u, 1u}) Append(end, v, v == 0x06054B50u ? 4 : 2);
+    Append(end, uint32_t(directory.size()), 4);
+    Append(end, uint32_t(local.size()) + size, 4);
+    Append(end, 0, 2);
+    CFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.IsValid());
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.Get(), local.data(), DWORD(local.size()), &written, nullptr));
+    LARGE_INTEGER skip;
+    skip.QuadPart = size;
+    ASSERT_TRUE(SetFilePointerEx(file.Get(), skip, nullptr, FILE_CURRENT));
+    const std::string tail = directory + end;
+    ASSERT_TRUE(WriteFile(file.Get(), tail.data(), DWORD(tail.size()), &written, nullptr));
 }
 
 class UnpackerTest : public TempFolderTest {
@@ -143,18 +193,15 @@ TEST_F(UnpackerTest, StopWritesPendingPartsToThePackageFile) {
     EXPECT_EQ(0u, sink_.Count(CUnpackerThread::kFinishedMessage));
 }
 
-// Whether a complete package was already written when it was marked
-// complete depends on the thread (received parts go to disk soon after
-// they arrive), so only what must hold either way is checked.
-TEST_F(UnpackerTest, AWakeWritesRunningDownloadsToDiskButKeepsCompletePackagesInMemory) {
+// Packages are unpacked from their files: a complete download waits on
+// disk, not in memory, like a running one.
+TEST_F(UnpackerTest, AWakeWritesEveryReceivedPartToDisk) {
     StartUnpacker();
     const std::wstring running = Feed(L"running.pkg", "first bytes");
     const std::wstring complete = Feed(L"complete.pkg", "all bytes");
-    unpacker_.MarkComplete(complete);
     unpacker_.Finish();
     ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait));
     EXPECT_EQ("first bytes", ReadFileBytes(running));
-    unpacker_.Stop(5000);  // shutdown keeps every downloaded byte
     EXPECT_EQ("all bytes", ReadFileBytes(complete));
 }
 
@@ -367,23 +414,48 @@ TEST_F(UnpackerTest, UnreadablePackagesFailWithTheirTexts) {
     }
 }
 
-TEST_F(UnpackerTest, AMissingOrShortPackageFailsAndLaterTasksAreNotRun) {
-    StartUnpacker();
+// A package file cut short or changed on disk after it was received is
+// never unpacked: it is deleted and forgotten, so that it is fetched again.
+TEST_F(UnpackerTest, APackageChangedOnDiskFailsIsDeletedAndLaterTasksAreNotRun) {
     const std::string good = WriteZip({{"good.txt", "g", false}});
-    const std::wstring package = Feed(L"short.pkg", good);
-    // Bytes vanished from disk: the file no longer matches the count.
-    unpacker_.FlushParts();
-    WriteFileBytes(package, good.substr(0, 10));
-    unpacker_.AddPackageTask(package);
-    unpacker_.AddPackageTask(Feed(L"good.pkg", good));
-    unpacker_.Finish();
-    PostedMessage m{};
-    ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
-    EXPECT_EQ(1, m.l);
-    EXPECT_EQ(L"pkg/bin file can not be open : " + package, unpacker_.ErrorText());
-    sink_.Pump(300);
-    EXPECT_EQ(1u, sink_.Count(CUnpackerThread::kFinishedMessage));
-    EXPECT_FALSE(PathExists(install_ + L"\\good.txt"));
+    // The name in the directory is no part of any entry's CRC-32.
+    std::string renamed = good;
+    renamed[renamed.rfind("good.txt") + 2] = 'l';  // "gold.txt"
+    for (const std::string& onDisk : {good.substr(0, 10), renamed}) {
+        SCOPED_TRACE(onDisk.size());
+        CMessageSink sink;
+        CUnpackerThread unpacker;
+        unpacker.Configure(install_, sink.window(), true, false);
+        ASSERT_TRUE(unpacker.Start());
+        const std::wstring package = downloads_ + L"\\damaged" + std::to_wstring(onDisk.size()) + L".pkg";
+        CBuffer buffer;
+        buffer.append(good.data(), uint32_t(good.size()));
+        ASSERT_TRUE(unpacker.AddFilePart(package, buffer, uint32_t(good.size())));
+        unpacker.FlushParts();
+        WriteFileBytes(package, onDisk);
+        unpacker.AddPackageTask(package);
+        const std::wstring later = downloads_ + L"\\later.pkg";
+        CBuffer other;
+        other.append(good.data(), uint32_t(good.size()));
+        ASSERT_TRUE(unpacker.AddFilePart(later, other, uint32_t(good.size())));
+        unpacker.AddPackageTask(later);
+        unpacker.Finish();
+        PostedMessage m{};
+        ASSERT_TRUE(sink.WaitFor(CUnpackerThread::kFinishedMessage, kWait, &m));
+        EXPECT_EQ(1, m.l);
+        EXPECT_EQ(L"pkg/bin file can not be open : " + package, unpacker.ErrorText());
+        sink.Pump(300);
+        EXPECT_EQ(1u, sink.Count(CUnpackerThread::kFinishedMessage));
+        EXPECT_FALSE(PathExists(install_ + L"\\good.txt"));
+        EXPECT_FALSE(PathExists(install_ + L"\\gold.txt"));
+        EXPECT_FALSE(PathExists(package));
+        uint32_t crc = 0;
+        uint64_t count = 1;
+        EXPECT_TRUE(unpacker.GetPackageInfo(package, crc, count));
+        EXPECT_EQ(0u, count) << "a new download starts from nothing";
+        unpacker.Stop(5000);
+        DeleteFileW(later.c_str());
+    }
 }
 
 TEST_F(UnpackerTest, AFileTaskWritesTheDownloadAsOneFile) {
@@ -460,6 +532,30 @@ TEST_F(UnpackerTest, ProgressDuringExtractionIsMoreThan55MsApart) {
         EXPECT_LE(progress[i], zip.size());
     }
     EXPECT_EQ(zip.size(), progress.back());
+}
+
+// Packages are read from their files in pieces: a 2 GiB package with a
+// 2 GiB entry unpacks within the same memory as a small one.
+TEST_F(UnpackerTest, A2GiBPackageUnpacksInBoundedMemory) {
+    constexpr uint32_t kSize = uint32_t(1) << 31;
+    const std::wstring package = downloads_ + L"\\huge.pkg";
+    MakeSparseZip(package, "data/huge.bin", kSize);
+    StartUnpacker();
+    CBuffer none;
+    ASSERT_TRUE(unpacker_.AddFilePart(package, none, 0));
+    const uint64_t before = WorkingSet();
+    unpacker_.AddPackageTask(package);
+    unpacker_.Finish();
+    uint64_t peak = before;
+    PostedMessage m{};
+    for (int i = 0; i < 6000 && !sink_.WaitFor(CUnpackerThread::kFinishedMessage, 20, &m); ++i)
+        peak = std::max(peak, WorkingSet());
+    EXPECT_EQ(0, m.l) << std::string(unpacker_.ErrorText().begin(), unpacker_.ErrorText().end());
+    EXPECT_LT(peak - before, uint64_t(64) << 20) << "peak working set grew by " << ((peak - before) >> 20) << " MiB";
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW((install_ + L"\\data\\huge.bin").c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(uint64_t(kSize), (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    DeleteFileW((install_ + L"\\data\\huge.bin").c_str());
 }
 
 TEST(UnpackProgress, CountsBeyond4GiBSurviveTheMessage) {
