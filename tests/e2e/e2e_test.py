@@ -311,6 +311,55 @@ class FreshInstall(E2ETest):
         self.assertTrue(any(p.endswith('/updates/update.rxml') for p in requested), requested)
 
 
+class Https(E2ETest):
+    """Servers with certificates of a test authority, which the prefix's
+    root store trusts while the test runs."""
+
+    def setUp(self):
+        super().setUp()
+        self.pki = e2e.TestPki(self.path('pki'))
+        self.trust_root('add')
+        self.addCleanup(self.trust_root, 'remove')
+
+    def trust_root(self, action):
+        tool = os.path.join(os.path.dirname(ARGS.launcher), 'trust_root.exe')
+        result = subprocess.run([e2e.WINE, tool, action, e2e.windows_path(self.pki.authority_der)],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.assertEqual(0, result.returncode, 'trust_root %s: %s' % (action, result.stdout.decode(errors='replace')))
+
+    def https_server(self, name, certificate):
+        server = e2e.Nginx(self.path(name), self.www, certificate)
+        self.addCleanup(server.stop)
+        return server
+
+    def test_misnamed_and_untrusted_certificates_move_to_the_next_server(self):
+        self.build_set(files=4, mib=1, packs=1)
+        misnamed = self.https_server('misnamed', self.pki.wrong_name)
+        untrusted = self.https_server('untrusted', self.pki.self_signed)
+        trusted = self.https_server('trusted', self.pki.server)
+        folder = self.portable([misnamed.url, untrusted.url, trusted.url])
+        self.run_until_client(folder)
+
+        log = self.all_logs(folder)
+        # WinINet's errors: the certificate names another host; no trusted authority issued it.
+        self.assertIn('System error code: 12038', log)
+        self.assertIn('System error code: 12045', log)
+        self.assertEqual([], misnamed.requests() + untrusted.requests(), 'a refused server was asked anyway')
+        self.assertIn(' -server %s' % trusted.url, self.client_command_line(folder))
+        self.assertInstalled(folder)
+
+    def test_a_relaxed_configuration_accepts_a_self_signed_certificate(self):
+        self.build_set(files=4, mib=1, packs=1)
+        untrusted = self.https_server('untrusted', self.pki.self_signed)
+        exe = self.configured_launcher([('<tls relaxed="false"/>', '<tls relaxed="true"/>')], untrusted)
+        folder = e2e.portable_folder(self.path('game'), exe)
+        self.run_until_client(folder)
+
+        self.assertIn('Server certificates are not checked', self.all_logs(folder))
+        self.assertIn('/updates/update.rxml', [r['path'] for r in untrusted.requests()])
+        self.assertInstalled(folder)
+
+
 class Resume(E2ETest):
     def test_resume_after_killing_the_launcher_mid_download(self):
         self.build_set(files=4, mib=96, packs=1)

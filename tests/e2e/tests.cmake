@@ -5,6 +5,8 @@
 if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   foreach(_case
       FreshInstall.test_fresh_portable_install_from_nginx
+      Https.test_misnamed_and_untrusted_certificates_move_to_the_next_server
+      Https.test_a_relaxed_configuration_accepts_a_self_signed_certificate
       Resume.test_resume_after_killing_the_launcher_mid_download
       HugePack.test_a_pack_of_four_and_a_half_gib_is_resumed_beyond_four_gib
       ServerSwitch.test_503_on_the_manifest_moves_to_the_next_server
