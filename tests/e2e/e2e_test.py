@@ -311,9 +311,10 @@ class FreshInstall(E2ETest):
         self.assertTrue(any(p.endswith('/updates/update.rxml') for p in requested), requested)
 
 
-class Https(E2ETest):
-    """Servers with certificates of a test authority, which the prefix's
-    root store trusts while the test runs."""
+class OverHttps:
+    """Mixin of a test class: servers with certificates of a test authority,
+    which the prefix's root store trusts while the test runs; nginx() serves
+    HTTPS with a valid certificate."""
 
     def setUp(self):
         super().setUp()
@@ -332,6 +333,11 @@ class Https(E2ETest):
         self.addCleanup(server.stop)
         return server
 
+    def nginx(self):
+        return self.https_server('nginx', self.pki.server)
+
+
+class Https(OverHttps, E2ETest):
     def test_misnamed_and_untrusted_certificates_move_to_the_next_server(self):
         self.build_set(files=4, mib=1, packs=1)
         misnamed = self.https_server('misnamed', self.pki.wrong_name)
@@ -707,6 +713,11 @@ class SelfUpdate(E2ETest):
         self.assertFalse(os.path.exists(os.path.join(folder, 'Launcher.tmp.exe')))
         self.assertIn('    .. warning: crc or size is not correct, file will be added to download queue',
                       self.all_logs(folder))
+
+
+class HttpsSelfUpdate(OverHttps, SelfUpdate):
+    def test_over_https_a_newer_launcher_replaces_the_running_one(self):
+        self.test_newer_launcher_replaces_the_running_one()
 
 
 class Instances(E2ETest):

@@ -20,6 +20,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       ServerFailures.test_a_maintenance_page_shows_its_notice_and_when_service_returns_without_seconds
       SelfUpdate.test_newer_launcher_replaces_the_running_one
       SelfUpdate.test_wrong_launcher_checksum_asks_for_retry
+      HttpsSelfUpdate.test_over_https_a_newer_launcher_replaces_the_running_one
       Instances.test_second_launcher_during_a_wizard_download_ends_at_once
       Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode
       RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over
