@@ -93,9 +93,9 @@ class TestPki:
         openssl('genpkey', '-algorithm', 'EC', '-pkeyopt', 'ec_paramgen_curve:P-256', '-out', self.key)
         ca_key = self.path('authority.key')
         authority = self.path('authority.pem')
-        openssl('req', '-x509', '-newkey', 'ec', '-pkeyopt', 'ec_paramgen_curve:P-256', '-nodes', '-keyout', ca_key, '-out', authority, '-days', '2',
-                '-subj', '/CN=Launcher Test Authority', '-addext', 'basicConstraints=critical,CA:TRUE',
-                '-addext', 'keyUsage=critical,keyCertSign,cRLSign')
+        openssl('req', '-x509', '-newkey', 'ec', '-pkeyopt', 'ec_paramgen_curve:P-256', '-nodes', '-keyout', ca_key,
+                '-out', authority, '-days', '2', '-subj', '/CN=Launcher Test Authority',
+                '-addext', 'basicConstraints=critical,CA:TRUE', '-addext', 'keyUsage=critical,keyCertSign,cRLSign')
         self.authority_der = self.path('authority.der')
         openssl('x509', '-in', authority, '-outform', 'DER', '-out', self.authority_der)
         self.server = self.signed('server', '127.0.0.1', 'DNS:127.0.0.1,IP:127.0.0.1', authority, ca_key)
