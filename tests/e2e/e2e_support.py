@@ -6,6 +6,7 @@ cleanup of its processes.
 The Wine session (DISPLAY, WINEPREFIX) is the caller's: scripts/test.sh
 starts it around CTest, scripts/demo.sh around its run."""
 import glob
+import hashlib
 import json
 import os
 import re
@@ -84,7 +85,8 @@ class TestPki:
     leaves that folder) and server certificates: `server` is signed by the
     authority for 127.0.0.1, `wrong_name` by the authority for another
     name, `self_signed` by itself. Each is a (certificate, key) pair of PEM
-    files; `authority_der` is the authority for the prefix's root store."""
+    files; `authority_der` is the authority for the prefix's root store, which
+    names it by `authority_sha1`."""
 
     def __init__(self, folder):
         os.makedirs(folder, exist_ok=True)
@@ -98,6 +100,8 @@ class TestPki:
                 '-addext', 'basicConstraints=critical,CA:TRUE', '-addext', 'keyUsage=critical,keyCertSign,cRLSign')
         self.authority_der = self.path('authority.der')
         openssl('x509', '-in', authority, '-outform', 'DER', '-out', self.authority_der)
+        with open(self.authority_der, 'rb') as f:
+            self.authority_sha1 = hashlib.sha1(f.read()).hexdigest().upper()
         self.server = self.signed('server', '127.0.0.1', 'DNS:127.0.0.1,IP:127.0.0.1', authority, ca_key)
         self.wrong_name = self.signed('wrong_name', 'localhost', 'DNS:localhost', authority, ca_key)
         self.self_signed = self.signed('self_signed', 'localhost', 'DNS:localhost', None, None)

@@ -316,17 +316,16 @@ class OverHttps:
     which the prefix's root store trusts while the test runs; nginx() serves
     HTTPS with a valid certificate."""
 
+    ROOT_STORE = r'HKLM\Software\Microsoft\SystemCertificates\Root\Certificates'
+
     def setUp(self):
         super().setUp()
         self.pki = e2e.TestPki(self.path('pki'))
-        self.trust_root('add')
-        self.addCleanup(self.trust_root, 'remove')
-
-    def trust_root(self, action):
         tool = os.path.join(os.path.dirname(ARGS.launcher), 'trust_root.exe')
-        result = subprocess.run([e2e.WINE, tool, action, e2e.windows_path(self.pki.authority_der)],
+        result = subprocess.run([e2e.WINE, tool, e2e.windows_path(self.pki.authority_der)],
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        self.assertEqual(0, result.returncode, 'trust_root %s: %s' % (action, result.stdout.decode(errors='replace')))
+        self.assertEqual(0, result.returncode, 'trust_root: %s' % result.stdout.decode(errors='replace'))
+        self.addCleanup(self.wine_reg, 'delete', self.ROOT_STORE + '\\' + self.pki.authority_sha1, '/f')
 
     def https_server(self, name, certificate):
         server = e2e.Nginx(self.path(name), self.www, certificate)

@@ -1,8 +1,10 @@
 // Test helper: adds a test certificate authority to the local machine's
-// root store of the Wine prefix it runs in, or takes it out again, so that
-// the end-to-end tests can serve the update set over HTTPS. The host's own
-// certificate store is never touched.
-// usage: trust_root add|remove <certificate.der>; exit code 1 on failure.
+// root store of the Wine prefix it runs in, so that the end-to-end tests
+// can serve the update set over HTTPS. The host's own certificate store is
+// never touched. The store keeps it under
+// HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\<SHA-1>,
+// where the tests delete it again (Wine's store deletion leaves the key).
+// usage: trust_root <certificate.der>; exit code 1 on failure.
 
 #include "startup/handle.h"
 
@@ -10,7 +12,6 @@
 #include <wincrypt.h>
 
 #include <cstdio>
-#include <cwchar>
 #include <vector>
 
 namespace {
@@ -41,9 +42,9 @@ bool ReadAll(const wchar_t* path, std::vector<BYTE>& bytes) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3 || (wcscmp(argv[1], L"add") != 0 && wcscmp(argv[1], L"remove") != 0)) return 2;
+    if (argc != 2) return 2;
     std::vector<BYTE> der;
-    if (!ReadAll(argv[2], der)) return 1;
+    if (!ReadAll(argv[1], der)) return 1;
     CHandleT<StoreTraits> store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                               CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
     if (!store) {
@@ -56,15 +57,8 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("no certificate: %lu\n", GetLastError());
         return 1;
     }
-    if (wcscmp(argv[1], L"add") == 0) {
-        if (CertAddCertificateContextToStore(store.Get(), certificate.Get(), CERT_STORE_ADD_REPLACE_EXISTING,
-                                             nullptr))
-            return 0;
-        std::printf("not added: %lu\n", GetLastError());
-        return 1;
-    }
-    // Deleting frees the context it is given: the store's own copy.
-    PCCERT_CONTEXT stored = CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
-                                                       certificate.Get(), nullptr);
-    return !stored || CertDeleteCertificateFromStore(stored) ? 0 : 1;
+    if (CertAddCertificateContextToStore(store.Get(), certificate.Get(), CERT_STORE_ADD_REPLACE_EXISTING, nullptr))
+        return 0;
+    std::printf("not added: %lu\n", GetLastError());
+    return 1;
 }
