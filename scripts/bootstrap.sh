@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine64 xvfb xauth cmake ninja-build make perl pkg-config
   libz-mingw-w64-dev googletest python3 nginx-light libarchive-dev libtinyxml2-dev
-  fonts-dejavu-core rar zip zlib1g-dev libssl-dev dpkg-dev file
+  fonts-dejavu-core rar zip zlib1g-dev libssl-dev openssl dpkg-dev file
   python3-pil python3-fonttools fonts-roboto-unhinted x11-apps imagemagick
   libpng-dev clang-14 libclang-rt-14-dev
 )

@@ -85,6 +85,8 @@ bool CServerLink::StartNetwork() {
     downloader_.SetTransport(transport_.get());
     downloader_.SetNotify(this);
     downloader_.SetLog(ctx_.log);
+    downloader_.SetTlsRelaxed(ctx_.settings.tlsRelaxed);
+    if (ctx_.settings.tlsRelaxed) LogLine(L"Server certificates are not checked (tls relaxed)");
     LogLine(L"Downloader successfully initialized");
     downloader_.SetBaseUrl(urlSelector_.selection.SelectedURL);
     downloader_.SetWindow(ctx_.wizard.Window());

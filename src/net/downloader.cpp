@@ -12,10 +12,18 @@
 namespace {
 
 // Packages can be gigabytes: WinINet must not copy them into its cache.
-constexpr uint32_t kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES |
-                                   INTERNET_FLAG_IGNORE_CERT_DATE_INVALID | INTERNET_FLAG_IGNORE_CERT_CN_INVALID |
-                                   INTERNET_FLAG_NO_CACHE_WRITE;
-constexpr uint32_t kSecurityFlags = SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_FLAG_IGNORE_UNKNOWN_CA;
+constexpr uint32_t kRequestFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_CACHE_WRITE;
+// What the launcher runs comes from these answers, so a certificate must be
+// valid, current, name the server and lead to a trusted authority. Only a
+// revocation list that cannot be reached is let pass, as browsers do: an
+// unreachable list server must not stop every update.
+constexpr uint32_t kSecurityFlags = SECURITY_FLAG_IGNORE_REVOCATION;
+// A publisher whose servers cannot show a valid certificate relaxes the
+// checks in its configuration and takes the risk of a forged update.
+constexpr uint32_t kRelaxedRequestFlags =
+    kRequestFlags | INTERNET_FLAG_IGNORE_CERT_DATE_INVALID | INTERNET_FLAG_IGNORE_CERT_CN_INVALID;
+constexpr uint32_t kRelaxedSecurityFlags = kSecurityFlags | SECURITY_FLAG_IGNORE_UNKNOWN_CA;
 constexpr uint32_t kKbReadSize = 102400;
 constexpr uint32_t kMaxRedirects = 2;
 // Answers are held in memory whole. A manifest may be large, the other
@@ -84,8 +92,8 @@ NetEx::IRequestHttx* CDownloader::MakeRequest(int kind, const std::string& url, 
                                               bool traceResponseHeaders, uint32_t bodyLimit) {
     NetEx::IRequestHttx* r = nullptr;
     if (!NewRequest(r)) return nullptr;
-    r->Init(contextId_, kind, url.c_str(), true, verb, 0, kRequestFlags, kSecurityFlags, readSize, false,
-            traceResponseHeaders, "", nullptr);
+    r->Init(contextId_, kind, url.c_str(), true, verb, 0, tlsRelaxed_ ? kRelaxedRequestFlags : kRequestFlags,
+            tlsRelaxed_ ? kRelaxedSecurityFlags : kSecurityFlags, readSize, false, traceResponseHeaders, "", nullptr);
     r->SetClientValue(download_);
     r->SetBodyLimit(bodyLimit);
     r->AddHeader("Accept: application/xml\r\n");

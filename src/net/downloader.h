@@ -40,6 +40,9 @@ public:
     void SetLanguage(const std::string& language) { language_ = language; }
     void SetClientVersion(const std::string& version) { clientVersion_ = version; }
     void SetWindow(HWND window) { window_ = window; }
+    // Accept certificates that are expired, name another server or come
+    // from an unknown authority (the configuration's tls/@relaxed).
+    void SetTlsRelaxed(bool relaxed) { tlsRelaxed_ = relaxed; }
     const std::string& baseUrl() const { return baseUrl_; }
     int kind() const { return kind_; }
     int32_t kbSize() const { return kbSize_; }
@@ -94,6 +97,7 @@ private:
     std::atomic<uint32_t> download_{0};
     uint32_t timeout_ = 15000;
     uint32_t growth_ = 0x400000;
+    bool tlsRelaxed_ = false;
     std::atomic<int> kind_{dkNone};
     uint32_t received_ = 0;
     int32_t kbSize_ = 0;

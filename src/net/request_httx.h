@@ -183,6 +183,7 @@ private:
     uint32_t timeout_ = 0;
     uint32_t requestFlags_ = 0;
     uint32_t securityFlags_ = 0;
+    bool resentForAuthority_ = false;
     uint32_t passBytes_ = 0;
     CBuffer headers_;
     CBuffer requestBody_;

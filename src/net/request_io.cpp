@@ -448,7 +448,13 @@ void CContextHttx::OnStatus(StatusRecord* record) {
         CountSent(uint64_t(r->headers_.length()) + r->requestBody_.length());
         if (result.dwError) {
             trace_.ErrorLine(result.dwError);
-            if (result.dwError == ERROR_INTERNET_INVALID_CA) {
+            // Sending once more applies the flags that ignore an unknown
+            // authority, for a WinINet that takes them only after the
+            // first refusal. A request that does not carry them would only
+            // be refused again, without end: its error is the answer.
+            if (result.dwError == ERROR_INTERNET_INVALID_CA && (r->securityFlags_ & SECURITY_FLAG_IGNORE_UNKNOWN_CA) &&
+                !r->resentForAuthority_) {
+                r->resentForAuthority_ = true;
                 TraceSending(*r);
                 if (!r->SendHandle(*this)) {
                     trace_.ErrorLine(r->errorCode_);

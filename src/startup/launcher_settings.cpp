@@ -60,6 +60,7 @@ InitSettings ReadInitSettings(const XMLElement* root, bool automaticGiven, unsig
     s.iconProgramsFolder = s.automaticInstall;
     XmlBool(common, "iconCreateProgramsFolder/@value", s.iconProgramsFolder);
     XmlText(common, "urlUpdate/text()", s.urlUpdate);
+    XmlBool(common, "tls/@relaxed", s.tlsRelaxed);
     return s;
 }
 

@@ -30,6 +30,8 @@ struct InitSettings {
     bool iconPrograms = true;
     bool iconProgramsFolder = false;
     std::string urlUpdate;
+    // common/tls/@relaxed: certificates are not checked (the publisher's risk).
+    bool tlsRelaxed = false;
 };
 
 // `automaticGiven`: "/auto" was on the command line (the configured mode

@@ -6,6 +6,7 @@ cleanup of its processes.
 The Wine session (DISPLAY, WINEPREFIX) is the caller's: scripts/test.sh
 starts it around CTest, scripts/demo.sh around its run."""
 import glob
+import hashlib
 import json
 import os
 import re
@@ -72,18 +73,68 @@ def verify(tool, folder, update_set, *options):
     return run_tool(tool, 'verify', folder, update_set, *options)
 
 
-class Nginx:
-    """nginx on a free 127.0.0.1 port serving <root>; state in <state>."""
+def openssl(*args):
+    p = subprocess.run(['openssl', *args], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                       stderr=subprocess.STDOUT, text=True)
+    if p.returncode:
+        raise RuntimeError('openssl %s failed: %s' % (args[0], p.stdout))
 
-    def __init__(self, state, root):
+
+class TestPki:
+    """A certificate authority made for one test in <folder> (its key never
+    leaves that folder) and server certificates: `server` is signed by the
+    authority for 127.0.0.1, `wrong_name` by the authority for another
+    name, `self_signed` by itself. Each is a (certificate, key) pair of PEM
+    files; `authority_der` is the authority for the prefix's root store, which
+    names it by `authority_sha1`."""
+
+    def __init__(self, folder):
+        os.makedirs(folder, exist_ok=True)
+        self.folder = folder
+        self.key = self.path('server.key')
+        openssl('genpkey', '-algorithm', 'EC', '-pkeyopt', 'ec_paramgen_curve:P-256', '-out', self.key)
+        ca_key = self.path('authority.key')
+        authority = self.path('authority.pem')
+        openssl('req', '-x509', '-newkey', 'ec', '-pkeyopt', 'ec_paramgen_curve:P-256', '-nodes', '-keyout', ca_key,
+                '-out', authority, '-days', '2', '-subj', '/CN=Launcher Test Authority',
+                '-addext', 'basicConstraints=critical,CA:TRUE', '-addext', 'keyUsage=critical,keyCertSign,cRLSign')
+        self.authority_der = self.path('authority.der')
+        openssl('x509', '-in', authority, '-outform', 'DER', '-out', self.authority_der)
+        with open(self.authority_der, 'rb') as f:
+            self.authority_sha1 = hashlib.sha1(f.read()).hexdigest().upper()
+        self.server = self.signed('server', '127.0.0.1', 'DNS:127.0.0.1,IP:127.0.0.1', authority, ca_key)
+        self.wrong_name = self.signed('wrong_name', 'localhost', 'DNS:localhost', authority, ca_key)
+        self.self_signed = self.signed('self_signed', 'localhost', 'DNS:localhost', None, None)
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def signed(self, name, common_name, alt_names, authority, authority_key):
+        extensions = self.path(name + '.ext')
+        with open(extensions, 'w') as f:
+            f.write('basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\nsubjectAltName=%s\n' % alt_names)
+        request = self.path(name + '.csr')
+        openssl('req', '-new', '-key', self.key, '-subj', '/CN=' + common_name, '-out', request)
+        certificate = self.path(name + '.pem')
+        issuer = ['-CA', authority, '-CAkey', authority_key, '-CAcreateserial'] if authority else ['-signkey', self.key]
+        openssl('x509', '-req', '-in', request, *issuer, '-days', '2', '-extfile', extensions, '-out', certificate)
+        return certificate, self.key
+
+
+class Nginx:
+    """nginx on a free 127.0.0.1 port serving <root>; state in <state>.
+    With tls=(certificate, key) it serves HTTPS."""
+
+    def __init__(self, state, root, tls=None):
         self.state = state
-        p = subprocess.run([sys.executable, os.path.join(TOOLS, 'nginx_fixture.py'), 'start', state, root],
+        p = subprocess.run([sys.executable, os.path.join(TOOLS, 'nginx_fixture.py'), 'start', state, root] +
+                           (['--tls', *tls] if tls else []),
                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         if p.returncode:
             raise RuntimeError('nginx did not start: ' + p.stdout)
         with open(os.path.join(state, 'port')) as f:
             self.port = int(f.read())
-        self.url = 'http://127.0.0.1:%d/' % self.port
+        self.url = '%s://127.0.0.1:%d/' % ('https' if tls else 'http', self.port)
 
     def stop(self):
         subprocess.run([sys.executable, os.path.join(TOOLS, 'nginx_fixture.py'), 'stop', self.state],

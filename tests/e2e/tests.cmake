@@ -5,6 +5,8 @@
 if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   foreach(_case
       FreshInstall.test_fresh_portable_install_from_nginx
+      Https.test_misnamed_and_untrusted_certificates_move_to_the_next_server
+      Https.test_a_relaxed_configuration_accepts_a_self_signed_certificate
       Resume.test_resume_after_killing_the_launcher_mid_download
       HugePack.test_a_pack_of_four_and_a_half_gib_is_resumed_beyond_four_gib
       ServerSwitch.test_503_on_the_manifest_moves_to_the_next_server
@@ -21,6 +23,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       DiskFull.test_a_full_disk_stops_before_the_download_or_in_the_unpack_and_a_restart_with_space_completes
       SelfUpdate.test_newer_launcher_replaces_the_running_one
       SelfUpdate.test_wrong_launcher_checksum_asks_for_retry
+      HttpsSelfUpdate.test_over_https_a_newer_launcher_replaces_the_running_one
       Instances.test_second_launcher_during_a_wizard_download_ends_at_once
       Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode
       RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over

@@ -45,3 +45,8 @@ target_link_libraries(dialog_ok PRIVATE user32)
 add_library(planted_library SHARED helpers/planted_library.cpp)
 set_target_properties(planted_library PROPERTIES PREFIX "")
 target_link_options(planted_library PRIVATE -static-libgcc)
+
+# Trusts a test certificate authority inside the Wine prefix (end-to-end tests).
+add_executable(trust_root helpers/trust_root.cpp)
+target_link_options(trust_root PRIVATE -municode)
+target_link_libraries(trust_root PRIVATE launcher_startup crypt32)

@@ -15,6 +15,10 @@ with 206 and Content-Range) with faults read from <state dir>/faults.json on
 every request, so a test can change them while the server runs; see
 FolderHandler.
 
+Without a folder it also serves the same routes over HTTPS, on the port
+in <state dir>/tls_port, with a self-signed certificate for 127.0.0.1 made
+at start (openssl), which no Windows trusts.
+
 Every request head is appended to <state dir>/requests.log as the request
 line and header lines (CR LF), then an empty line, so tests can check what
 the launcher sent. A path may start with /t/<tag>/ (a test's own marker,
@@ -51,7 +55,9 @@ import json
 import os
 import signal
 import socket
+import ssl
 import struct
+import subprocess
 import sys
 import threading
 import time
@@ -381,6 +387,25 @@ class FolderHandler(Handler):
             self.close_connection = True
 
 
+def serve_tls(state_dir, handler):
+    """The routes over HTTPS on a thread; its port goes to tls_port."""
+    certificate, key = os.path.join(state_dir, 'tls.pem'), os.path.join(state_dir, 'tls.key')
+    subprocess.run(['openssl', 'req', '-x509', '-newkey', 'ec', '-pkeyopt', 'ec_paramgen_curve:P-256', '-nodes',
+                    '-keyout', key, '-out', certificate, '-days', '2', '-subj', '/CN=127.0.0.1',
+                    '-addext', 'subjectAltName=DNS:127.0.0.1,IP:127.0.0.1'],
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(certificate, key)
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+    server.daemon_threads = True
+    # A client that refuses the certificate ends the handshake in accept():
+    # the error is dropped with that connection.
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    with open(os.path.join(state_dir, 'tls_port'), 'w') as f:
+        f.write(str(server.server_port))
+
+
 def serve(state_dir, folder=None):
     handler = Handler
     if folder:
@@ -391,6 +416,8 @@ def serve(state_dir, folder=None):
     server.daemon_threads = True
     with open(os.path.join(state_dir, 'pid'), 'w') as f:
         f.write(str(os.getpid()))
+    if not folder:
+        serve_tls(state_dir, handler)
     tmp = os.path.join(state_dir, 'port.tmp')
     with open(tmp, 'w') as f:
         f.write(str(server.server_port))
@@ -401,7 +428,7 @@ def serve(state_dir, folder=None):
 
 def start(state_dir, folder=None):
     os.makedirs(state_dir, exist_ok=True)
-    for name in ('port', 'pid', 'requests.log', 'requests.jsonl'):
+    for name in ('port', 'tls_port', 'pid', 'requests.log', 'requests.jsonl'):
         try:
             os.remove(os.path.join(state_dir, name))
         except FileNotFoundError:

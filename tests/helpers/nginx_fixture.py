@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Plain static update server for tests and the demo: nginx on 127.0.0.1.
 
-  nginx_fixture.py start <state dir> <root dir> [port]
+  nginx_fixture.py start <state dir> <root dir> [port] [--tls <certificate> <key>]
       serves <root dir> on a free port (or the given one) and returns once
-      nginx answers; the port is written to <state dir>/port
+      nginx answers; the port is written to <state dir>/port. With --tls it
+      serves HTTPS with that certificate chain (PEM) and key.
   nginx_fixture.py stop <state dir>
       ends it
 
@@ -42,7 +43,7 @@ http {{
     scgi_temp_path {state}/tmp_scgi;
     sendfile on;
     server {{
-        listen 127.0.0.1:{port};
+        listen 127.0.0.1:{port}{tls};
         root {root};
         location / {{ }}
     }}
@@ -64,7 +65,12 @@ def answering(port):
         return False
 
 
-def start(state, root, port=None):
+def tls_lines(certificate, key):
+    return ' ssl;\n        ssl_certificate %s;\n        ssl_certificate_key %s' % (
+        os.path.abspath(certificate), os.path.abspath(key))
+
+
+def start(state, root, port=None, tls=None):
     state = os.path.abspath(state)
     os.makedirs(state, exist_ok=True)
     stop(state)
@@ -73,7 +79,8 @@ def start(state, root, port=None):
     for attempt in range(5):
         chosen = port or free_port()
         with open(os.path.join(state, 'nginx.conf'), 'w') as f:
-            f.write(CONFIG.format(user=user, state=state, root=os.path.abspath(root), port=chosen))
+            f.write(CONFIG.format(user=user, state=state, root=os.path.abspath(root), port=chosen,
+                                  tls=tls_lines(*tls) if tls else ''))
         # -e: even the start-up messages stay in the state folder.
         result = subprocess.run([NGINX, '-p', state, '-e', os.path.join(state, 'error.log'),
                                  '-c', os.path.join(state, 'nginx.conf')],
@@ -107,9 +114,15 @@ def stop(state):
 
 
 if __name__ == '__main__':
-    if len(sys.argv) >= 4 and sys.argv[1] == 'start':
-        sys.exit(start(sys.argv[2], sys.argv[3], int(sys.argv[4]) if len(sys.argv) > 4 else None))
-    if len(sys.argv) == 3 and sys.argv[1] == 'stop':
-        sys.exit(stop(sys.argv[2]))
+    args = sys.argv[1:]
+    tls = None
+    if '--tls' in args and len(args) >= args.index('--tls') + 3:
+        at = args.index('--tls')
+        tls = args[at + 1:at + 3]
+        del args[at:at + 3]
+    if len(args) in (3, 4) and args[0] == 'start':
+        sys.exit(start(args[1], args[2], int(args[3]) if len(args) > 3 else None, tls))
+    if len(args) == 2 and args[0] == 'stop':
+        sys.exit(stop(args[1]))
     sys.stderr.write(__doc__)
     sys.exit(2)

@@ -16,6 +16,11 @@ std::string ServerBase() {
     return base;
 }
 
+std::string TlsServerBase() {
+    static const std::string base = "https://127.0.0.1:" + ReadServerFile("tls_port");
+    return base;
+}
+
 std::string UniqueMarker() {
     static std::atomic<int> counter{0};
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -15,6 +15,8 @@
 
 // "http://127.0.0.1:<port>" of the test server.
 std::string ServerBase();
+// "https://127.0.0.1:<port>": the same routes behind a self-signed certificate.
+std::string TlsServerBase();
 // A marker unique to this test and call, for paths ("/t/<marker>/...").
 std::string UniqueMarker();
 // The request heads the server logged whose request line contains `text`.

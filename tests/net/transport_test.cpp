@@ -313,6 +313,61 @@ TEST_F(TransportTrace, ALogThatCannotBeOpenedLeavesTheDownloadsWorking) {
     EXPECT_FALSE(PathExists(path(L"missing")));
 }
 
+// No trusted authority issued the server's certificate. A request that does
+// not ignore that fails with WinINet's error after one send: sending it
+// again would only be refused again, without end. One that ignores it gets
+// its answer.
+TEST_F(TransportTrace, AnUntrustedCertificateFailsAfterOneSendUnlessIgnored) {
+    NetEx::CNetTransport transport;
+    ASSERT_TRUE(transport.Start(5000));
+    NetEx::OpenRecord open;
+    open.agent = "test";
+    ASSERT_TRUE(transport.OpenInternet(open));
+    auto* config = new NetEx::TraceConfig;
+    config->enabled = 1;
+    config->directory = dir() + L"\\";
+    ASSERT_TRUE(transport.SetTraceConfig(config));
+    CRecordingClient client;
+    client.SetTransport(&transport);
+    NetEx::CContextHttx* context = nullptr;
+    ASSERT_TRUE(transport.NewContext(&client, context));
+    context->Init(0, "tls", TlsServerBase(), 15000, 0x400000);
+    PostMessageW(transport.window(), NetEx::tmCreateContext, reinterpret_cast<WPARAM>(&client),
+                 reinterpret_cast<LPARAM>(context));
+    auto e = client.Next();
+    ASSERT_NE(nullptr, e);
+    ASSERT_EQ(NetEvent::Created, e->kind);
+    const struct {
+        int32_t id;
+        uint32_t flags, security;
+    } kinds[] = {{4, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_COOKIES, SECURITY_FLAG_IGNORE_REVOCATION},
+                 {5, 0x80283000, 0x180}};
+    std::unique_ptr<NetEvent> answers[2];
+    for (int i = 0; i < 2; ++i) {
+        NetEx::IRequestHttx* r = nullptr;
+        ASSERT_TRUE(client.NewRequest(r));
+        r->Init(0, kinds[i].id, "/data/20", true, NetEx::verbGet, 0, kinds[i].flags, kinds[i].security, 0, false,
+                false, "", nullptr);
+        ASSERT_TRUE(client.Send(r));
+        answers[i] = client.Next();
+        ASSERT_NE(nullptr, answers[i]);
+        ASSERT_EQ(NetEvent::Complete, answers[i]->kind);
+    }
+    EXPECT_EQ(uint32_t(ERROR_INTERNET_INVALID_CA), answers[0]->request->errorCode());
+    EXPECT_EQ(0u, answers[1]->request->errorCode());
+    EXPECT_EQ(200u, answers[1]->request->status());
+    EXPECT_EQ(Pattern(0, 20), BufferText(answers[1]->request->body()));
+    EXPECT_TRUE(client.RemoveAllContexts(5000));
+    transport.PostQuit();
+    transport.Stop(5000);
+    client.SetTransport(nullptr);
+
+    const std::string log = ReadFileBytes(path(std::to_wstring(GetCurrentProcessId()) + L".Httx.tls.log"));
+    size_t sends = 0;
+    for (size_t at = 0; (at = log.find("\r\nType: GET\r\nId:   4\r\n", at)) != std::string::npos; ++at) ++sends;
+    EXPECT_EQ(1u, sends) << log;
+}
+
 TEST_F(TransportTrace, OneLogPerContextWithSanitisedName) {
     NetEx::CNetTransport transport;
     ASSERT_TRUE(transport.Start(5000));
