@@ -202,10 +202,14 @@ def prefix_path(path):
 
 
 def wine_processes(folder, program=''):
-    """Host ids of the Wine processes whose command line names <folder>
-    (Linux or Windows spelling): the processes of one test; with <program>,
-    only those whose command line also names it."""
+    """Host ids of the Wine processes of this session's prefix whose command
+    line names <folder> (Linux or Windows spelling): the processes of one
+    test; with <program>, only those whose command line also names it. A
+    Windows spelling such as C:\\users\\root\\Temp is the same in every
+    prefix, so processes of other prefixes (other sessions running at the
+    same time) are never taken."""
     needles = [os.path.abspath(folder).lower(), prefix_path(folder).lower()]
+    prefix = ('WINEPREFIX=' + os.environ['WINEPREFIX']).encode() if os.environ.get('WINEPREFIX') else None
     found = []
     for entry in os.listdir('/proc'):
         if not entry.isdigit() or int(entry) == os.getpid():
@@ -214,7 +218,11 @@ def wine_processes(folder, program=''):
             exe = os.readlink('/proc/%s/exe' % entry)
             with open('/proc/%s/cmdline' % entry, 'rb') as f:
                 cmdline = f.read().replace(b'\0', b' ').decode('utf-8', 'replace').lower()
+            with open('/proc/%s/environ' % entry, 'rb') as f:
+                environment = f.read().split(b'\0')
         except OSError:
+            continue
+        if prefix and prefix not in environment:
             continue
         if '/wine' in exe and any(n in cmdline for n in needles) and program.lower() in cmdline:
             found.append(int(entry))
