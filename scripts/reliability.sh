@@ -24,7 +24,7 @@ output=$(ctest --test-dir "$build" -R "$tests" -V --timeout 3600 2>&1)
 status=$?
 # The suites' own lines, without CTest's test number in front.
 report=$(printf '%s\n' "$output" | sed -n 's/^[0-9]*: //p' |
-  awk '/^== (hostile servers|power loss)/ {on = 1} /^(-{20,}|FAIL|OK$|Ran )/ {on = 0}
+  awk '/^== (hostile servers|power loss)/ {on = 1} /^(-{20,}|FAIL|OK$|ok$|Ran )/ {on = 0}
        on || /^hostile entry names:/ {print}')
 results=$(printf '%s\n' "$output" | grep -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: ' | sed 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: //')
 printf '%s\n\n%s\n' "$report" "$results"
