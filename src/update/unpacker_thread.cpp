@@ -108,10 +108,12 @@ void CUnpackerThread::Configure(const std::wstring& installFolder, HWND window, 
 bool CUnpackerThread::Start() {
     if (HasThread()) return false;
     workEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    flushEvent_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!workEvent_.IsValid() || !flushEvent_.IsValid()) return false;
+    if (!workEvent_.IsValid()) return false;
     stopped_ = false;
-    return CThread::Start();
+    if (!partWriter_.Start()) return false;
+    if (CThread::Start()) return true;
+    partWriter_.Stop(INFINITE);
+    return false;
 }
 
 bool CUnpackerThread::Stop(DWORD limit) {
@@ -119,9 +121,10 @@ bool CUnpackerThread::Stop(DWORD limit) {
     stopped_ = true;
     if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
     const bool ended = CThread::Stop(limit);
+    const bool writerEnded = partWriter_.Stop(limit);
     // What is still in memory goes to disk, so the next run resumes it.
-    if (!Terminated()) FlushParts();
-    return ended;
+    if (!Terminated() && !partWriter_.Terminated()) FlushParts();
+    return ended && writerEnded;
 }
 
 bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length) {
@@ -148,16 +151,15 @@ bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, ui
             found->second.parts.push_back(std::move(stored));
         }
         partsNeedFlushing_ = true;
-        // Received parts go to disk soon, so an interrupted run can resume them.
-        if (length && flushEvent_.IsValid()) SetEvent(flushEvent_.Get());
+        // Received parts go to disk at once, also while the unpacker thread
+        // unpacks: a killed run loses no more than what was on the wire.
+        if (length) partWriter_.Wake();
         for (const auto& [path, record] : packages_)
             if (!record.unpacked)
                 for (const auto& stored : record.parts) inMemory += stored->length();
     }
-    // While the unpacker thread is busy unpacking, the caller writes: a fast
-    // download must not pile up in memory faster than it reaches the disk.
-    // A write of the thread in progress is waited for, for the same reason;
-    // it holds no more than this limit.
+    // A download faster than the disk must not pile up in memory: beyond the
+    // limit the caller writes, after the part writer's write in progress.
     if (inMemory > kPartsInMemoryLimit) Flush();
     return true;
 }
@@ -295,14 +297,12 @@ void CUnpackerThread::Progress(uint64_t packageSize, size_t done, size_t total, 
 
 void CUnpackerThread::Run() {
     for (;;) {
-        const HANDLE events[2] = {workEvent_.Get(), flushEvent_.Get()};
-        const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        if (WaitForSingleObject(workEvent_.Get(), INFINITE) != WAIT_OBJECT_0) return;
         // Once stopped, Stop writes what is left after the thread has ended.
         if (Stopped()) return;
-        // Received parts go to disk; memory stays bounded.
+        // Every part received so far is on disk before the tasks run and
+        // before a finish is reported.
         Flush();
-        if (woken == WAIT_OBJECT_0 + 1) continue;
-        if (woken != WAIT_OBJECT_0) return;
         for (;;) {
             Task task;
             {

@@ -1,21 +1,24 @@
 #pragma once
 // The package unpacker: keeps the downloaded parts of every package (with a
-// running CRC-32 and byte count), writes pending parts to the package files
-// and, on its own thread, unpacks queued packages (RAR or ZIP) or writes
-// queued downloads as single files into the installation folder.
+// running CRC-32 and byte count), writes them to the package files on a
+// part-writer thread as they arrive and, on its own thread, unpacks queued
+// packages (RAR or ZIP) or writes queued downloads as single files into the
+// installation folder.
 //
 // The logic thread configures it, starts it once and then calls the part,
-// task, Finish and Stop operations; the unpacker thread only processes
-// tasks and reports through messages to the logic's window:
+// task, Finish and Stop operations; the part writer only writes parts, and
+// the unpacker thread only processes tasks and reports through messages to
+// the logic's window:
 // kProgressMessage (bytes unpacked so far: lParam, and on
 // 32-bit builds the high half in wParam; see UnpackProgressBytes) and
 // kFinishedMessage (0 all done, 1 a package failed, 2 a file
 // could not be written). The task list, the package map, the flags and the
 // error text are guarded by lock_, which the logic takes for every received
 // part: it is held only for bookkeeping, never for file work. Reading and
-// writing package files is serialised by fileLock_ instead, which the
-// logic takes in ReadPackage and when it writes parts itself (beyond a
-// limit of parts in memory); extraction holds no lock. A package is
+// writing package files is serialised by fileLock_ instead, which the part
+// writer takes for each write, the logic in ReadPackage and when it writes
+// parts itself (beyond a limit of parts in memory); extraction holds no
+// lock, so parts reach the disk while a package is unpacked. A package is
 // unpacked from its file, read in pieces after its pending parts were
 // written and its bytes checked against the received count and CRC-32, so
 // memory does not grow with the package. The stop flag is atomic: reads
@@ -25,6 +28,7 @@
 #include "startup/buffer.h"
 #include "startup/handle.h"
 #include "startup/thread.h"
+#include "startup/wakeable_thread.h"
 #include "startup/window_messages.h"
 #include "startup/critical_section.h"
 #include "startup/simple_read_stream.h"
@@ -56,8 +60,8 @@ public:
     void Configure(const std::wstring& installFolder, HWND window, bool startOnFirstTask, bool ignoreWriteErrors);
     bool Start() override;
     // Sets the stop flag, wakes the thread, waits up to `limit` ms for it and
-    // then writes pending parts to disk (not after a forced end: the thread
-    // may have died holding a lock).
+    // for the part writer, then writes pending parts to disk (not after a
+    // forced end: the thread may have died holding a lock).
     bool Stop(DWORD limit) override;
 
     // Takes over the storage of `part` (its first `length` bytes). The first
@@ -134,7 +138,6 @@ private:
     mutable CCriticalSection lock_;
     CCriticalSection fileLock_;
     CHandle workEvent_;
-    CHandle flushEvent_;  // auto-reset: parts arrived
     std::wstring installFolder_;
     HWND window_ = nullptr;
     bool startOnFirstTask_ = true;
@@ -149,4 +152,6 @@ private:
     std::map<std::wstring, PackageRecord> packages_;
     // Unpacker thread only.
     ULONGLONG lastProgress_ = 0;
+    // Last, so that it is gone before the state its job writes.
+    CWakeableThread partWriter_{"part writer", [this] { Flush(); }};
 };

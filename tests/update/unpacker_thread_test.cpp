@@ -215,8 +215,9 @@ TEST_F(UnpackerTest, ReceivedPartsReachTheDiskWithoutATask) {
     EXPECT_EQ(bytes, ReadFileBytes(package));
 }
 
-// With no thread to write them (as while it is busy unpacking), parts beyond
-// the memory limit are written by the caller: memory stays bounded.
+// With no thread to write them (as when the disk falls behind the download),
+// parts beyond the memory limit are written by the caller: memory stays
+// bounded.
 TEST_F(UnpackerTest, PartsBeyondTheMemoryLimitAreWrittenByTheCaller) {
     const std::string part(8u << 20, 'x');
     std::wstring package;
@@ -471,20 +472,26 @@ TEST_F(UnpackerTest, AFileTaskWritesTheDownloadAsOneFile) {
 }
 
 // The logic hands over every received part on its window's thread: the
-// unpacker's file work must not hold that up.
-TEST_F(UnpackerTest, PartsAreTakenAtOnceWhileTheThreadCopiesALargeDownload) {
+// unpacker's file work must not hold that up, nor keep the parts from the
+// disk, where a killed run resumes from.
+TEST_F(UnpackerTest, PartsAreTakenAtOnceAndWrittenWhileTheThreadCopiesALargeDownload) {
     StartUnpacker();
     QueueLargeCopy();
     unpacker_.Finish();
     ULONGLONG slowest = 0;
+    bool writtenDuringTheCopy = false;
     PostedMessage m{};
     while (!sink_.WaitFor(CUnpackerThread::kFinishedMessage, 5, &m)) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        const std::wstring other = downloads_ + L"\\other.pkg";
+        writtenDuringTheCopy |= GetFileAttributesExW(other.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow;
         const ULONGLONG before = GetTickCount64();
         Feed(L"other.pkg", "part");
         slowest = std::max(slowest, GetTickCount64() - before);
     }
     EXPECT_EQ(0, m.l);
     EXPECT_LT(slowest, 250u);
+    EXPECT_TRUE(writtenDuringTheCopy);
 }
 
 // The exit gives the workers a few seconds: one large file must not
