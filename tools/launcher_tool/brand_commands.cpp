@@ -61,17 +61,19 @@ int Brand(const Args& args) {
         ++patched;
     }
     const auto keyArguments = o.values.find("--publisher-key");
-    if (keyArguments != o.values.end()) {
-        if (keyArguments->second.size() > kMaxPublisherKeys) return Fail("at most two --publisher-key");
-        std::vector<PublisherKey> keys(keyArguments->second.size());
+    const size_t keyCount = keyArguments == o.values.end() ? 0 : keyArguments->second.size();
+    if (keyCount) {
+        if (keyCount > kMaxPublisherKeys) return Fail("at most two --publisher-key");
+        std::vector<PublisherKey> keys(keyCount);
         for (size_t i = 0; i < keys.size(); ++i)
             if (!ReadPublicKeyArgument(keyArguments->second[i], keys[i], error)) return Fail(error);
         if (!SetEmbeddedPublisherKeys(image, keys, error)) return Fail(source + ": " + error);
-        std::printf("%s: %zu publisher key(s) set: the launcher takes only update sets signed with them\n",
-                    target.c_str(), keys.size());
     }
-    if (!patched && keyArguments == o.values.end()) return Fail("nothing to brand: give at least one slot option or --publisher-key");
+    if (!patched && !keyCount) return Fail("nothing to brand: give at least one slot option or --publisher-key");
     if (!WriteWholeFile(target, image, error)) return Fail(error);
+    if (keyCount)
+        std::printf("%s: %zu publisher key(s) set: the launcher takes only update sets signed with them\n",
+                    target.c_str(), keyCount);
     std::printf("%s: %d slot(s) set, launcher checksum %u\n", target.c_str(), patched,
                 unsigned(SlotNeutralChecksum(reinterpret_cast<const uint8_t*>(image.data()), image.size(),
                                              AllSlotSpans(), ChecksumVariant::A)));
