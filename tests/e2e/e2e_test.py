@@ -986,6 +986,18 @@ class SignedSets(E2ETest):
         self.assertIn('/updates/update.rxml', later)
         self.assertNotIn(self.SIGNATURE, later)
 
+        # A damaged key in the configuration updates nothing, rather than everything unsigned.
+        asked = len(good.requests())
+        damaged = e2e.portable_folder(self.path('damaged'), self.configured_launcher(
+            [('<publisherKeys>', '<publisherKeys>%s0 ' % ('ab' * 31))], good))
+        run = e2e.LauncherRun(damaged)
+        self.addCleanup(run.kill)
+        refused = "Update refused: the configuration's publisher key '%s0' is not 64 hexadecimal digits" % ('ab' * 31)
+        self.assertTrue(run.wait_for(lambda: refused in self.all_logs(damaged), 60), run.report())
+        self.assertIn('Invalid update information', self.all_logs(damaged))
+        run.kill()
+        self.assertEqual([], [r['path'] for r in good.requests()[asked:] if r['path'].startswith('/updates/')])
+
     def test_a_pack_or_launcher_changed_behind_a_good_signature_is_refused(self):
         # A pack with one byte changed and its CRC-32 kept: only its hash differs.
         pack_www = self.publish('pack')
