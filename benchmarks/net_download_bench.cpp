@@ -52,6 +52,7 @@ public:
     void OnKbData(CBuffer&) override {}
     void OnLicenseData(CBuffer&) override {}
     void OnUpdateXmlData(CBuffer&) override {}
+    void OnSignatureData(CBuffer&) override {}
     void OnUpdateFileDone() override {}
     void OnUpdateProgress(uint32_t, bool) override { ++progress; }
     void OnKind6Complete() override {}

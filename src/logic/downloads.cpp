@@ -17,6 +17,7 @@
 #include "startup/resource_slots.h"
 #include "startup/text.h"
 #include "startup/window_messages.h"
+#include "update/publisher_signature.h"
 
 #include <algorithm>
 
@@ -47,6 +48,8 @@ void LogUnpackerTask(const std::string& name, const wchar_t* source, const std::
     LogLine(FormatText(L"  .. from %s file: %s", source, path.c_str()));
 }
 
+const wchar_t kBadHashWarning[] = L"    .. warning: SHA-256 does not match the signed manifest";
+
 const wchar_t kBadFileWarning[] = L"    .. warning: crc or size is not correct, file will be added to download queue";
 
 }  // namespace
@@ -55,6 +58,15 @@ std::wstring CDownloads::ItemPath(const DownloadQueueItem& item) const {
     if (item.file == kLauncherName && item.crc == kUnknownCrc)
         return LauncherDownloadPath(ctx_.installFolder, state_.launcherInfo.version, item.size);
     return DownloadFilePath(ctx_.installFolder, item.crc, item.size);
+}
+
+bool CDownloads::HashMatches(const DownloadQueueItem& item, const std::wstring& path) const {
+    if (!state_.verifyHashes) return true;
+    Sha256Digest expected, held;
+    if (ParseSha256Hex(item.sha256, expected) && state_.unpacker.GetPackageSha256(path, held) && held == expected)
+        return true;
+    LogLine(kBadHashWarning);
+    return false;
 }
 
 void CDownloads::ClearQueue() {
@@ -78,7 +90,7 @@ bool CDownloads::PrepareFileDownloads() {
         const std::wstring path = ItemPath(item);
         uint32_t crc = 0;
         uint64_t held = OpenPart(path, crc);
-        if (held > item.size || (held == item.size && crc != item.crc)) {
+        if (held > item.size || (held == item.size && (crc != item.crc || !HashMatches(item, path)))) {
             LogUnpackerTask(item.file, L"tmp", path);
             LogLine(kBadFileWarning);
             DropPart(path);
@@ -144,6 +156,17 @@ bool CDownloads::QueueLauncherDownload() {
     bytesToDownload_ += item.outstanding;
     totalSize_ = item.outstanding;
     if (item.outstanding > 0) {
+        CLock lock(state_.checker.Lock());
+        state_.queue.items.push_back(item);
+        return false;
+    }
+    // A complete file left by an earlier run passes the same test as a download.
+    if (state_.verifyHashes && !LauncherAcceptable(item, path)) {
+        DropPart(path);
+        item.received = 0;
+        item.outstanding = item.size;
+        bytesToDownload_ += item.size;
+        totalSize_ = item.size;
         CLock lock(state_.checker.Lock());
         state_.queue.items.push_back(item);
         return false;
@@ -255,7 +278,7 @@ void CDownloads::OnUpdateFileDone() {
     uint64_t held = 0;
     state_.unpacker.GetPackageInfo(path, crc, held);
     LogUnpackerTask(item.file, L"received", path);
-    if (held != item.size || crc != item.crc) {
+    if (held != item.size || crc != item.crc || !HashMatches(item, path)) {
         LogLine(kBadFileWarning);
         DropPart(path);
         ctx_.flow->ShowMessage(GetString(40), kActionRetryFiles, mbbRetry | mbbCancel, false);
@@ -274,12 +297,7 @@ void CDownloads::OnUpdateFileDone() {
 
 void CDownloads::OnLauncherReceived(const DownloadQueueItem& item, const std::wstring& path) {
     LogUnpackerTask(item.file, L"received", path);
-    std::string bytes;
-    const bool accepted =
-        state_.unpacker.ReadPackage(path, bytes) && AcceptDownloadedLauncher(bytes, item.size, state_.launcherInfo.crcPresent,
-                                                                       state_.launcherInfo.crc, state_.checker.ManifestChanged());
-    bytes.clear();
-    bytes.shrink_to_fit();
+    const bool accepted = LauncherAcceptable(item, path);
     ClearQueue();
     if (accepted) {
         state_.unpacker.AddFileTask(path, L"Launcher.tmp.exe");
@@ -292,6 +310,19 @@ void CDownloads::OnLauncherReceived(const DownloadQueueItem& item, const std::ws
     LogUnpackerTask(item.file, L"received", path);
     LogLine(kBadFileWarning);
     ctx_.flow->ShowMessage(GetString(40), kActionRetryFiles, mbbRetry | mbbCancel, false);
+}
+
+bool CDownloads::LauncherAcceptable(const DownloadQueueItem& item, const std::wstring& path) {
+    std::string bytes;
+    if (!state_.unpacker.ReadPackage(path, bytes) ||
+        !AcceptDownloadedLauncher(bytes, item.size, state_.launcherInfo.crcPresent, state_.launcherInfo.crc,
+                                  state_.checker.ManifestChanged()))
+        return false;
+    if (!state_.verifyHashes) return true;
+    Sha256Digest expected;
+    if (ParseSha256Hex(state_.launcherInfo.sha256, expected) && LauncherImageSha256(bytes) == expected) return true;
+    LogLine(kBadHashWarning);
+    return false;
 }
 
 void CDownloads::OnUpdateProgress(uint32_t bytes, bool add) {

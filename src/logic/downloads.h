@@ -34,6 +34,12 @@ public:
 
 private:
     void OnLauncherReceived(const DownloadQueueItem& item, const std::wstring& path);
+    // The size and checksum test of a downloaded launcher and, in a signed
+    // set, its SHA-256.
+    bool LauncherAcceptable(const DownloadQueueItem& item, const std::wstring& path);
+    // In a signed set, whether the bytes held for `path` have the item's
+    // SHA-256 (logged when not); always true otherwise.
+    bool HashMatches(const DownloadQueueItem& item, const std::wstring& path) const;
     std::wstring ItemPath(const DownloadQueueItem& item) const;
     // Opens the file of `path` in tmp\ through the unpacker: the bytes it
     // holds, and their CRC-32 in `crc`.

@@ -148,7 +148,21 @@ void CServerLink::SaveClientUpdateData() {
 
 std::wstring CServerLink::CurrentServerUrl() const { return Utf8ToWide(urlSelector_.selection.SelectedURL); }
 
-void CServerLink::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpStatus, const std::string& text) {
+void CServerLink::OnNetError(int errorKind, uint32_t errorCode, uint32_t httpStatus, const std::string& answer) {
+    std::string text = answer;
+    if (errorKind == CDownloader::dkSignature) {
+        // The signature belongs to the manifest: its failures are the
+        // manifest's. A server that has none (404, 403, ...) serves an
+        // unsigned set, refused like an unreadable manifest.
+        errorKind = CDownloader::dkUpdateXml;
+        if (httpStatus >= 400 && httpStatus < 500) {
+            LogLine(FormatText(L"update.rxml refused: no signature file (HTTP status %d)", int(httpStatus)));
+            attempts_ = kMaxAttempts + 1;
+            text = WideToUtf8(GetString(21));
+        } else {
+            LogLine(L"update.rxml signature not received");
+        }
+    }
     const bool maintenance = httpStatus == 502 || httpStatus == 503;
     const std::wstring systemText = errorCode ? NetSystemText(errorCode) : std::wstring();
     std::wstring message = NetErrorText(errorKind, errorCode, int(httpStatus), text, systemText);
@@ -323,6 +337,7 @@ void CServerLink::OnCustomUrlEntered(const std::wstring& text, int action) {
 // The update cycle's answers go to their collaborators.
 void CServerLink::OnLicenseData(CBuffer& body) { ctx_.update->OnLicenseData(body); }
 void CServerLink::OnUpdateXmlData(CBuffer& body) { ctx_.update->OnUpdateXmlData(body); }
+void CServerLink::OnSignatureData(CBuffer& body) { ctx_.update->OnSignatureData(body); }
 void CServerLink::OnUpdateData(CBuffer& body, bool partial) { ctx_.downloads->OnUpdateData(body, partial); }
 void CServerLink::OnUpdateFileDone() { ctx_.downloads->OnUpdateFileDone(); }
 void CServerLink::OnUpdateProgress(uint32_t bytes, bool add) { ctx_.downloads->OnUpdateProgress(bytes, add); }

@@ -52,6 +52,7 @@ public:
     void OnKbData(CBuffer& body) override;
     void OnLicenseData(CBuffer& body) override;
     void OnUpdateXmlData(CBuffer& body) override;
+    void OnSignatureData(CBuffer& body) override;
     void OnUpdateData(CBuffer& body, bool partial) override;
     void OnUpdateFileDone() override;
     void OnUpdateProgress(uint32_t bytes, bool add) override;

@@ -48,6 +48,14 @@ void CUpdateCycle::RequestLicence() {
 
 void CUpdateCycle::RequestManifest() {
     if (state_.checker.IsRunning()) return;
+    // A damaged key must not turn into a launcher that takes unsigned
+    // updates: it updates nothing instead.
+    std::string error;
+    if (!ParsePublisherKeys(ctx_.settings.publisherKeys, publisherKeys_, error)) {
+        LogLine(L"Update refused: the configuration's " + Utf8ToWide(error));
+        ctx_.flow->ShowMessage(GetString(21), kActionQuit, mbbOk, false);
+        return;
+    }
     ctx_.server->SetAttempts(1);
     ctx_.server->downloader().SetLanguage(ctx_.languages.chosenCode());
     const std::string request = ctx_.updatePath + "update.rxml";
@@ -71,13 +79,47 @@ void CUpdateCycle::OnLicenseData(CBuffer& body) {
 
 void CUpdateCycle::OnUpdateXmlData(CBuffer& body) {
     LogLine(L"update.rxml Received");
-    std::string text;
-    if (!UnwrapManifest(BufferString(body), text)) {
-        ctx_.server->SetAttempts(6);
-        ctx_.server->OnNetError(CDownloader::dkUpdateXml, 0, 0, WideToUtf8(GetString(21)));
+    if (publisherKeys_.empty()) {
+        AcceptManifest(BufferString(body), false);
+        return;
+    }
+    unverifiedManifest_ = BufferString(body);
+    const std::string request = ctx_.updatePath + kManifestSignatureName;
+    ctx_.server->SetLastRequest(request);
+    if (!ctx_.server->downloader().DownloadSignature(request))
+        RefuseManifest(L"update.rxml signature cannot be requested");
+}
+
+void CUpdateCycle::OnSignatureData(CBuffer& body) {
+    const std::string manifest = std::move(unverifiedManifest_);
+    unverifiedManifest_.clear();
+    std::string error;
+    if (manifest.empty() || !VerifyManifestSignature(publisherKeys_, manifest, BufferString(body), error)) {
+        RefuseManifest(L"update.rxml refused: " + Utf8ToWide(manifest.empty() ? "no manifest" : error));
+        return;
+    }
+    LogLine(L"update.rxml signature verified");
+    AcceptManifest(manifest, true);
+}
+
+void CUpdateCycle::RefuseManifest(const std::wstring& reason) {
+    LogLine(reason);
+    ctx_.server->SetAttempts(6);
+    ctx_.server->OnNetError(CDownloader::dkUpdateXml, 0, 0, WideToUtf8(GetString(21)));
+}
+
+void CUpdateCycle::AcceptManifest(const std::string& body, bool verified) {
+    std::string text, error;
+    if (!UnwrapManifest(body, text)) {
+        RefuseManifest(L"update.rxml cannot be read");
+        return;
+    }
+    if (verified && !CheckManifestHashes(text, error)) {
+        RefuseManifest(L"update.rxml refused: " + Utf8ToWide(error));
         return;
     }
     manifestText_ = text;
+    state_.verifyHashes = verified;
     ctx_.server->selector().AcceptCustomUrl();
     LogLine(L"--- start Update.xml ---");
     LogLine(Utf8ToWide(manifestText_));

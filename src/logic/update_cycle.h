@@ -9,9 +9,11 @@
 #include "update/checker_thread.h"
 #include "update/download_queue.h"
 #include "update/manifest.h"
+#include "update/publisher_signature.h"
 #include "update/unpacker_thread.h"
 
 #include <string>
+#include <vector>
 
 // The workers and what the cycle and the downloads both use. The queue is
 // shared with the checker thread under the checker's lock.
@@ -22,6 +24,9 @@ struct UpdateState {
     LauncherInfo launcherInfo;
     bool newLauncherKnown = false;
     bool launcherUpdatePending = false;
+    // The manifest was signed: every pack and the launcher must also match
+    // its SHA-256.
+    bool verifyHashes = false;
 };
 
 class CUpdateCycle {
@@ -35,6 +40,7 @@ public:
     void RequestManifest();
     void OnLicenseData(CBuffer& body);
     void OnUpdateXmlData(CBuffer& body);
+    void OnSignatureData(CBuffer& body);
     void StartCheck();
     void OnCheckFinished(WPARAM w, LPARAM l);
     bool processStartDownload();
@@ -46,6 +52,11 @@ public:
     void StopWorkers(DWORD limit);
 
 private:
+    // With publisher keys a manifest is taken only with a good signature
+    // and well-formed hashes; anything else is refused like an unreadable
+    // manifest (string 21, the next server).
+    void AcceptManifest(const std::string& body, bool verified);
+    void RefuseManifest(const std::wstring& reason);
     void ContinueAfterCheck();
     void StartUnpacker();
     void SaveUpdateXml();
@@ -54,6 +65,10 @@ private:
     LogicContext& ctx_;
     UpdateState state_;
     std::string manifestText_;
+    // From the configuration at the manifest request; empty: unsigned sets.
+    std::vector<PublisherKey> publisherKeys_;
+    // The manifest archive waiting for its signature.
+    std::string unverifiedManifest_;
     std::string oldManifestText_;
     const CManifest* checkedManifest_ = nullptr;
     std::wstring termsText_;

@@ -157,6 +157,23 @@ bool CDownloader::DownloadUpdateXml(const std::string& path) {
     return Send(r) || Refuse();
 }
 
+bool CDownloader::DownloadSignature(const std::string& path) {
+    Begin(dkSignature);
+    NetEx::IRequestHttx* r = nullptr;
+    if (notify_ && !path.empty() && OpenContext(baseUrl_))
+        r = MakeRequest(dkSignature, path, NetEx::verbGet, 0, false, kSignatureAnswerLimit);
+    if (r) {
+        // Fetched with the same time argument as the manifest, past every cache.
+        char now[32];
+        snprintf(now, sizeof now, "%" PRId64, CurrentTimeMs());
+        r->url().AddArgument(now);
+    }
+    LogEmpty();
+    Log("CDownloader::DownloadSignature: " + (r ? r->url().PathAndQuery() : path));
+    if (!r) return Refuse();
+    return Send(r) || Refuse();
+}
+
 bool CDownloader::DownloadUpdate(const std::string& path, uint64_t begin, uint64_t length) {
     Begin(dkUpdate);
     NetEx::IRequestHttx* r = nullptr;
@@ -237,7 +254,7 @@ void CDownloader::HandleCompletion(NetEx::IRequestHttx* request) {
     std::unique_ptr<NetEx::IRequestHttx> owned(request);
     if (!request) return;
     const int id = request->requestId();
-    if (id < dkCud || id > dkKind6 || !notify_) return;
+    if (id < dkCud || id > dkSignature || !notify_) return;
     // An answer of an earlier download: that one has had its outcome.
     if (id != kind_ || request->clientValue() != download_) return;
     const uint32_t status = request->status();
@@ -262,6 +279,7 @@ void CDownloader::HandleCompletion(NetEx::IRequestHttx* request) {
     case dkUpdate: notify_->OnUpdateData(request->body(), false); break;
     case dkKind6: notify_->OnKind6Complete(); break;
     case dkCud: notify_->OnCudData(request->body()); break;
+    case dkSignature: notify_->OnSignatureData(request->body()); break;
     }
 }
 

@@ -22,7 +22,8 @@
 
 class CDownloader : public NetEx::CNetClient {
 public:
-    enum EKind { dkNone = 0, dkCud = 1, dkKb = 2, dkLicense = 3, dkUpdateXml = 4, dkUpdate = 5, dkKind6 = 6 };
+    enum EKind { dkNone = 0, dkCud = 1, dkKb = 2, dkLicense = 3, dkUpdateXml = 4, dkUpdate = 5, dkKind6 = 6,
+                 dkSignature = 7 };
     static constexpr UINT kProgressMessage = eWindowsMessage_DownloadProgress;
     static constexpr UINT kCompleteMessage = eWindowsMessage_DownloadComplete;
     // wParam of kCompleteMessage: lParam holds a request, or an error record
@@ -51,6 +52,9 @@ public:
     bool DownloadKB(const std::string& url);
     bool DownloadLicense(const std::string& url);
     bool DownloadUpdateXml(const std::string& path);
+    // The manifest's signature file: a small answer (kSignatureAnswerLimit).
+    bool DownloadSignature(const std::string& path);
+    static constexpr uint32_t kSignatureAnswerLimit = 1024;
     // Bytes begin..begin+length of the file (to its end for length 0).
     bool DownloadUpdate(const std::string& path, uint64_t begin, uint64_t length);
 

@@ -22,6 +22,9 @@ public:
     virtual void OnKbData(CBuffer& body) = 0;
     virtual void OnLicenseData(CBuffer& body) = 0;
     virtual void OnUpdateXmlData(CBuffer& body) = 0;
+    // The manifest's signature file (asked for only by a launcher with a
+    // publisher key).
+    virtual void OnSignatureData(CBuffer& body) = 0;
     // partial: the part failed after this much arrived.
     virtual void OnUpdateData(CBuffer& body, bool partial) = 0;
     // Called by the logic itself when a file needs no further part.

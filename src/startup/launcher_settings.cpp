@@ -61,6 +61,7 @@ InitSettings ReadInitSettings(const XMLElement* root, bool automaticGiven, unsig
     XmlBool(common, "iconCreateProgramsFolder/@value", s.iconProgramsFolder);
     XmlText(common, "urlUpdate/text()", s.urlUpdate);
     XmlBool(common, "tls/@relaxed", s.tlsRelaxed);
+    XmlText(common, "publisherKeys/text()", s.publisherKeys);
     return s;
 }
 

@@ -32,6 +32,10 @@ struct InitSettings {
     std::string urlUpdate;
     // common/tls/@relaxed: certificates are not checked (the publisher's risk).
     bool tlsRelaxed = false;
+    // common/publisherKeys/text(): the keys that must sign the manifest, as
+    // written (checked by the update cycle, which refuses to update when
+    // they are malformed); empty or white space: none.
+    std::string publisherKeys;
 };
 
 // `automaticGiven`: "/auto" was on the command line (the configured mode

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 const std::vector<SlotInfo>& Slots() {
     static const std::vector<SlotInfo> slots = {
@@ -94,8 +95,8 @@ std::vector<SlotSpan> AllSlotSpans() {
     return spans;
 }
 
-uint32_t SlotNeutralChecksum(const uint8_t* data, size_t size, const std::vector<SlotSpan>& slots,
-                             ChecksumVariant variant) {
+void ForEachSlotNeutralRange(const uint8_t* data, size_t size, const std::vector<SlotSpan>& slots,
+                             ChecksumVariant variant, const std::function<void(const uint8_t*, size_t)>& range) {
     std::vector<uint64_t> bounds{size};
     const char* text = reinterpret_cast<const char*>(data);
     for (const SlotSpan& s : slots) {
@@ -107,16 +108,22 @@ uint32_t SlotNeutralChecksum(const uint8_t* data, size_t size, const std::vector
     }
     std::sort(bounds.begin(), bounds.end());
 
-    uint32_t value = 0xFFFFFFFFu;
     bool include = true;
     uint64_t from = 0;
     for (uint64_t b : bounds) {
         const uint64_t to = std::min<uint64_t>(b, size);
         const bool empty = to <= from;
         if (variant == ChecksumVariant::A && empty) continue;
-        if (include && !empty) value = ~Crc32Continue(data + from, size_t(to - from), ~value);
+        if (include && !empty) range(data + from, size_t(to - from));
         include = !include;
         from = std::max(from, to);
     }
+}
+
+uint32_t SlotNeutralChecksum(const uint8_t* data, size_t size, const std::vector<SlotSpan>& slots,
+                             ChecksumVariant variant) {
+    uint32_t value = 0xFFFFFFFFu;
+    ForEachSlotNeutralRange(data, size, slots, variant,
+                            [&value](const uint8_t* bytes, size_t length) { value = ~Crc32Continue(bytes, length, ~value); });
     return value;
 }

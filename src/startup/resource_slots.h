@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ struct SlotSpan {
 
 enum class ChecksumVariant { A, B };
 
+// The image's bytes outside every present slot, in order: what the
+// launcher checksum covers, and the launcher's hash in a signed manifest,
+// so branding the slots changes neither.
+void ForEachSlotNeutralRange(const uint8_t* data, size_t size, const std::vector<SlotSpan>& slots,
+                             ChecksumVariant variant, const std::function<void(const uint8_t*, size_t)>& range);
 // CRC-32 over the image with every present slot's bytes left out.
 // `slots` lists the slots the launcher carries (marker and size).
 uint32_t SlotNeutralChecksum(const uint8_t* data, size_t size, const std::vector<SlotSpan>& slots,

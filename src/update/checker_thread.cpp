@@ -263,6 +263,7 @@ void CCheckerThread::BuildQueue() {
         DownloadQueueItem item;
         item.file = WideToUtf8(name);
         item.crc = pack.crc;
+        item.sha256 = pack.sha256;
         item.size = pack.size;
         item.outstanding = pack.size;
         settings_.queue->items.push_back(item);

@@ -13,6 +13,7 @@ struct DownloadQueueItem {
     std::string url;   // empty: relative to the update path
     uint32_t crc = 0;
     uint64_t size = 0;
+    std::string sha256;  // the manifest's, when the set is signed
     uint64_t received = 0;
     uint64_t outstanding = 0;
     std::string text1, text2;

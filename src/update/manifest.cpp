@@ -75,6 +75,8 @@ bool ReadPack(const XMLElement* e, PackInfo& p) {
     p.file = Wide(file);
     p.crc = uint32_t(Number(e, "crc"));
     p.size = Number(e, "size");
+    const char* sha256 = e->Attribute("sha256");
+    p.sha256 = sha256 ? sha256 : "";
     return true;
 }
 
@@ -214,6 +216,8 @@ bool ReadLauncherInfo(const std::string& text, LauncherInfo& info) {
     info.crc = info.crcPresent ? uint32_t(std::strtoul(crc, nullptr, 10)) : 0;
     const char* url = root->Attribute("launcherUrl");
     info.url = url ? url : "";
+    const char* sha256 = root->Attribute("launcherSHA256");
+    info.sha256 = sha256 ? sha256 : "";
     return true;
 }
 

@@ -19,6 +19,7 @@ struct PackInfo {
     std::wstring file;
     uint32_t crc = 0;
     uint64_t size = 0;
+    std::string sha256;  // "sha256" as written (signed sets), else empty
 };
 
 struct FileRecord {
@@ -64,6 +65,7 @@ struct LauncherInfo {
     bool crcPresent = false;
     uint32_t crc = 0;
     std::string url;
+    std::string sha256;  // launcherSHA256 as written (signed sets), else empty
 };
 
 class CManifest {

@@ -69,12 +69,15 @@ std::string WriteManifest(const ManifestDocument& doc) {
         out += Attr("launcherSize", doc.launcherSize);
         if (doc.hasLauncherCrc) out += Attr("launcherCRC", doc.launcherCrc);
         if (!doc.launcherUrl.empty()) out += Attr("launcherUrl", doc.launcherUrl);
+        if (!doc.launcherSha256.empty()) out += Attr("launcherSHA256", doc.launcherSha256);
     }
     out += ">\n";
     for (const ManifestDocPack& p : doc.packs) {
         out += "  <PACK" + Attr("type", p.type);
         if (!p.platform.empty()) out += Attr("platform", p.platform);
-        out += Attr("file", p.file) + Attr("crc", p.crc) + Attr("size", p.size) + ">\n";
+        out += Attr("file", p.file) + Attr("crc", p.crc) + Attr("size", p.size);
+        if (!p.sha256.empty()) out += Attr("sha256", p.sha256);
+        out += ">\n";
         for (const ManifestDocInfo& i : p.infos) {
             out += "    <INFO" + Attr("lang", i.lang) + Attr("sel", std::string(i.sel ? "true" : "false")) + ">";
             TextElement(out, "NAME", i.name);
@@ -111,6 +114,7 @@ bool ReadManifestDocument(const std::string& text, ManifestDocument& doc, std::s
         doc.hasLauncherCrc = *AttrOr(root, "launcherCRC") != 0;
         doc.launcherCrc = uint32_t(Number(root, "launcherCRC"));
         doc.launcherUrl = AttrOr(root, "launcherUrl");
+        doc.launcherSha256 = AttrOr(root, "launcherSHA256");
     }
     for (const XMLElement* e = root->FirstChildElement("PACK"); e; e = e->NextSiblingElement("PACK")) {
         ManifestDocPack p;
@@ -120,6 +124,7 @@ bool ReadManifestDocument(const std::string& text, ManifestDocument& doc, std::s
         p.file = AttrOr(e, "file");
         p.crc = uint32_t(Number(e, "crc"));
         p.size = Number(e, "size");
+        p.sha256 = AttrOr(e, "sha256");
         for (const XMLElement* i = e->FirstChildElement("INFO"); i; i = i->NextSiblingElement("INFO")) {
             ManifestDocInfo info;
             info.lang = AttrOr(i, "lang");

@@ -28,6 +28,7 @@ struct ManifestDocPack {
     std::string file;
     uint32_t crc = 0;
     uint64_t size = 0;
+    std::string sha256;  // 64 hexadecimal digits in signed sets; written only when not empty
     std::vector<ManifestDocInfo> infos;
     std::vector<ManifestDocFile> files;
 };
@@ -41,6 +42,7 @@ struct ManifestDocument {
     bool hasLauncherCrc = false;
     uint32_t launcherCrc = 0;
     std::string launcherUrl;  // written only when not empty
+    std::string launcherSha256;  // as sha256 of a pack
     std::vector<ManifestDocPack> packs;
     std::vector<std::string> ignores;  // values of IGNORE/FILE/@file
 };

@@ -72,21 +72,22 @@ bool IsFullPath(const std::wstring& path) {
 
 // Continues `crc` and `bytes` over the rest of the open file, read in
 // pieces that stay in the cache; false at a stop (`stop` null: none).
-bool CountAndCrc(HANDLE file, uint32_t& crc, uint64_t& bytes, const std::atomic<bool>* stop) {
+bool CountAndCrc(HANDLE file, uint32_t& crc, uint64_t& bytes, const std::atomic<bool>* stop, CSha256* sha = nullptr) {
     std::vector<char> piece(kReadPiece);
     DWORD got = 0;
     while (ReadFile(file, piece.data(), kReadPiece, &got, nullptr) && got) {
         if (stop && *stop) return false;
         crc = Crc32Continue(piece.data(), got, crc);
+        if (sha) sha->Update(piece.data(), got);
         bytes += got;
     }
     return true;
 }
 
-// The CRC-32 and length of the file at `path`; zero for a missing file.
-void FileCountAndCrc(const std::wstring& path, uint32_t& crc, uint64_t& bytes) {
+// The CRC-32, SHA-256 and length of the file at `path`; zero for a missing file.
+void FileCountAndCrc(const std::wstring& path, uint32_t& crc, uint64_t& bytes, CSha256& sha) {
     CFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file.IsValid()) CountAndCrc(file.Get(), crc, bytes, nullptr);
+    if (file.IsValid()) CountAndCrc(file.Get(), crc, bytes, nullptr, &sha);
 }
 
 }  // namespace
@@ -137,7 +138,7 @@ bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, ui
     // A download resumed by an earlier run continues the file on disk. Only
     // the caller adds packages, so it is still unknown after the read.
     PackageRecord fromDisk;
-    if (!known) FileCountAndCrc(package, fromDisk.crc, fromDisk.bytes);
+    if (!known) FileCountAndCrc(package, fromDisk.crc, fromDisk.bytes, fromDisk.sha);
     uint64_t inMemory = 0;
     {
         CLock lock(lock_);
@@ -147,6 +148,7 @@ bool CUnpackerThread::AddFilePart(const std::wstring& package, CBuffer& part, ui
             stored->take(part);
             if (stored->length() > length) stored->reserve(length);
             found->second.crc = Crc32Continue(stored->data(), length, found->second.crc);
+            found->second.sha.Update(stored->data(), length);
             found->second.bytes += length;
             found->second.parts.push_back(std::move(stored));
         }
@@ -170,6 +172,14 @@ bool CUnpackerThread::GetPackageInfo(const std::wstring& package, uint32_t& crc,
     if (found == packages_.end()) return false;
     crc = found->second.crc;
     bytes = found->second.bytes;
+    return true;
+}
+
+bool CUnpackerThread::GetPackageSha256(const std::wstring& package, Sha256Digest& digest) const {
+    CLock lock(lock_);
+    const auto found = packages_.find(package);
+    if (found == packages_.end()) return false;
+    digest = found->second.sha.Digest();
     return true;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // The package unpacker: keeps the downloaded parts of every package (with a
-// running CRC-32 and byte count), writes them to the package files on a
-// part-writer thread as they arrive and, on its own thread, unpacks queued
-// packages (RAR or ZIP) or writes queued downloads as single files into the
-// installation folder.
+// running CRC-32, SHA-256 and byte count), writes them to the package
+// files on a part-writer thread as they arrive and, on its own thread,
+// unpacks queued packages (RAR or ZIP) or writes queued downloads as single
+// files into the installation folder.
 //
 // The logic thread configures it, starts it once and then calls the part,
 // task, Finish and Stop operations; the part writer only writes parts, and
@@ -32,6 +32,7 @@
 #include "startup/window_messages.h"
 #include "startup/critical_section.h"
 #include "startup/simple_read_stream.h"
+#include "update/sha256_digest.h"
 
 #include <windows.h>
 
@@ -70,6 +71,9 @@ public:
     bool AddFilePart(const std::wstring& package, CBuffer& part, uint32_t length);
     // False when the package is unknown.
     bool GetPackageInfo(const std::wstring& package, uint32_t& crc, uint64_t& bytes) const;
+    // The SHA-256 of the package's bytes so far, counted with the CRC-32 as
+    // the parts arrive (the file is not read again). False when unknown.
+    bool GetPackageSha256(const std::wstring& package, Sha256Digest& digest) const;
     // Frees pending parts and restarts the count
     // (the logic deletes the package file before downloading it again;
     // parts on their way to disk meanwhile are dropped, and the file is
@@ -100,6 +104,7 @@ private:
     struct PackageRecord {
         uint32_t crc = 0;
         uint64_t bytes = 0;
+        CSha256 sha;
         std::vector<std::unique_ptr<CBuffer>> parts;
         bool unpacked = false;
         // Counts ForgetParts: parts written meanwhile belong to the old download.

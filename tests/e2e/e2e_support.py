@@ -37,11 +37,12 @@ def run_tool(tool, *args):
     return p.returncode, p.stdout
 
 
-def make_update_set(tool, client, description_text, out, launcher=None):
+def make_update_set(tool, client, description_text, out, launcher=None, sign=None):
     description = out.rstrip('/') + '.description.xml'
     with open(description, 'w') as f:
         f.write(description_text)
     args = ['make-update-set', client, description, out] + (['--launcher', launcher] if launcher else [])
+    args += ['--sign', sign] if sign else []
     code, output = run_tool(tool, *args)
     if code:
         raise RuntimeError('make-update-set failed: ' + output)
@@ -58,6 +59,40 @@ def brand(tool, launcher, out, server_urls, update_path=UPDATE_PATH):
     if code:
         raise RuntimeError('brand failed: ' + output)
     return out
+
+
+def forge_crc(data, flip, patch, crc):
+    """<data> with the byte at <flip> changed and the four bytes at <patch>
+    set so that crc() gives what it gave for <data>: the change an attacker
+    makes to pass a CRC-32 check. CRC-32 is affine in the bits of a message
+    of fixed length, so the patch is a solution of 32 linear equations."""
+    base = crc(bytes(data))
+
+    def delta(position, bit):
+        changed = bytearray(data)
+        changed[position] ^= 1 << bit
+        return crc(bytes(changed)) ^ base
+
+    basis = {}  # leading bit -> (crc change, patch bits giving it)
+    for i in range(32):
+        value, bits = delta(patch + i // 8, i % 8), 1 << i
+        while value:
+            top = value.bit_length() - 1
+            if top not in basis:
+                basis[top] = (value, bits)
+                break
+            value, bits = value ^ basis[top][0], bits ^ basis[top][1]
+    want, bits = delta(flip, 0), 0
+    while want:
+        top = want.bit_length() - 1
+        want, bits = want ^ basis[top][0], bits ^ basis[top][1]
+    forged = bytearray(data)
+    forged[flip] ^= 1
+    for i in range(32):
+        if bits >> i & 1:
+            forged[patch + i // 8] ^= 1 << (i % 8)
+    assert crc(bytes(forged)) == base and forged != data
+    return bytes(forged)
 
 
 def portable_folder(folder, branded_launcher):

@@ -25,6 +25,7 @@ import time
 import unittest
 import xml.etree.ElementTree as ET
 import zipfile
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'helpers'))
@@ -902,6 +903,147 @@ class SelfUpdate(E2ETest):
         self.assertFalse(os.path.exists(os.path.join(folder, 'Launcher.tmp.exe')))
         self.assertIn('    .. warning: crc or size is not correct, file will be added to download queue',
                       self.all_logs(folder))
+
+
+class SignedSets(E2ETest):
+    """Sets signed with the publisher's key: a launcher branded with its
+    public key installs them and refuses anything else; a launcher without
+    a key installs them as any set and never asks for a signature."""
+
+    SIGNATURE = '/updates/update.rxml.sig'
+
+    def setUp(self):
+        super().setUp()
+        self.private, self.public = self.path('publisher.pem'), self.path('publisher.pub')
+        code, output = e2e.run_tool(self.tool, 'keygen', self.private, self.public)
+        self.assertEqual(0, code, output)
+        self.description = e2e.make_client(self.path('client'), ARGS.game_client, files=6, mib=1, packs=1)
+
+    def publish(self, name, launcher=None):
+        """A signed set in <work>/<name>/updates; the folder to serve."""
+        www = self.path(name)
+        os.makedirs(www)
+        e2e.make_update_set(self.tool, self.path('client'), self.description, os.path.join(www, 'updates'),
+                            launcher=launcher, sign=self.private)
+        return www
+
+    def served(self, www, name):
+        server = e2e.Nginx(self.path(name + '.nginx'), www)
+        self.addCleanup(server.stop)
+        return server
+
+    def keyed_launcher(self, server_urls, name):
+        exe = e2e.brand(self.tool, ARGS.launcher, self.path(name + '.exe'), server_urls)
+        code, output = e2e.run_tool(self.tool, 'brand', exe, '--publisher-key', self.public)
+        self.assertEqual(0, code, output)
+        return exe
+
+    def refused_with_retry(self, folder, warning):
+        """Runs the keyed launcher of <folder> until it reports the download
+        damaged, answers Cancel and checks the log's reason."""
+        run = e2e.LauncherRun(folder)
+        self.addCleanup(run.kill)
+        clicked, output = self.click(CRC_MESSAGE, MBOX_CANCEL)
+        self.assertTrue(clicked, output + '\n' + run.report())
+        self.assertTrue(run.wait_for_exit(30), run.report())
+        self.assertIn(warning, self.all_logs(folder))
+
+    def test_changed_and_unsigned_manifests_are_refused_and_a_signed_set_installs(self):
+        good = self.served(self.publish('www'), 'good')
+        # An attacker's manifest: readable, but not the bytes the publisher signed.
+        changed_www = self.publish('changed')
+        set_folder = os.path.join(changed_www, 'updates')
+        text = e2e.read_text(os.path.join(set_folder, 'update.xml')).replace('clientVersion="1.0.0"',
+                                                                             'clientVersion="1.0.1"')
+        with zipfile.ZipFile(os.path.join(set_folder, 'update.rxml'), 'w', zipfile.ZIP_STORED) as archive:
+            archive.writestr('update.xml', text.encode())
+        unsigned_www = self.publish('unsigned')
+        os.remove(os.path.join(unsigned_www, 'updates', 'update.rxml.sig'))
+        changed, unsigned = self.served(changed_www, 'changed'), self.served(unsigned_www, 'unsigned')
+        folder = e2e.portable_folder(self.path('keyed'),
+                                     self.keyed_launcher([changed.url, unsigned.url, good.url], 'keyed'))
+        run = self.run_until_client(folder)
+        run.kill()
+
+        self.assertInstalled(folder)
+        self.assertIn(' -server %s' % good.url, self.client_command_line(folder))
+        logs = self.all_logs(folder)
+        self.assertIn('update.rxml refused: the signature does not match any publisher key', logs)
+        self.assertIn('update.rxml refused: no signature file (HTTP status 404)', logs)
+        self.assertIn('update.rxml signature verified', logs)
+        for server in (changed, unsigned):
+            paths = [r['path'] for r in server.requests()]
+            self.assertEqual(1, paths.count(self.SIGNATURE), paths)
+            self.assertEqual([], [p for p in paths if not p.startswith('/updates/update.rxml')], paths)
+
+        # Without a key the same signed set installs, and no signature is asked for.
+        asked = len(good.requests())
+        plain = e2e.portable_folder(self.path('unkeyed'), e2e.brand(self.tool, ARGS.launcher,
+                                                                    self.path('unkeyed.exe'), [good.url]))
+        self.run_until_client(plain)
+        self.assertInstalled(plain)
+        later = [r['path'] for r in good.requests()[asked:]]
+        self.assertIn('/updates/update.rxml', later)
+        self.assertNotIn(self.SIGNATURE, later)
+
+        # A damaged key in the configuration updates nothing, rather than everything unsigned.
+        asked = len(good.requests())
+        damaged = e2e.portable_folder(self.path('damaged'), self.configured_launcher(
+            [('<publisherKeys>', '<publisherKeys>%s0 ' % ('ab' * 31))], good))
+        run = e2e.LauncherRun(damaged)
+        self.addCleanup(run.kill)
+        refused = "Update refused: the configuration's publisher key '%s0' is not 64 hexadecimal digits" % ('ab' * 31)
+        self.assertTrue(run.wait_for(lambda: refused in self.all_logs(damaged), 60), run.report())
+        self.assertIn('Invalid update information', self.all_logs(damaged))
+        run.kill()
+        self.assertEqual([], [r['path'] for r in good.requests()[asked:] if r['path'].startswith('/updates/')])
+
+    def test_a_pack_or_launcher_changed_behind_a_good_signature_is_refused(self):
+        # A pack with one byte changed and its CRC-32 kept: only its hash differs.
+        pack_www = self.publish('pack')
+        pack = os.path.join(pack_www, 'updates', 'data_0.pkg')
+        with open(pack, 'rb') as f:
+            data = f.read()
+        with open(pack, 'wb') as f:
+            f.write(e2e.forge_crc(data, len(data) // 2, len(data) // 2 + 8, zlib.crc32))
+        server = self.served(pack_www, 'pack')
+        folder = e2e.portable_folder(self.path('game'), self.keyed_launcher([server.url], 'keyed'))
+        self.refused_with_retry(folder, '.. warning: SHA-256 does not match the signed manifest')
+        # The intact client.pkg may have gone in first; nothing of data_0.pkg did.
+        self.assertFalse(os.path.exists(os.path.join(folder, 'data')), 'files of the changed pack were installed')
+
+        # A newer launcher changed the same way (its checksum kept): it is not run.
+        keyed = self.keyed_launcher([], 'newer')
+        # Without its debugging sections the program is a tenth of the size:
+        # the checksum is computed for each of the 33 bits below.
+        strip = shutil.which('x86_64-w64-mingw32-strip')
+        if strip:
+            subprocess.run([strip, keyed], check=True)
+        with open(keyed, 'ab') as f:
+            f.write(os.urandom(4096))
+        launcher_www = self.publish('launcher', launcher=keyed)
+        published = os.path.join(launcher_www, 'updates', 'Launcher.exe')
+        with open(published, 'rb') as f:
+            image = f.read()
+
+        def checksum(candidate):
+            probe = self.path('probe.exe')
+            with open(probe, 'wb') as f:
+                f.write(candidate)
+            code, output = e2e.run_tool(self.tool, 'checksum', probe)
+            self.assertEqual(0, code, output)
+            return int(dict(line.split() for line in output.splitlines())['A'])
+
+        # In the DOS stub's text: the program still starts.
+        with open(published, 'wb') as f:
+            f.write(e2e.forge_crc(image, 0x50, 0x58, checksum))
+        server = self.served(launcher_www, 'launcher')
+        folder = e2e.portable_folder(self.path('old'), self.keyed_launcher([server.url], 'old'))
+        original = open(os.path.join(folder, 'Launcher.exe'), 'rb').read()
+        self.refused_with_retry(folder, '.. warning: SHA-256 does not match the signed manifest')
+        self.assertEqual(original, open(os.path.join(folder, 'Launcher.exe'), 'rb').read())
+        self.assertFalse(os.path.exists(os.path.join(folder, 'Launcher.tmp.exe')))
+        self.assertFalse(os.path.exists(os.path.join(folder, 'GameClient.exe')))
 
 
 class HttpsSelfUpdate(OverHttps, SelfUpdate):

@@ -24,6 +24,8 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SYSTEM_PROCESSOR STREQUAL "
       SelfUpdate.test_newer_launcher_replaces_the_running_one
       SelfUpdate.test_wrong_launcher_checksum_asks_for_retry
       HttpsSelfUpdate.test_over_https_a_newer_launcher_replaces_the_running_one
+      SignedSets.test_changed_and_unsigned_manifests_are_refused_and_a_signed_set_installs
+      SignedSets.test_a_pack_or_launcher_changed_behind_a_good_signature_is_refused
       Instances.test_second_launcher_during_a_wizard_download_ends_at_once
       Instances.test_second_launcher_during_a_silent_download_runs_in_run_mode
       RunByClient.test_client_started_update_downloads_in_the_background_and_hands_over

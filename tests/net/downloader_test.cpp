@@ -28,6 +28,7 @@ public:
         Finish("xml " + BufferText(body));
         if (afterXml) afterXml();
     }
+    void OnSignatureData(CBuffer& body) override { Finish("signature " + BufferText(body)); }
     void OnUpdateData(CBuffer& body, bool partial) override {
         const std::string line = std::string(partial ? "partial " : "update ") + std::to_string(body.length());
         updateBody = BufferText(body);
@@ -399,6 +400,22 @@ TEST_F(DownloaderTest, TextAnswersAboveOneMebibyteFail) {
     ASSERT_TRUE(Pump());
     EXPECT_EQ(uint32_t(ERROR_FILE_TOO_LARGE), notify_.errorCode);
     EXPECT_EQ("error 3 200;error 1 200;", Events());
+}
+
+// A signature file is 64 bytes: a server that answers with megabytes is
+// cut off at the small limit instead of filling memory.
+TEST_F(DownloaderTest, SignatureAnswersAreCappedSmall) {
+    ASSERT_TRUE(downloader_.DownloadSignature(Path("data/64")));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ("signature " + Pattern(0, 64) + ";", Events());
+    notify_.events.clear();
+    ASSERT_TRUE(downloader_.DownloadSignature(Path("data/" + std::to_string(10 << 20))));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(uint32_t(ERROR_FILE_TOO_LARGE), notify_.errorCode);
+    ASSERT_TRUE(downloader_.DownloadSignature(Path("nolen/" + std::to_string(CDownloader::kSignatureAnswerLimit + 1))));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(uint32_t(ERROR_FILE_TOO_LARGE), notify_.errorCode);
+    EXPECT_EQ("error 7 200;error 7 200;", Events());
 }
 
 TEST_F(DownloaderTest, PartBeyondFourGibibytesAsksForItsOwnRange) {

@@ -567,6 +567,132 @@ class Branding(ToolTest):
         self.assertEqual(original, digest(exe))  # the good value was not written either
 
 
+class SignedSets(ToolTest):
+    """keygen, --sign, verify --publisher-key and brand --publisher-key,
+    with the signature checked by the openssl program on its own."""
+
+    def key_pair(self, name):
+        private, public = self.path(name + ".pem"), self.path(name + ".pub")
+        code, _, err = run("keygen", private, public)
+        self.assertEqual(0, code, err)
+        with open(public) as f:
+            text = f.read().strip()
+        self.assertRegex(text, "^[0-9a-f]{64}$")
+        der = subprocess.run(["openssl", "pkey", "-in", private, "-pubout", "-outform", "DER"],
+                             capture_output=True, check=True).stdout
+        self.assertEqual(der[-32:].hex(), text)
+        return private, public
+
+    def assertSignedBy(self, private, folder):
+        pub_pem = self.path("pub.pem")
+        subprocess.run(["openssl", "pkey", "-in", private, "-pubout", "-out", pub_pem], check=True)
+        signature = os.path.join(folder, "update.rxml.sig")
+        self.assertEqual(64, os.path.getsize(signature))
+        check = subprocess.run(["openssl", "pkeyutl", "-verify", "-pubin", "-inkey", pub_pem, "-rawin",
+                                "-in", os.path.join(folder, "update.rxml"), "-sigfile", signature],
+                               capture_output=True, text=True)
+        self.assertEqual(0, check.returncode, check.stdout + check.stderr)
+
+    def small_client(self, root, tag):
+        write(os.path.join(root, "GameClient.exe"), b"client " + tag * 1000)
+        write(os.path.join(root, "data", "level0", "deep", "a.pak"), os.urandom(5000) + tag)
+        write(os.path.join(root, "voice", "setup.exe"), b"voice")
+
+    def test_signed_set_increment_and_verify(self):
+        private, public = self.key_pair("publisher")
+        other_private, other_public = self.key_pair("other")
+        self.assertOneLineFailure(run("keygen", private, self.path("x.pub")), "not replacing a key")
+        client, out = self.path("client"), self.path("set")
+        self.small_client(client, b"1")
+        exe = UpdateSets.fake_launcher_with_version(self)
+        code, stdout, err = UpdateSets.make_set(self, client, out, "5.2.100", "--launcher", exe, "--sign", private)
+        self.assertEqual(0, code, err)
+        self.assertIn("signed", stdout)
+        self.assertSignedBy(private, out)
+        root = ET.parse(os.path.join(out, "update.xml")).getroot()
+        for pack in root.findall("PACK"):
+            self.assertEqual(digest(os.path.join(out, pack.get("file"))), pack.get("sha256"))
+        self.assertRegex(root.get("launcherSHA256"), "^[0-9a-f]{64}$")
+        installed = self.path("installed")
+        UpdateSets.install(self, out, installed)
+        code, stdout, err = run("verify", installed, out, "--publisher-key", public)
+        self.assertEqual(0, code, stdout + err)
+        self.assertIn("signature good", stdout)
+        # Two keys: one that verifies is enough (rotation).
+        self.assertEqual(0, run("verify", installed, out, "--publisher-key", other_public,
+                                "--publisher-key", public)[0])
+        code, stdout, _ = run("verify", installed, out, "--publisher-key", other_public)
+        self.assertEqual(1, code)
+        self.assertIn("signature the signature does not match", stdout)
+        # A branded launcher keeps its hash: the hash leaves the slots out.
+        launcher = os.path.join(out, "Launcher.exe")
+        self.assertEqual(0, run("brand", launcher, "--affiliate", "partner7")[0])
+        self.assertEqual(0, run("verify", installed, out, "--publisher-key", public)[0])
+        # A changed pack shows, though its manifest entry is as before.
+        pack = os.path.join(out, "data.pkg")
+        data = bytearray(read_bytes(pack))
+        data[len(data) // 2] ^= 1
+        write(pack, bytes(data))
+        code, stdout, _ = run("verify", installed, out, "--publisher-key", public)
+        self.assertEqual(1, code)
+        self.assertIn("sha256 data.pkg", stdout)
+        data[len(data) // 2] ^= 1
+        write(pack, bytes(data))
+
+        # An increment signed again; without --sign the old signature goes.
+        self.small_client(client, b"2")
+        signed_again = self.path("set2")
+        self.assertEqual(0, UpdateSets.make_set(self, client, signed_again, "5.2.101", "--sign", private)[0])
+        self.assertEqual(0, run("make-increment", out, client, signed_again, "--sign", other_private)[0])
+        self.assertSignedBy(other_private, signed_again)
+        root = ET.parse(os.path.join(signed_again, "update.xml")).getroot()
+        increments = [p for p in root.findall("PACK") if p.get("type") == "increment"]
+        self.assertEqual(1, len(increments))
+        self.assertEqual(digest(os.path.join(signed_again, increments[0].get("file"))), increments[0].get("sha256"))
+        code, stdout, _ = run("make-increment", out, client, signed_again)
+        self.assertEqual(0, code)
+        self.assertIn("not any more", stdout)
+        self.assertFalse(os.path.exists(os.path.join(signed_again, "update.rxml.sig")))
+        self.assertNotIn("sha256", read_bytes(os.path.join(signed_again, "update.xml")).decode())
+        # An unsigned build writes neither hashes nor a signature.
+        plain = self.path("plain")
+        self.assertEqual(0, UpdateSets.make_set(self, client, plain, "5.2.101")[0])
+        self.assertEqual(["client.pkg", "data.pkg", "update.rxml", "update.xml", "voice.pkg"], sorted(os.listdir(plain)))
+        self.assertNotIn("sha256", read_bytes(os.path.join(plain, "update.xml")).decode())
+        code, _, err = UpdateSets.make_set(self, client, self.path("x"), "5.2.101", "--sign", public)
+        self.assertOneLineFailure((code, "", err), "not a PEM private key")
+
+    def test_brand_writes_the_keys_into_the_embedded_configuration(self):
+        _, public = self.key_pair("publisher")
+        with open(public) as f:
+            key = f.read().strip()
+        other = "AB" * 32
+        package = self.path("package.rar")
+        self.assertEqual(0, run("rar-create", os.path.join(ASSETS, "package"), package)[0])
+        exe = self.fake_launcher()
+        with open(exe, "ab") as f:
+            f.write(read_bytes(package) + os.urandom(100))
+        size = os.path.getsize(exe)
+        code, stdout, err = run("brand", exe, "--publisher-key", public, "--publisher-key", other)
+        self.assertEqual(0, code, err)
+        self.assertIn("2 publisher key(s) set", stdout)
+        self.assertEqual(size, os.path.getsize(exe))
+        image = read_bytes(exe)
+        start = image.index(b"Rar!\x1a\x07\x00")
+        write(self.path("embedded.rar"), image[start:start + os.path.getsize(package)])
+        extracted = self.path("extracted")
+        code, _, err = run("archive-extract", self.path("embedded.rar"), extracted)
+        self.assertEqual(0, code, err)  # the entry's checksums were written too
+        config = ET.parse(os.path.join(extracted, "config.xml")).getroot()
+        self.assertEqual([key, other.lower()], config.find("common/publisherKeys").text.split())
+        original = digest(exe)
+        self.assertOneLineFailure(run("brand", exe, "--publisher-key", key, "--publisher-key", key,
+                                      "--publisher-key", key), "at most two")
+        self.assertOneLineFailure(run("brand", exe, "--publisher-key", "12" * 31), "neither 64 hexadecimal digits")
+        self.assertEqual(original, digest(exe))
+        self.assertOneLineFailure(run("brand", self.fake_launcher(), "--publisher-key", key), "no embedded package")
+
+
 class CudFiles(ToolTest):
     DOC = ('<ClientUpdateData><Face id="velomar"><LoginURLs><URL>https://a/</URL></LoginURLs></Face>'
            '<Location country="N/A" city="N/A"/></ClientUpdateData>')

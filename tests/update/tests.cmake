@@ -7,6 +7,7 @@ target_sources(portable_tests PRIVATE
   update/manifest_writer_test.cpp
   update/pe_version_test.cpp
   update/png_image_test.cpp
+  update/publisher_signature_test.cpp
   update/zip_writer_test.cpp
 )
 if(WIN32)

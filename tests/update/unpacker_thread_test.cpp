@@ -149,13 +149,19 @@ TEST_F(UnpackerTest, PartsKeepARunningCrcAndCount) {
     ASSERT_TRUE(unpacker_.GetPackageInfo(package, crc, count));
     EXPECT_EQ(Crc32(bytes.data(), bytes.size()), crc);
     EXPECT_EQ(bytes.size(), count);
+    Sha256Digest sha{};
+    ASSERT_TRUE(unpacker_.GetPackageSha256(package, sha));
+    EXPECT_EQ(Sha256Of(bytes.data(), bytes.size()), sha);
     EXPECT_FALSE(unpacker_.GetPackageInfo(downloads_ + L"\\other.pkg", crc, count));
-    // Forgotten parts restart the count and the CRC.
+    EXPECT_FALSE(unpacker_.GetPackageSha256(downloads_ + L"\\other.pkg", sha));
+    // Forgotten parts restart the count, the CRC and the hash.
     unpacker_.ForgetParts(package);
     const std::wstring again = Feed(L"a.pkg", "xyz");
     ASSERT_TRUE(unpacker_.GetPackageInfo(again, crc, count));
     EXPECT_EQ(Crc32("xyz", 3), crc);
     EXPECT_EQ(3u, count);
+    ASSERT_TRUE(unpacker_.GetPackageSha256(again, sha));
+    EXPECT_EQ(Sha256Of("xyz", 3), sha);
 }
 
 TEST_F(UnpackerTest, ADownloadResumedFromDiskContinuesItsCrcAndIsAssembledWithTheParts) {
@@ -172,6 +178,10 @@ TEST_F(UnpackerTest, ADownloadResumedFromDiskContinuesItsCrcAndIsAssembledWithTh
     ASSERT_TRUE(unpacker_.GetPackageInfo(package, crc, count));
     EXPECT_EQ(Crc32(bytes.data(), bytes.size()), crc);
     EXPECT_EQ(bytes.size(), count);
+    // The hash, too, goes on from the bytes on disk.
+    Sha256Digest sha{};
+    ASSERT_TRUE(unpacker_.GetPackageSha256(package, sha));
+    EXPECT_EQ(Sha256Of(bytes.data(), bytes.size()), sha);
     unpacker_.AddPackageTask(package);
     unpacker_.Finish();
     PostedMessage m{};

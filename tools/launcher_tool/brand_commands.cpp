@@ -1,9 +1,12 @@
-// brand: sets several resource slots of a built launcher at once;
+// brand: sets several resource slots of a built launcher at once, and the
+// publisher keys of its embedded configuration;
 // cud-encrypt / cud-decrypt: the CUD.dat cipher with a given key.
 
 #include "commands.h"
 #include "file_io.h"
 #include "options.h"
+#include "package_config.h"
+#include "signing.h"
 #include "startup/resource_slots.h"
 #include "update/cud_cipher.h"
 
@@ -35,7 +38,7 @@ bool CudOptions(const Args& args, Options& o, std::string& key, std::string& err
 }  // namespace
 
 int Brand(const Args& args) {
-    std::set<std::string> withValue{"--out"};
+    std::set<std::string> withValue{"--out", "--publisher-key"};
     for (const BrandOption& b : kBrandOptions) withValue.insert(b.option);
     Options o;
     std::string error;
@@ -57,8 +60,20 @@ int Brand(const Args& args) {
         if (!PatchSlot(image, *FindSlotInfo(b.slot), value, error)) return Fail(source + ": " + b.slot + ": " + error);
         ++patched;
     }
-    if (!patched) return Fail("nothing to brand: give at least one slot option");
+    const auto keyArguments = o.values.find("--publisher-key");
+    const size_t keyCount = keyArguments == o.values.end() ? 0 : keyArguments->second.size();
+    if (keyCount) {
+        if (keyCount > kMaxPublisherKeys) return Fail("at most two --publisher-key");
+        std::vector<PublisherKey> keys(keyCount);
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (!ReadPublicKeyArgument(keyArguments->second[i], keys[i], error)) return Fail(error);
+        if (!SetEmbeddedPublisherKeys(image, keys, error)) return Fail(source + ": " + error);
+    }
+    if (!patched && !keyCount) return Fail("nothing to brand: give at least one slot option or --publisher-key");
     if (!WriteWholeFile(target, image, error)) return Fail(error);
+    if (keyCount)
+        std::printf("%s: %zu publisher key(s) set: the launcher takes only update sets signed with them\n",
+                    target.c_str(), keyCount);
     std::printf("%s: %d slot(s) set, launcher checksum %u\n", target.c_str(), patched,
                 unsigned(SlotNeutralChecksum(reinterpret_cast<const uint8_t*>(image.data()), image.size(),
                                              AllSlotSpans(), ChecksumVariant::A)));

@@ -28,6 +28,7 @@ int MakeUpdateSet(const Args&);
 int MakeIncrement(const Args&);
 int Verify(const Args&);
 int Brand(const Args&);
+int Keygen(const Args&);
 int CudEncrypt(const Args&);
 int CudDecrypt(const Args&);
 

@@ -1,7 +1,7 @@
 // launcher-tool: the publisher's and the build's tool for branded launcher
 // builds: string tables, RAR 2.9 packages, archives, resource slots, the
-// launcher checksum, branding, update sets and their verification, and
-// the CUD.dat cipher.
+// launcher checksum, branding, update sets, their signing and verification,
+// and the CUD.dat cipher.
 
 #include "commands.h"
 
@@ -30,18 +30,20 @@ const Command kCommands[] = {
     {"checksum", "<Launcher.exe>", "print the slot-neutral launcher checksum, variants A and B", Checksum},
     {"brand",
      "<Launcher.exe> [--out <file>] [--server-url <url>]... [--update-path <p>] [--language <code>]\n"
-     "        [--affiliate <id>] [--referrer <id>] [--promocode <code>]",
-     "set several slots of a built launcher at once (all or none)", Brand},
+     "        [--affiliate <id>] [--referrer <id>] [--promocode <code>] [--publisher-key <key>]...",
+     "set several slots of a built launcher and its publisher keys (up to two) at once (all or none)", Brand},
+    {"keygen", "<private.pem> <public key file>",
+     "make an Ed25519 key pair for signing update sets (keep the private key off the server)", Keygen},
     {"make-update-set",
      "<client folder> <description.xml> <output folder> [--launcher <Launcher.exe>] [--launcher-url <url>]\n"
-     "        [--rar5] [--manifest-rar]",
+     "        [--rar5] [--manifest-rar] [--sign <private.pem>]",
      "write the packs, update.xml and update.rxml of a client version (see docs/update-set.md)", MakeUpdateSet},
     {"make-increment", "<old update.xml|set folder> <new client folder> <new set folder> [--pack <name.pkg>] [--platform 32|64]\n"
-     "        [--rar5]",
+     "        [--rar5] [--sign <private.pem>]",
      "add a delta pack of the changed and added files to a set as an increment pack", MakeIncrement},
     {"verify",
      "<installed folder> <update.xml|update.rxml|set folder> [--platform 32|64] [--lang <code>]\n"
-     "        [--add <pack.pkg>]... [--ext all|none|<EXEC>,...] [--launcher-name <file>]",
+     "        [--add <pack.pkg>]... [--ext all|none|<EXEC>,...] [--launcher-name <file>] [--publisher-key <key>]...",
      "compare a folder with a manifest as the launcher's checker does; list what differs", Verify},
     {"cud-encrypt", "<CUD.xml> <CUD.dat> [--key <32 hex digits>]", "encipher a CUD document (default: the launcher's key)",
      CudEncrypt},

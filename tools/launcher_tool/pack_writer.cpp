@@ -2,6 +2,7 @@
 
 #include "startup/crc32.h"
 #include "update/content_crc.h"
+#include "update/sha256_digest.h"
 #include "update/zip_writer.h"
 
 #ifdef _WIN32
@@ -151,18 +152,21 @@ void CProgress::Add(uint64_t bytes, const std::string& what) {
     std::fflush(stdout);
 }
 
-bool PackChecksum(const fs::path& path, uint32_t& crc, uint64_t& size, std::string& error) {
+bool PackChecksum(const fs::path& path, uint32_t& crc, uint64_t& size, std::string& sha256, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return error = "cannot open " + U8(path), false;
     crc = 0;
     size = 0;
+    CSha256 sha;
     std::string buffer(1 << 20, '\0');
     while (in) {
         in.read(&buffer[0], std::streamsize(buffer.size()));
         crc = Crc32Continue(buffer.data(), size_t(in.gcount()), crc);
+        sha.Update(buffer.data(), size_t(in.gcount()));
         size += uint64_t(in.gcount());
     }
     if (in.bad()) return error = "cannot read " + U8(path), false;
+    sha256 = Sha256Hex(sha.Digest());
     return true;
 }
 
@@ -178,7 +182,7 @@ bool WritePack(const fs::path& root, const std::vector<const ClientFile*>& files
         fs::remove(target, ec);
         return false;
     }
-    if (!PackChecksum(target, pack.crc, pack.size, error)) return false;
+    if (!PackChecksum(target, pack.crc, pack.size, pack.sha256, error)) return false;
     if (pack.size > 0xFFFFFFFFull)
         return error = pack.file + " is 4 GiB or larger; the launcher counts a pack's bytes in 32 bits, split it", false;
     return true;

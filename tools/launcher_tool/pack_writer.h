@@ -21,10 +21,12 @@ private:
 };
 
 // Writes `target` from `files` (paths relative to `root`) and fills the
-// FILE entries, crc and size of `pack`. Nothing is left at `target` on
+// FILE entries, crc, size and sha256 of `pack`. Nothing is left at `target` on
 // failure.
 bool WritePack(const std::filesystem::path& root, const std::vector<const ClientFile*>& files, PackFormat format,
                const std::filesystem::path& target, ManifestDocPack& pack, CProgress& progress, std::string& error);
 
-// CRC-32 and size of a whole file (the launcher checks downloads this way).
-bool PackChecksum(const std::filesystem::path& path, uint32_t& crc, uint64_t& size, std::string& error);
+// CRC-32, size and SHA-256 (hexadecimal) of a whole file, read once (the
+// launcher checks downloads this way).
+bool PackChecksum(const std::filesystem::path& path, uint32_t& crc, uint64_t& size, std::string& sha256,
+                  std::string& error);

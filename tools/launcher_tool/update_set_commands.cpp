@@ -1,5 +1,5 @@
 // make-update-set and make-increment: building what the launcher downloads
-// from its update path.
+// from its update path, signed with the publisher's key when asked.
 
 #include "client_tree.h"
 #include "commands.h"
@@ -8,6 +8,7 @@
 #include "pack_writer.h"
 #include "set_description.h"
 #include "set_files.h"
+#include "signing.h"
 #include "staged_folder.h"
 #include "startup/resource_slots.h"
 #include "update/pe_version.h"
@@ -44,6 +45,7 @@ bool AddLauncher(const std::string& exe, const std::string& url, const fs::path&
     doc.launcherCrc = SlotNeutralChecksum(reinterpret_cast<const uint8_t*>(image.data()), image.size(),
                                           AllSlotSpans(), ChecksumVariant::A);
     doc.launcherUrl = url;
+    doc.launcherSha256 = Sha256Hex(LauncherImageSha256(image));
     if (url.empty()) return WriteWholeFile(U8(set / "Launcher.exe"), image, error);
     return true;
 }
@@ -126,13 +128,48 @@ bool CopySet(const fs::path& from, const fs::path& to, std::string& error) {
     return true;
 }
 
+// The --sign option: the key is loaded before any work, so a wrong path
+// or pass fails at once.
+bool LoadSigningKey(const Options& o, CSigningKey& key, std::string& error) {
+    return !o.Has("--sign") || key.Load(o.Value("--sign"), error);
+}
+
+// Hashes are written only into signed sets: an unsigned set stays as it was.
+void DropHashes(ManifestDocument& doc) {
+    doc.launcherSha256.clear();
+    for (ManifestDocPack& p : doc.packs) p.sha256.clear();
+}
+
+// Hashes an earlier unsigned set lacks, from the files in `folder`.
+bool CompleteHashes(const fs::path& folder, ManifestDocument& doc, std::string& error) {
+    for (ManifestDocPack& p : doc.packs) {
+        if (!p.sha256.empty()) continue;
+        uint32_t crc;
+        uint64_t size;
+        if (!PackChecksum(folder / fs::u8path(p.file), crc, size, p.sha256, error)) return false;
+        if (crc != p.crc || size != p.size) return error = p.file + " differs from the manifest", false;
+    }
+    if (!doc.hasLauncher || !doc.launcherSha256.empty()) return true;
+    if (!doc.launcherUrl.empty())
+        return error = "the launcher is published at " + doc.launcherUrl +
+                       ": its hash is unknown here (build the set again with --sign)",
+               false;
+    std::string image;
+    if (!ReadWholeFile(U8(folder / "Launcher.exe"), image, error)) return false;
+    doc.launcherSha256 = Sha256Hex(LauncherImageSha256(image));
+    return true;
+}
+
 }  // namespace
 
 int MakeUpdateSet(const Args& args) {
     Options o;
     std::string error;
-    if (!ParseOptions(args, {"--launcher", "--launcher-url"}, {"--rar5", "--manifest-rar"}, o, error)) return Fail(error);
+    if (!ParseOptions(args, {"--launcher", "--launcher-url", "--sign"}, {"--rar5", "--manifest-rar"}, o, error))
+        return Fail(error);
     if (o.positional.size() != 3) return Usage("make-update-set");
+    CSigningKey signingKey;
+    if (!LoadSigningKey(o, signingKey, error)) return Fail(error);
     const fs::path client = fs::u8path(o.positional[0]), output = fs::u8path(o.positional[2]);
     std::string text;
     if (!ReadWholeFile(o.positional[1], text, error)) return Fail(error);
@@ -174,16 +211,21 @@ int MakeUpdateSet(const Args& args) {
     if (o.Has("--launcher") && !AddLauncher(o.Value("--launcher"), d.launcherUrl, staged.Path(), doc, error))
         return Fail(error);
     doc.modification = ContentStamp(doc);
+    if (!o.Has("--sign")) DropHashes(doc);
     if (!WriteManifestFiles(staged.Path(), doc, d.manifestAsRar, error)) return Fail(error);
+    if (o.Has("--sign") && !SignSetManifest(staged.Path(), signingKey, error)) return Fail(error);
     if (!staged.Commit(error)) return Fail(error);
-    std::printf("update set written to %s (modification %s)\n", U8(output).c_str(), doc.modification.c_str());
+    std::printf("update set written to %s (modification %s%s)\n", U8(output).c_str(), doc.modification.c_str(),
+                o.Has("--sign") ? ", signed" : "");
     return 0;
 }
 
 int MakeIncrement(const Args& args) {
     Options o;
     std::string error;
-    if (!ParseOptions(args, {"--pack", "--platform"}, {"--rar5"}, o, error)) return Fail(error);
+    if (!ParseOptions(args, {"--pack", "--platform", "--sign"}, {"--rar5"}, o, error)) return Fail(error);
+    CSigningKey signingKey;
+    if (!LoadSigningKey(o, signingKey, error)) return Fail(error);
     const std::string platform = o.Value("--platform");
     if (!platform.empty() && platform != "32" && platform != "64") return Fail("--platform must be 32 or 64");
     if (o.positional.size() != 3) return Usage("make-increment");
@@ -254,7 +296,18 @@ int MakeIncrement(const Args& args) {
             return Fail(f.file + " in " + o.positional[1] + " differs from the new set (rebuild the set first)");
     }
     doc.packs.push_back(pack);
+    if (o.Has("--sign")) {
+        if (!CompleteHashes(staged.Path(), doc, error)) return Fail(error);
+    } else {
+        DropHashes(doc);
+    }
     if (!WriteManifestFiles(staged.Path(), doc, ManifestArchiveIsRar(set), error)) return Fail(error);
+    if (o.Has("--sign")) {
+        if (!SignSetManifest(staged.Path(), signingKey, error)) return Fail(error);
+    } else if (fs::remove(staged.Path() / kManifestSignatureName, ec)) {
+        // The old signature covers the old manifest only.
+        std::printf("note: %s was signed; without --sign it is not any more\n", U8(set).c_str());
+    }
     if (!staged.Commit(error)) return Fail(error);
     std::printf("%s added to %s\n", packName.c_str(), U8(set).c_str());
     return 0;

@@ -1,11 +1,17 @@
 // verify: compares an installed folder with a manifest the way the
 // launcher's integrity checker does (CRC-32 and size of every file the
-// manifest lists) and lists what its cleanup would remove.
+// manifest lists) and lists what its cleanup would remove; for a set
+// folder also the signature (with the publisher's keys) and the SHA-256 of
+// the packs and the launcher that a signed manifest names.
 
 #include "client_tree.h"
 #include "commands.h"
 #include "options.h"
+#include "file_io.h"
+#include "pack_writer.h"
 #include "set_files.h"
+#include "signing.h"
+#include "update/manifest_writer.h"
 #include "update/manifest.h"
 
 #include <algorithm>
@@ -81,13 +87,69 @@ bool Kept(const CManifest& m, const std::wstring& key, const std::wstring& name,
     return !ext.empty() && (ext == L"log" || m.keptNames.count(L"*." + ext));
 }
 
+// The folder of a set named by its folder, update.rxml or update.xml.
+fs::path SetFolder(const fs::path& source) {
+    std::error_code ec;
+    return fs::is_directory(source, ec) ? source : source.parent_path();
+}
+
+// One line per problem: "signature ..." and "sha256 <file>" for a pack or
+// launcher in the folder whose hash differs from the manifest's.
+size_t CheckSignedSet(const fs::path& set, const std::string& text, const std::vector<PublisherKey>& keys) {
+    size_t problems = 0;
+    std::string error, manifest, signature;
+    std::error_code ec;
+    const bool hasSignature = fs::exists(set / kManifestSignatureName, ec);
+    if (!keys.empty()) {
+        if (!ReadWholeFile(U8(set / "update.rxml"), manifest, error) ||
+            !ReadWholeFile(U8(set / kManifestSignatureName), signature, error) ||
+            !VerifyManifestSignature(keys, manifest, signature, error) || !CheckManifestHashes(text, error)) {
+            std::printf("signature %s\n", error.c_str());
+            ++problems;
+        } else {
+            std::printf("signature good\n");
+        }
+    } else if (hasSignature) {
+        std::printf("note: %s not checked (give --publisher-key)\n", kManifestSignatureName);
+    }
+    ManifestDocument doc;
+    if (!ReadManifestDocument(text, doc, error)) return problems;
+    for (const ManifestDocPack& p : doc.packs) {
+        const fs::path file = set / fs::u8path(p.file);
+        uint32_t crc;
+        uint64_t size;
+        std::string sha256;
+        if (p.sha256.empty() || !fs::exists(file, ec)) continue;
+        if (!PackChecksum(file, crc, size, sha256, error) || sha256 != p.sha256) {
+            std::printf("sha256 %s\n", p.file.c_str());
+            ++problems;
+        }
+    }
+    std::string image;
+    if (!doc.launcherSha256.empty() && doc.launcherUrl.empty() &&
+        ReadWholeFile(U8(set / "Launcher.exe"), image, error) &&
+        Sha256Hex(LauncherImageSha256(image)) != doc.launcherSha256) {
+        std::printf("sha256 Launcher.exe\n");
+        ++problems;
+    }
+    return problems;
+}
+
 }  // namespace
 
 int Verify(const Args& args) {
     Options o;
     std::string error;
-    if (!ParseOptions(args, {"--platform", "--lang", "--add", "--ext", "--launcher-name"}, {}, o, error)) return Fail(error);
+    if (!ParseOptions(args, {"--platform", "--lang", "--add", "--ext", "--launcher-name", "--publisher-key"}, {}, o,
+                      error))
+        return Fail(error);
     if (o.positional.size() != 2) return Usage("verify");
+    std::vector<PublisherKey> keys;
+    if (o.values.count("--publisher-key"))
+        for (const std::string& k : o.values.at("--publisher-key")) {
+            keys.emplace_back();
+            if (!ReadPublicKeyArgument(k, keys.back(), error)) return Fail(error);
+        }
     const fs::path folder = fs::u8path(o.positional[0]);
     std::string text;
     if (!LoadManifestText(fs::u8path(o.positional[1]), text, error)) return Fail(error);
@@ -172,6 +234,7 @@ int Verify(const Args& args) {
     }
     for (const std::string& e : extra) std::printf("extra %s\n", e.c_str());
     differences += extra.size();
+    differences += CheckSignedSet(SetFolder(fs::u8path(o.positional[1])), text, keys);
     std::fflush(stdout);
     if (differences) return Fail(std::to_string(differences) + " difference(s) between " + o.positional[0] + " and the manifest");
     std::printf("%zu files match the manifest\n", checked);
