@@ -214,6 +214,15 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             return;
         }
         state_ = stReading;
+        // A range's body has a known length: one block for all of it (and
+        // the byte beyond that tells an overlong answer), not one grown and
+        // copied step by step.
+        if (ranged_ && rangeLast_ && bodyLimit_ && !body_.reserve(bodyLimit_ + 1)) {
+            QueryHeaders();
+            state_ = stDone;
+            Fail(ERROR_INSUFFICIENT_BUFFER);
+            return;
+        }
         body_.set_grow_step(context.growth());
     } else if (state_ != stReading) {
         Fail(ERROR_INVALID_HANDLE);
