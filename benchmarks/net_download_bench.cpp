@@ -38,16 +38,18 @@ public:
     void OnUpdateData(CBuffer& body, bool partial) override {
         got += body.length();
         ++parts;
+        if (!partial) {
+            if (got >= size || body.length() == 0)
+                done = true;
+            else if (!Next())
+                failed = done = true;
+        }
+        // The launcher asks for the next part before the unpacker's thread
+        // writes this one; here the write follows the request the same way.
         DWORD written = 0;
         if (out != INVALID_HANDLE_VALUE &&
             (!WriteFile(out, body.data(), body.length(), &written, nullptr) || written != body.length()))
             failed = done = true;
-        if (partial) return;
-        if (got >= size || body.length() == 0) {
-            done = true;
-        } else if (!Next()) {
-            failed = done = true;
-        }
     }
     void OnNetError(int kind, uint32_t code, uint32_t status, const std::string&) override {
         fprintf(stderr, "download failed: kind %d, error %u, status %u\n", kind, code, status);

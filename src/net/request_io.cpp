@@ -161,9 +161,17 @@ bool CRequestHttx::AnswerAcceptable() {
     }
     if (bodyLimit_ && QueryInto(handle_.Get(), HTTP_QUERY_CONTENT_LENGTH, text)) {
         text.terminate();
-        if (strtoull(reinterpret_cast<const char*>(text.data()), nullptr, 10) > bodyLimit_) {
+        const uint64_t announced = strtoull(reinterpret_cast<const char*>(text.data()), nullptr, 10);
+        if (announced > bodyLimit_) {
             category_ = kCategoryTooLarge;
             errorCode_ = ERROR_FILE_TOO_LARGE;
+            return false;
+        }
+        // A body of known length gets one block for all of it (and the byte
+        // beyond that tells an overlong answer), not one grown and copied
+        // step by step: fresh memory costs more than the bytes it receives.
+        if (announced && !body_.reserve(uint32_t(announced) + 1)) {
+            Fail(ERROR_INSUFFICIENT_BUFFER);
             return false;
         }
     }
@@ -214,15 +222,6 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             return;
         }
         state_ = stReading;
-        // A range's body has a known length: one block for all of it (and
-        // the byte beyond that tells an overlong answer), not one grown and
-        // copied step by step.
-        if (ranged_ && rangeLast_ && bodyLimit_ && !body_.reserve(bodyLimit_ + 1)) {
-            QueryHeaders();
-            state_ = stDone;
-            Fail(ERROR_INSUFFICIENT_BUFFER);
-            return;
-        }
         body_.set_grow_step(context.growth());
     } else if (state_ != stReading) {
         Fail(ERROR_INVALID_HANDLE);
