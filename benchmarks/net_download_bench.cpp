@@ -7,6 +7,7 @@
 //
 // usage: net_download_bench <base url> <path> <file size> [part size] [output file]
 
+#include "bench_support.h"
 #include "net/downloader.h"
 #include "net/net_transport.h"
 
@@ -125,8 +126,8 @@ int main(int argc, char** argv) {
     if (notify.out != INVALID_HANDLE_VALUE) CloseHandle(notify.out);
 
     const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-    printf("CDownloader: %llu bytes in %d part(s), %d waiting read passes, %.3f s, %.1f MiB/s\n",
-           (unsigned long long)notify.got, notify.parts, notify.progress, seconds,
+    printf("CDownloader: %llu bytes in %d part(s), %d waiting read passes, peak memory %.1f MiB, %.3f s, %.1f MiB/s\n",
+           (unsigned long long)notify.got, notify.parts, notify.progress, PeakMemoryMiB(), seconds,
            double(notify.got) / (1024.0 * 1024.0) / seconds);
     return notify.failed || notify.got != notify.size ? 1 : 0;
 }

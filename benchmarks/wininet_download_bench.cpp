@@ -6,6 +6,8 @@
 //
 // usage: wininet_download_bench <host> <port> <path> <file size> <part size, 0 = whole> <output file>
 
+#include "bench_support.h"
+
 #include <windows.h>
 #include <wininet.h>
 
@@ -67,7 +69,7 @@ int main(int argc, char** argv) {
     InternetCloseHandle(internet);
 
     const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-    printf("WinINet loop: %llu bytes in %d part(s), %.3f s, %.1f MiB/s\n", (unsigned long long)got, parts, seconds,
-           double(got) / (1024.0 * 1024.0) / seconds);
+    printf("WinINet loop: %llu bytes in %d part(s), peak memory %.1f MiB, %.3f s, %.1f MiB/s\n", (unsigned long long)got,
+           parts, PeakMemoryMiB(), seconds, double(got) / (1024.0 * 1024.0) / seconds);
     return failed || got != size ? 1 : 0;
 }
