@@ -5,7 +5,12 @@
 #   - the launcher under Wine: a portable folder, from start until the game
 #     client double starts (client_cmdline.txt appears), with the peak
 #     memory (VmHWM) of the Wine process running Launcher.exe;
-#   - the same work by curl (every pack) and unzip (every pack extracted).
+#   - the same work by curl (every pack) and unzip (every pack extracted);
+#   - the same-condition baselines under the same Wine: the plain WinINet
+#     loop (wininet_download_bench.exe, 16 MiB ranges like the launcher)
+#     fetching every pack, and bsdtar.exe of the same libarchive extracting
+#     it, all from one cmd.exe batch, less the time the batch takes to
+#     start as many programs that do nothing.
 # Size through the environment, e.g. INSTALL_BENCH_MIB=64 for a quick run:
 #   INSTALL_BENCH_MIB (1024)  INSTALL_BENCH_FILES (2000)  INSTALL_BENCH_PACKS (20)
 #   INSTALL_BENCH_LIMIT       seconds the launcher may take (1800)
@@ -17,11 +22,11 @@ files=${INSTALL_BENCH_FILES:-2000}
 packs=${INSTALL_BENCH_PACKS:-20}
 limit=${INSTALL_BENCH_LIMIT:-1800}
 
-cmake --build "$build/x86_64" --target Launcher game_client host_tools >/dev/null
+cmake --build "$build/x86_64" --target Launcher game_client host_tools wininet_download_bench >/dev/null
 tool="$build/x86_64/host/bin/launcher-tool"
 bench="$build/bench-install"
 game="$bench/game"
-rm -rf "$bench" && mkdir -p "$bench/www" "$bench/curl/packs" "$bench/curl/client"
+rm -rf "$bench" && mkdir -p "$bench/www" "$bench/curl/packs" "$bench/curl/client" "$bench/wine/packs" "$bench/wine/client"
 
 echo "== sample client: $files files, $mib MiB, $packs packs"
 python3 "$repo/tests/e2e/sample_client.py" "$bench/client" "$bench/description.xml" \
@@ -34,7 +39,7 @@ echo "set: $(ls "$bench"/www/updates/*.pkg | wc -l) packs, $set_bytes bytes"
 python3 "$repo/tests/helpers/nginx_fixture.py" start "$bench/nginx" "$bench/www"
 url="http://127.0.0.1:$(cat "$bench/nginx/port")/"
 . "$repo/scripts/wine-session.sh"
-wine_session_start "$build/x86_64/wineprefix"
+wine_session_start "${LAUNCHER_WINEPREFIX:-$build/x86_64/wineprefix}"
 trap 'python3 "$repo/tests/helpers/nginx_fixture.py" stop "$bench/nginx"; wine_session_stop' EXIT
 
 mkdir -p "$game"
@@ -75,7 +80,33 @@ for pack in "$bench"/www/updates/*.pkg; do
 done
 curl_s=$(seconds_since "$started")
 
+# Baselines (a) + (b): one batch, and one that starts the same number of
+# programs doing nothing, for Wine's cost of starting them.
+win() { echo "Z:${1//\//\\}"; }
+bin=$build/x86_64/bin
+port=$(cat "$bench/nginx/port")
+printf "@echo off\r\n" | tee "$bench/wine/work.cmd" >"$bench/wine/idle.cmd"
+# Wine's cmd.exe mishandles "||": each step checks errorlevel on a line of its own.
+step() { printf '%s\r\nif errorlevel 1 exit 1\r\n' "$1"; }
+for pack in "$bench"/www/updates/*.pkg; do
+  name=$(basename "$pack")
+  step "$(printf '"%s" 127.0.0.1 %s /updates/%s %s 16777216 "%s" >NUL' "$(win "$bin/wininet_download_bench.exe")" \
+    "$port" "$name" "$(stat -c %s "$pack")" "$(win "$bench/wine/packs/$name")")" >>"$bench/wine/work.cmd"
+  step "$(printf '"%s" -xf "%s" -C "%s"' "$(win "$bin/bsdtar.exe")" "$(win "$bench/wine/packs/$name")" \
+    "$(win "$bench/wine/client")")" >>"$bench/wine/work.cmd"
+  for _ in 1 2; do step "$(printf '"%s" --version >NUL' "$(win "$bin/bsdtar.exe")")" >>"$bench/wine/idle.cmd"; done
+done
+started=$(now)
+"$WINE_BIN" cmd /c "$(win "$bench/wine/idle.cmd")" >/dev/null
+idle_s=$(seconds_since "$started")
+started=$(now)
+"$WINE_BIN" cmd /c "$(win "$bench/wine/work.cmd")" >/dev/null || echo "the WinINet loop or bsdtar.exe FAILED"
+batch_s=$(seconds_since "$started")
+baseline_s=$(awk -v b="$batch_s" -v i="$idle_s" 'BEGIN { printf "%.2f", b - i }')
+
 echo "launcher (Wine): $launcher_s s to the client start, folder $verdict, peak memory $peak_kib KiB"
 echo "curl + unzip:    $curl_s s"
 awk -v l="$launcher_s" -v c="$curl_s" 'BEGIN { printf "ratio launcher / (curl + unzip): %.2f\n", l / c }'
-rm -rf "$bench/curl" "$bench/www" "$game/data"   # the logs stay
+echo "WinINet loop + bsdtar.exe (Wine): $baseline_s s ($batch_s s less $idle_s s for starting the programs)"
+awk -v l="$launcher_s" -v b="$baseline_s" 'BEGIN { printf "ratio launcher / (WinINet loop + bsdtar.exe): %.2f\n", l / b }'
+rm -rf "$bench/curl" "$bench/wine" "$bench/www" "$game/data"   # the logs stay

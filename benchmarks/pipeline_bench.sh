@@ -7,20 +7,24 @@
 #     same archives, with each one's time and peak memory, and against the
 #     floor under the same Wine: writing the tree the archives hold with
 #     plain CreateFileW/ReadFile/WriteFile (tree_write_bench.exe), with the
-#     launcher's time as a ratio of it.
+#     launcher's time as a ratio of it; and against bsdtar.exe built from the
+#     same libarchive the launcher links (scripts/build-deps.sh), under the
+#     same Wine, less the time Wine takes to start it, compared with the
+#     unpacker's time from the package task on (the parts handed over
+#     before stand for the download writing them to tmp\).
 # Needs the x86_64 build, zip, rar, unzip, bsdtar (libarchive-tools) and
 # GNU time. Work files go to build/bench (about 3 GiB).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/x86_64
-work=$root/build/bench
-for tool in zip rar unzip bsdtar /usr/bin/time python3; do
+build=${LAUNCHER_BUILD_DIR:-$root/build}/x86_64
+work=${LAUNCHER_BUILD_DIR:-$root/build}/bench
+for tool in zip rar unzip bsdtar /usr/bin/time python3 "$build/bin/bsdtar.exe"; do
   command -v "$tool" >/dev/null || { echo "pipeline_bench: $tool is missing" >&2; exit 2; }
 done
 mkdir -p "$work"
 
 . "$root/scripts/wine-session.sh"
-wine_session_start "$build/wineprefix"
+wine_session_start "${LAUNCHER_WINEPREFIX:-$build/wineprefix}"
 trap wine_session_stop EXIT
 wine() { "$root/scripts/wine-run.sh" "$@"; }
 
@@ -60,6 +64,15 @@ ls -l "$work/package.zip" "$work/package.rar" | awk '{printf "%s: %.1f MiB\n", $
 
 # The first seconds in a benchmark's "... in <seconds> s ..." line.
 seconds() { sed -n 's/^[^(]* in \([0-9.]*\) s.*/\1/p' <<<"$1"; }
+# Wine's start and end of a program that does nothing, for bsdtar.exe's time.
+wine_start=$( { /usr/bin/time -f %e "$root/scripts/wine-run.sh" "$build/bin/bsdtar.exe" --version >/dev/null; } 2>&1)
+echo "Wine start of bsdtar.exe --version: $wine_start s"
+# bsdtar.exe under Wine: "<seconds> <peak KiB>".
+wine_bsdtar() {
+  local times
+  times=$( { /usr/bin/time -f '%e %M' "$root/scripts/wine-run.sh" "$build/bin/bsdtar.exe" -xf "$1" -C "$2" >/dev/null; } 2>&1)
+  awk -v t="$times" -v w="$wine_start" 'BEGIN { split(t, f, " "); printf "%.2f %d", f[1] - w, f[2] }'
+}
 for kind in zip rar; do
   archive=$work/package.$kind
   echo "-- $kind --"
@@ -71,6 +84,14 @@ for kind in zip rar; do
   rm -rf "$work/out-plain"
   awk -v l="$(seconds "$launcher")" -v p="$(seconds "$plain")" \
     'BEGIN { printf "launcher %.2f s, plain writes %.2f s, ratio %.2f\n", l, p, l / p }'
+  rm -rf "$work/out-wine" && mkdir -p "$work/out-wine"
+  read -r tar_s tar_kib <<<"$(wine_bsdtar "Z:$archive" "Z:$work/out-wine")"
+  diff -r -q "$work/out-launcher" "$work/out-wine" >/dev/null || echo "bsdtar.exe: FILES DIFFER"
+  rm -rf "$work/out-wine"
+  alone=$(sed -n 's/.*unpacking alone \([0-9.]*\) s.*/\1/p' <<<"$launcher")
+  awk -v l="$alone" -v t="$tar_s" -v k="$tar_kib" -v m="$(stat -c %s "$archive")" \
+    'BEGIN { printf "bsdtar.exe (Wine): %.2f s, %.1f MiB/s, peak memory %.1f MiB; launcher unpacking alone %.2f s; throughput ratio launcher / bsdtar.exe %.2f\n",
+             t, m / 1048576 / t, k / 1024, l, t / l }'
   rm -rf "$work/out-tool" && mkdir -p "$work/out-tool"
   if [ $kind = zip ]; then
     /usr/bin/time -f "unzip:  %e s, peak memory %M KiB" unzip -q -o "$archive" -d "$work/out-tool"

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Network benchmark (prints figures; not a test): serves a 512 MiB file
-# with nginx on loopback, fetches it with curl and with the launcher's
-# downloader (under Wine) in the same run, and prints both throughputs and
-# their ratio.
-#   scripts/net_bench.sh [size in MiB] [part size in bytes, 0 = rest of file]
+# with nginx on loopback and fetches it, in the same run, with curl, with
+# the launcher's downloader and with a plain synchronous WinINet loop with
+# a 1 MiB buffer (both under the same Wine, both writing the file), and
+# prints the downloader's throughput as a ratio of the loop's. The two
+# alternate `runs` times. In one part the downloader holds at most 64 MiB:
+# measure that with a size of 64.
+#   scripts/net_bench.sh [size in MiB] [part size in bytes, 0 = one part] [runs]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${LAUNCHER_BUILD_DIR:-$repo/build}
 size_mib=${1:-512}
 part=${2:-0}
+runs=${3:-1}
 
-cmake --build "$build/x86_64" --target net_download_bench >/dev/null
+cmake --build "$build/x86_64" --target net_download_bench wininet_download_bench >/dev/null
 bench="$build/bench-net"
 rm -rf "$bench" && mkdir -p "$bench/www" "$bench/logs" "$bench/tmp"
 head -c $((size_mib * 1024 * 1024)) /dev/urandom >"$bench/www/big.bin"
@@ -36,13 +40,24 @@ CONF
 /usr/sbin/nginx -p "$bench" -c "$bench/nginx.conf" -g 'daemon off;' &
 nginx_pid=$!
 . "$repo/scripts/wine-session.sh"
-wine_session_start "$build/x86_64/wineprefix"
-trap 'kill $nginx_pid 2>/dev/null; wine_session_stop; rm -f "$bench/www/big.bin"' EXIT
+wine_session_start "${LAUNCHER_WINEPREFIX:-$build/x86_64/wineprefix}"
+trap 'kill $nginx_pid 2>/dev/null; wine_session_stop; rm -f "$bench/www/big.bin" "$bench"/out-*.bin' EXIT
 for _ in $(seq 50); do curl -sf -o /dev/null "http://127.0.0.1:$port/big.bin" -r 0-0 && break; sleep 0.1; done
 
 curl_speed=$(curl -s -o /dev/null -w '%{speed_download}' "http://127.0.0.1:$port/big.bin")
 echo "curl: $size bytes, $(awk -v s="$curl_speed" 'BEGIN{printf "%.1f", s/1048576}') MiB/s"
-line=$("$WINE_BIN" "$build/x86_64/bin/net_download_bench.exe" "http://127.0.0.1:$port" /big.bin "$size" "$part" | tr -d '\r')
-echo "$line"
-ours=$(echo "$line" | sed -n 's/.*, \([0-9.]*\) MiB\/s$/\1/p')
-awk -v o="$ours" -v c="$curl_speed" 'BEGIN{printf "ratio CDownloader/curl: %.2f\n", o/(c/1048576)}'
+speed() { sed -n 's/.*, \([0-9.]*\) MiB\/s$/\1/p' <<<"$1"; }
+ratios=()
+for run in $(seq "$runs"); do
+  ours=$("$WINE_BIN" "$build/x86_64/bin/net_download_bench.exe" "http://127.0.0.1:$port" /big.bin "$size" "$part" \
+    "Z:$bench/out-launcher.bin" | tr -d '\r')
+  echo "$ours"
+  loop=$("$WINE_BIN" "$build/x86_64/bin/wininet_download_bench.exe" 127.0.0.1 "$port" /big.bin "$size" "$part" \
+    "Z:$bench/out-loop.bin" | tr -d '\r')
+  echo "$loop"
+  cmp -s "$bench/out-launcher.bin" "$bench/www/big.bin" || echo "the downloader's file DIFFERS"
+  cmp -s "$bench/out-loop.bin" "$bench/www/big.bin" || echo "the loop's file DIFFERS"
+  ratios+=("$(awk -v o="$(speed "$ours")" -v l="$(speed "$loop")" 'BEGIN{printf "%.2f", o/l}')")
+  echo "run $run: ratio downloader / WinINet loop: ${ratios[-1]}"
+done
+printf '%s\n' "${ratios[@]}" | sort -n | awk '{r[NR]=$1} END {printf "ratio downloader / WinINet loop over %d run(s): min %.2f, max %.2f\n", NR, r[1], r[NR]}'

@@ -161,9 +161,17 @@ bool CRequestHttx::AnswerAcceptable() {
     }
     if (bodyLimit_ && QueryInto(handle_.Get(), HTTP_QUERY_CONTENT_LENGTH, text)) {
         text.terminate();
-        if (strtoull(reinterpret_cast<const char*>(text.data()), nullptr, 10) > bodyLimit_) {
+        const uint64_t announced = strtoull(reinterpret_cast<const char*>(text.data()), nullptr, 10);
+        if (announced > bodyLimit_) {
             category_ = kCategoryTooLarge;
             errorCode_ = ERROR_FILE_TOO_LARGE;
+            return false;
+        }
+        // A body of known length gets one block for all of it (and the byte
+        // beyond that tells an overlong answer), not one grown and copied
+        // step by step: fresh memory costs more than the bytes it receives.
+        if (announced && !body_.reserve(uint32_t(announced) + 1)) {
+            Fail(ERROR_INSUFFICIENT_BUFFER);
             return false;
         }
     }

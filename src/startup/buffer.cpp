@@ -1,9 +1,11 @@
 #include "buffer.h"
 
+#include "block_cache.h"
+
 #include <cstdlib>
 #include <cstring>
 
-CBufferBase::~CBufferBase() { std::free(data_); }
+CBufferBase::~CBufferBase() { ReleaseBlock(data_, capacity_); }
 
 bool CBufferBase::reserve(uint32_t n) {
     if (n == 0) {
@@ -15,13 +17,15 @@ bool CBufferBase::reserve(uint32_t n) {
         if (rounded <= UINT32_MAX) n = uint32_t(rounded);
     }
     if (n == capacity_) return true;
-    uint8_t* block = static_cast<uint8_t*>(std::malloc(n));
+    uint32_t capacity = n;
+    uint8_t* block = static_cast<uint8_t*>(TakeCachedBlock(n, capacity));
+    if (!block) block = static_cast<uint8_t*>(std::malloc(n));
     if (!block) return false;
     if (length_ > n) length_ = n;
     if (length_) std::memcpy(block, data_, length_);
-    std::free(data_);
+    ReleaseBlock(data_, capacity_);
     data_ = block;
-    capacity_ = n;
+    capacity_ = capacity;
     return true;
 }
 
@@ -35,7 +39,7 @@ uint32_t CBufferBase::append(const void* data, uint32_t n) {
 }
 
 void CBufferBase::release() {
-    std::free(data_);
+    ReleaseBlock(data_, capacity_);
     data_ = nullptr;
     capacity_ = 0;
     length_ = 0;

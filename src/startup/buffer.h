@@ -15,8 +15,9 @@ public:
     virtual ~CBufferBase();
 
     // Sets the capacity to n bytes (0 frees everything). When growing with a
-    // grow step above 1, n is rounded up to a multiple of the step. The
-    // length is cut to n when larger. False when memory runs out.
+    // grow step above 1, n is rounded up to a multiple of the step. A large
+    // block reused from the block cache may be up to twice n. The length is
+    // cut to n when larger. False when memory runs out.
     virtual bool reserve(uint32_t n);
     // Appends n bytes; returns n, or 0 when growing failed.
     virtual uint32_t append(const void* data, uint32_t n);

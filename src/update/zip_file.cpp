@@ -91,12 +91,13 @@ uint32_t CZipFile::Locate(const ZipEntry& e, uint64_t& dataStart) {
 }
 
 uint32_t CZipFile::CopyStored(const ZipEntry& e, uint64_t dataStart, const ZipSink& sink, uint32_t& crc) {
-    std::vector<char> piece(size_t(std::min<uint64_t>(e.size, kZipPiece)));
+    out_.resize(kZipPiece);
+    const char* piece = reinterpret_cast<const char*>(out_.data());
     for (uint64_t done = 0; done < e.size;) {
-        const size_t n = size_t(std::min<uint64_t>(piece.size(), e.size - done));
-        if (!ReadAt(dataStart + done, piece.data(), n)) return kZipErrBadHeader;
-        crc = Crc32Continue(piece.data(), n, crc);
-        if (!sink(piece.data(), n)) return kZipErrAborted;
+        const size_t n = size_t(std::min<uint64_t>(out_.size(), e.size - done));
+        if (!ReadAt(dataStart + done, out_.data(), n)) return kZipErrBadHeader;
+        crc = Crc32Continue(piece, n, crc);
+        if (!sink(piece, n)) return kZipErrAborted;
         done += n;
     }
     return kZipOk;
@@ -109,8 +110,10 @@ uint32_t CZipFile::CopyStored(const ZipEntry& e, uint64_t dataStart, const ZipSi
 uint32_t CZipFile::InflateDeflated(const ZipEntry& e, uint64_t dataStart, const ZipSink& sink, uint32_t& crc) {
     z_stream z{};
     if (inflateInit2(&z, -15) != Z_OK) return kZipErrBadData;
-    std::vector<uint8_t> in(size_t(std::min<uint64_t>(e.packedSize, kZipPiece)) + 1);
-    std::vector<uint8_t> out(kZipPiece);
+    in_.resize(kZipPiece + 1);
+    out_.resize(kZipPiece);
+    std::vector<uint8_t>& in = in_;
+    std::vector<uint8_t>& out = out_;
     uint64_t read = 0, produced = 0;
     uint32_t result = kZipOk;
     while (produced < e.size) {

@@ -65,4 +65,8 @@ private:
     int64_t size_ = 0;
     std::vector<ZipEntry> entries_;
     std::map<std::string, size_t> index_;
+    // The read and inflate buffers, kept from entry to entry: fresh memory
+    // for each file costs a page fault per page.
+    std::vector<uint8_t> in_;
+    std::vector<uint8_t> out_;
 };

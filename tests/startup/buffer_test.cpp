@@ -129,3 +129,27 @@ TEST(BufferXor, RefusesRangesOutsideTheDataAndBadKeyPositions) {
     EXPECT_EQ(-1, b.xor_range(0, 1, key, 3, 3));
     EXPECT_EQ(0, std::memcmp(b.data(), "abcd", 4));
 }
+
+TEST(BufferBlocks, ALargeFreedBlockServesTheNextBufferOfAboutItsSizeOnly) {
+    const uint32_t part = 16u << 20;
+    uint8_t* block = nullptr;
+    {
+        CBuffer first;
+        ASSERT_TRUE(first.reserve(part + 1));
+        block = first.data();
+        first.append("part", 4);
+    }
+    // Far smaller buffers get blocks of their own: a kept part must not pin
+    // many times the memory they need.
+    CBuffer small;
+    ASSERT_TRUE(small.reserve(part / 4));
+    EXPECT_NE(block, small.data());
+    EXPECT_LE(small.capacity(), part / 2);
+
+    CBuffer next;
+    ASSERT_TRUE(next.reserve(part - 4096));
+    EXPECT_EQ(block, next.data());
+    EXPECT_EQ(part + 1, next.capacity());
+    EXPECT_EQ(0u, next.length());
+    ASSERT_EQ(part - 4096, next.append(std::string(part - 4096, 'x').data(), part - 4096));
+}
