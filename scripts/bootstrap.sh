@@ -15,7 +15,7 @@ packages=(
   libz-mingw-w64-dev googletest python3 nginx-light libarchive-dev libtinyxml2-dev
   fonts-dejavu-core rar zip zlib1g-dev libssl-dev openssl dpkg-dev file
   python3-pil python3-fonttools fonts-roboto-unhinted x11-apps imagemagick
-  libpng-dev clang-14 libclang-rt-14-dev
+  libpng-dev clang-14 libclang-rt-14-dev libarchive-tools unzip
 )
 
 # The extra apt sources (non-free for rar, deb-src for the dependency
