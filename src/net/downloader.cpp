@@ -28,7 +28,8 @@ constexpr uint32_t kKbReadSize = 102400;
 constexpr uint32_t kMaxRedirects = 2;
 // Answers are held in memory whole. A manifest may be large, the other
 // texts are small; a file part is as long as the range asked for, and one
-// whose range is open is held to the manifest's limit.
+// whose range is open is held to the manifest's limit, as is a runtime
+// package (the real ones are under 2 MiB).
 constexpr uint32_t kLargeAnswerLimit = 64u << 20;
 constexpr uint32_t kSmallAnswerLimit = 1u << 20;
 
@@ -124,7 +125,8 @@ bool CDownloader::DownloadKB(const std::string& url) {
     baseUrl_ = parsed.BaseUrl();
     if (probe && !OpenContext(baseUrl_)) return Refuse();
     NetEx::IRequestHttx* r =
-        MakeRequest(dkKb, parsed.PathAndQuery(), probe ? NetEx::verbHead : NetEx::verbGet, kKbReadSize, true, 0);
+        MakeRequest(dkKb, parsed.PathAndQuery(), probe ? NetEx::verbHead : NetEx::verbGet, kKbReadSize, true,
+                    kLargeAnswerLimit);
     if (!r) return Refuse();
     return Send(r) || Refuse();
 }

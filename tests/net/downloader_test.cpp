@@ -219,11 +219,17 @@ TEST_F(DownloaderTest, KbSizeFromTheProbe) {
     EXPECT_EQ(0u, heads[1].find("GET "));
 }
 
-TEST_F(DownloaderTest, KbWithoutContentLengthStillArrives) {
+TEST_F(DownloaderTest, KbWithoutContentLengthStillArrivesUpToTheLimit) {
     ASSERT_TRUE(downloader_.DownloadKB(ServerBase() + Path("nolen/5000")));
     ASSERT_TRUE(Pump());
     EXPECT_EQ("kbprogress 0 -1;kb 5000;", Events());
     EXPECT_EQ(-1, downloader_.kbSize());
+    // One that never ends is cut off instead of filling memory.
+    notify_.events.clear();
+    ASSERT_TRUE(downloader_.DownloadKB(ServerBase() + Path("nolen/" + std::to_string((64 << 20) + 1))));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(uint32_t(ERROR_FILE_TOO_LARGE), notify_.errorCode);
+    EXPECT_EQ(std::string::npos, Events().find("kb "));
 }
 
 TEST_F(DownloaderTest, KbServerRefusingHeadStillDelivers) {
