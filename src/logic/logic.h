@@ -76,6 +76,7 @@ public:
     CAssistantLink& assistant() { return assistant_; }
     CWizardFlow& flow() { return flow_; }
     CRuntimeUpdate& runtime() { return runtime_; }
+    CServerLink& server() { return server_; }
 
 private:
     void ShowError(int stringId) override;

@@ -162,7 +162,7 @@ bool CLogic::StartWork() {
             return true;
         }
         if (!ctx_.runtimePresent)
-            runtime_.StartDownload();
+            runtime_.StartDownload(runtime_.packageUrl());
         else if (ctx_.runMode == rmInstall && !ctx_.theme.singlePageMode)
             update_.RequestLicence();
         else

@@ -21,10 +21,19 @@ constexpr uint64_t kMaxPackageBytes = 64ull << 20;
 // The bar's length while the server does not say the size.
 constexpr double kAssumedBytes = 1024000;
 
+bool Loads(const wchar_t* name) {
+    HMODULE module = LoadLibraryW(name);
+    if (!module) return false;
+    FreeLibrary(module);
+    return true;
+}
+
 }  // namespace
 
-void CRuntimeUpdate::CheckRuntime() {
-    const OSVERSIONINFOEXW& v = ctx_.os.info();
+void CRuntimeUpdate::CheckRuntime() { CheckRuntime(ctx_.os.info(), ctx_.os.is64Bit(), Loads); }
+
+void CRuntimeUpdate::CheckRuntime(const OSVERSIONINFOEXW& v, bool is64Bit, LibraryProbe loads) {
+    kbUrl_.clear();
     if (v.dwMajorVersion >= 10) {
         ctx_.runtimePresent = true;
         return;
@@ -32,16 +41,12 @@ void CRuntimeUpdate::CheckRuntime() {
     LogLine(L"Checking for UCRT...");
     int failures = 0;
     for (const wchar_t* name : {L"api-ms-win-crt-runtime-l1-1-0.dll", L"api-ms-win-crt-heap-l1-1-0.dll",
-                                L"api-ms-win-crt-string-l1-1-0.dll", L"api-ms-win-core-memory-l1-1-0.dll"}) {
-        HMODULE module = LoadLibraryW(name);
-        if (module) FreeLibrary(module);
-        else ++failures;
-    }
+                                L"api-ms-win-crt-string-l1-1-0.dll", L"api-ms-win-core-memory-l1-1-0.dll"})
+        if (!loads(name)) ++failures;
     ctx_.runtimePresent = failures == 0;
     LogLine(ctx_.runtimePresent ? L"UCRT is present, OK" : L"UCRT is not present!");
     if (!ctx_.runtimePresent)
-        kbUrl_ = RuntimeUpdateUrl(v.dwMajorVersion, v.dwMinorVersion, v.wProductType == VER_NT_WORKSTATION,
-                                  ctx_.os.is64Bit());
+        kbUrl_ = RuntimeUpdateUrl(v.dwMajorVersion, v.dwMinorVersion, v.wProductType == VER_NT_WORKSTATION, is64Bit);
 }
 
 void CRuntimeUpdate::AskForRuntimeUpdate() {
@@ -60,7 +65,7 @@ int CRuntimeUpdate::ProgressBar() const {
     return ControlIdForFunc(ctx_.theme.singlePageMode ? "single_install_progress" : "download_progress");
 }
 
-void CRuntimeUpdate::StartDownload() {
+void CRuntimeUpdate::StartDownload(const std::string& url) {
     if (ctx_.theme.singlePageMode) {
         ctx_.flow->ShowPage(kSinglePageInstall);
         ctx_.wizard.ShowControl(ControlIdForFunc("single_install_spriterange_wait"), false);
@@ -71,7 +76,7 @@ void CRuntimeUpdate::StartDownload() {
     ctx_.wizard.SetText(ProgressLabel(), GetString(18));
     refused_ = false;
     announced_ = 0;
-    ctx_.server->downloader().DownloadKB(kbUrl_);
+    ctx_.server->downloader().DownloadKB(url);
 }
 
 void CRuntimeUpdate::OnKbProgress(uint32_t received, int32_t size) {

@@ -17,12 +17,18 @@ public:
     // At start-up: probes the runtime's libraries and picks the update
     // for this system when they are missing.
     void CheckRuntime();
+    // The same for the given system, with `loads` telling whether a
+    // library of the runtime loads.
+    using LibraryProbe = bool (*)(const wchar_t* name);
+    void CheckRuntime(const OSVERSIONINFOEXW& system, bool is64Bit, LibraryProbe loads);
+    // The update's address for this system; empty when there is none.
+    const std::string& packageUrl() const { return kbUrl_; }
     // Before any work: asks whether to download the update (or, with
     // none for this system, points to the help page).
     void AskForRuntimeUpdate();
     // The player said Yes and the network is up: the update page and the
-    // download.
-    void StartDownload();
+    // download from `url` (the package address of this system).
+    void StartDownload(const std::string& url);
     void OnKbProgress(uint32_t received, int32_t size);
     void OnKbData(CBuffer& body);
     // The player went on without the update, or it was installed: the

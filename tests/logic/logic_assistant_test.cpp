@@ -6,6 +6,9 @@
 #include "common/assistant_link.h"
 #include "logic/logic_fixture.h"
 #include "logic/runtime_update.h"
+#include "logic/server_link.h"
+#include "net/net_test_support.h"
+#include "system/runtime_update_url.h"
 
 #include <cwctype>
 
@@ -21,6 +24,14 @@ std::wstring Upper(std::wstring s) {
 }
 
 std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+
+OSVERSIONINFOEXW Windows7() {
+    OSVERSIONINFOEXW v{};
+    v.dwMajorVersion = 6;
+    v.dwMinorVersion = 1;
+    v.wProductType = VER_NT_WORKSTATION;
+    return v;
+}
 
 class LogicAssistant : public LogicObject {
 protected:
@@ -134,30 +145,62 @@ TEST_F(LogicAssistant, GetRightsOnAFolderTreeEndsWithSuccess) {
     EXPECT_FALSE(PathExists(copy));
 }
 
-TEST_F(LogicAssistant, AWholeRuntimePackageIsSavedAndHandedToTheAssistant) {
+// Windows 7 without the runtime: the player is asked; Yes fetches the
+// package (here from the test server, given as its address), saves it and
+// hands it to the assistant, whose failure the player is told.
+TEST_F(LogicAssistant, WithoutTheRuntimeYesFetchesThePackageAndHandsItToTheAssistant) {
     UseSharedTemp();
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring package = std::wstring(temp) + L"KB2999226.msu";
     DeleteFileW(package.c_str());
     ASSERT_TRUE(logic_.init(rcNone, L""));
-    logic_.runtime().OnKbProgress(0, 5);
-    CBuffer body;
-    body.append("12345", 5);
-    logic_.runtime().OnKbData(body);
-    EXPECT_EQ("12345", ReadFileBytes(package));
+    CRuntimeUpdate& runtime = logic_.runtime();
+    runtime.CheckRuntime(Windows7(), true, [](const wchar_t*) { return false; });
+    EXPECT_EQ(RuntimeUpdateUrl(6, 1, true, true), runtime.packageUrl());
+    runtime.AskForRuntimeUpdate();
+    ASSERT_EQ(1u, wizard_.messages().size());
+    EXPECT_EQ(GetString(113), wizard_.messages().back().text);
+    EXPECT_EQ(unsigned(mbbYes | mbbNo), wizard_.messages().back().buttons);
+
+    ASSERT_TRUE(logic_.server().StartNetwork());
+    const std::string address = ServerBase() + "/t/" + UniqueMarker() + "/data/300000";
+    runtime.StartDownload(address);
+    EXPECT_EQ(kPageDownload, wizard_.CurrentPage());
 
     // Nothing on this system installs such a package: the assistant says so,
     // the player is told, and the file it never started stays.
     ASSERT_TRUE(PumpUntil([&] { return Contains("OnUserMessage: eWindowsMessage_LauncherAssistantWorkResult"); }, 30000))
         << Log();
-    ASSERT_FALSE(wizard_.messages().empty()) << Log();
     EXPECT_EQ(GetString(116), wizard_.messages().back().text);
-    EXPECT_TRUE(PathExists(package));
+    EXPECT_EQ(Pattern(0, 300000), ReadFileBytes(package));
     DeleteFileW(package.c_str());
-    for (const char* line : {"File 'KB2999226.msu' saved, 5 bytes.\r\n", "Installing KB2999226...\r\n",
+    for (const char* line : {"File 'KB2999226.msu' saved, 300000 bytes.\r\n", "Installing KB2999226...\r\n",
                              "::eLauncherCmd_InstallKB .. error: "})
         EXPECT_TRUE(Contains(line)) << line << "\n--- log ---\n" << Log();
+}
+
+// Where there is no update for the system the player is only pointed to
+// help; with one, No goes on with the installation without it.
+TEST_F(LogicAssistant, WithoutTheRuntimeNoGoesOnWithTheInstallation) {
+    ASSERT_TRUE(logic_.init(rcNone, L""));
+    CRuntimeUpdate& runtime = logic_.runtime();
+    OSVERSIONINFOEXW server32 = Windows7();
+    server32.wProductType = VER_NT_SERVER;
+    runtime.CheckRuntime(server32, false, [](const wchar_t*) { return false; });
+    EXPECT_TRUE(runtime.packageUrl().empty());
+    runtime.AskForRuntimeUpdate();
+    ASSERT_EQ(1u, wizard_.messages().size());
+    EXPECT_EQ(GetString(114), wizard_.messages().back().text);
+    EXPECT_EQ(unsigned(mbbOk), wizard_.messages().back().buttons);
+
+    runtime.CheckRuntime(Windows7(), true, [](const wchar_t*) { return false; });
+    runtime.AskForRuntimeUpdate();
+    EXPECT_EQ(GetString(113), wizard_.messages().back().text);
+    logic_.OnControl(Id("mbox_no"));
+    EXPECT_TRUE(logic_.server().ready()) << "the installation went on with the network";
+    EXPECT_EQ(kPageServerInfo, wizard_.CurrentPage());
+    EXPECT_EQ(std::string::npos, Log().find("KB file"));
 }
 
 // Each launcher copies its assistant into a fresh folder of its own, named
