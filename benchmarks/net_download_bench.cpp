@@ -25,6 +25,7 @@ public:
     std::string path;
     uint64_t size = 0;
     uint64_t got = 0;
+    uint64_t pieceBytes = 0;  // of the part being received
     uint32_t part = 0;
     int parts = 0;
     int progress = 0;  // read passes that waited for the network
@@ -36,17 +37,27 @@ public:
         const uint32_t length = part ? uint32_t(std::min<uint64_t>(part, size - got)) - 1 : 0;
         return downloader->DownloadUpdate(path, got, length);
     }
+    void OnUpdatePiece(CBuffer& piece) override {
+        got += piece.length();
+        pieceBytes += piece.length();
+        Write(piece);
+    }
     void OnUpdateData(CBuffer& body, bool partial) override {
         got += body.length();
         ++parts;
+        const bool empty = body.length() == 0 && pieceBytes == 0;
+        pieceBytes = 0;
         if (!partial) {
-            if (got >= size || body.length() == 0)
+            if (got >= size || empty)
                 done = true;
             else if (!Next())
                 failed = done = true;
         }
         // The launcher asks for the next part before the unpacker's thread
         // writes this one; here the write follows the request the same way.
+        Write(body);
+    }
+    void Write(CBuffer& body) {
         DWORD written = 0;
         if (out != INVALID_HANDLE_VALUE &&
             (!WriteFile(out, body.data(), body.length(), &written, nullptr) || written != body.length()))

@@ -20,6 +20,7 @@
 #include "update/publisher_signature.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -213,7 +214,26 @@ void CDownloads::RequestFrontItem() {
         ctx_.server->downloader().SetBaseUrl(ctx_.server->selector().selection.SelectedURL);
     }
     ctx_.server->SetLastRequest(url);
+    pieceBytes_ = 0;
+    pieceFailed_ = false;
     ctx_.server->downloader().DownloadUpdate(url, held, piece - 1);
+}
+
+void CDownloads::OnUpdatePiece(CBuffer& piece) {
+    DownloadQueueItem item;
+    {
+        CLock lock(state_.checker.Lock());
+        if (state_.queue.items.empty()) return;
+        item = state_.queue.items.front();
+    }
+    const uint32_t length = piece.length();
+    if (pieceFailed_ || length == 0) return;
+    OnUpdateProgress(length, false);
+    if (!state_.unpacker.AddFilePart(ItemPath(item), piece, length)) {
+        pieceFailed_ = true;
+        return;
+    }
+    pieceBytes_ += length;
 }
 
 void CDownloads::OnUpdateData(CBuffer& body, bool partial) {
@@ -224,7 +244,9 @@ void CDownloads::OnUpdateData(CBuffer& body, bool partial) {
         item = state_.queue.items.front();
     }
     const uint32_t length = body.length();
-    if (length == 0) {
+    const uint64_t partBytes = pieceBytes_ + length;
+    pieceBytes_ = 0;
+    if (partBytes == 0) {
         LogLine(L"fireFilePartReceived() : buf empty (zero size)");
         // A failed transfer is followed by its error report, which counts
         // the attempt and retries.
@@ -239,9 +261,10 @@ void CDownloads::OnUpdateData(CBuffer& body, bool partial) {
     // breaks off every transfer must still run out of attempts.
     if (!partial) ctx_.server->SetAttempts(0);
     OnUpdateProgress(length, false);
-    LogLine(FormatText(L"filePartReceived: file: %s (part size: %d)", Utf8ToWide(item.file).c_str(), int(length)));
+    LogLine(FormatText(L"filePartReceived: file: %s (part size: %d)", Utf8ToWide(item.file).c_str(), int(partBytes)));
     const std::wstring path = ItemPath(item);
-    if (!state_.unpacker.AddFilePart(path, body, length)) {
+    const bool failed = std::exchange(pieceFailed_, false);
+    if (failed || !state_.unpacker.AddFilePart(path, body, length)) {
         LogLine(L"fireFilePartReceived() : addFilePart false");
         if (!partial) ctx_.server->CountAttempt(0, 0, false), ctx_.server->ArmRetryTimer(eWindowTimer_RetryFile);
         return;

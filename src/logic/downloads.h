@@ -22,6 +22,9 @@ public:
     void ClearQueue();
     void StartNextDownload();
     void RequestFrontItem();
+    // A part arrives in pieces, each appended to the item's file at once,
+    // and ends with the rest of its bytes.
+    void OnUpdatePiece(CBuffer& piece);
     void OnUpdateData(CBuffer& body, bool partial);
     void OnUpdateFileDone();
     void OnUpdateProgress(uint32_t bytes, bool add);
@@ -56,4 +59,9 @@ private:
     uint64_t totalSize_ = 0;
     uint64_t unpackedKb_ = 0;
     bool paused_ = false;
+    // The part being received: bytes that came in pieces, and whether
+    // one of them could not be added (the rest is then not added either:
+    // it would land at the wrong place).
+    uint64_t pieceBytes_ = 0;
+    bool pieceFailed_ = false;
 };

@@ -338,6 +338,7 @@ void CServerLink::OnCustomUrlEntered(const std::wstring& text, int action) {
 void CServerLink::OnLicenseData(CBuffer& body) { ctx_.update->OnLicenseData(body); }
 void CServerLink::OnUpdateXmlData(CBuffer& body) { ctx_.update->OnUpdateXmlData(body); }
 void CServerLink::OnSignatureData(CBuffer& body) { ctx_.update->OnSignatureData(body); }
+void CServerLink::OnUpdatePiece(CBuffer& piece) { ctx_.downloads->OnUpdatePiece(piece); }
 void CServerLink::OnUpdateData(CBuffer& body, bool partial) { ctx_.downloads->OnUpdateData(body, partial); }
 void CServerLink::OnUpdateFileDone() { ctx_.downloads->OnUpdateFileDone(); }
 void CServerLink::OnUpdateProgress(uint32_t bytes, bool add) { ctx_.downloads->OnUpdateProgress(bytes, add); }

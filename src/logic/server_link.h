@@ -53,6 +53,7 @@ public:
     void OnLicenseData(CBuffer& body) override;
     void OnUpdateXmlData(CBuffer& body) override;
     void OnSignatureData(CBuffer& body) override;
+    void OnUpdatePiece(CBuffer& piece) override;
     void OnUpdateData(CBuffer& body, bool partial) override;
     void OnUpdateFileDone() override;
     void OnUpdateProgress(uint32_t bytes, bool add) override;

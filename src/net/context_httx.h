@@ -114,6 +114,8 @@ private:
     void Drop(std::unique_ptr<CRequestHttx> r);
     void CountSent(uint64_t n);
     void CountReceived(uint64_t n);
+    // Transport thread, between reads: the body so far goes to the client.
+    void HandPiece(CRequestHttx& r);
 
     CNetClient* client_ = nullptr;
     CNetTransportBase* transport_ = nullptr;

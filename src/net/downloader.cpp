@@ -27,11 +27,21 @@ constexpr uint32_t kRelaxedSecurityFlags = kSecurityFlags | SECURITY_FLAG_IGNORE
 constexpr uint32_t kKbReadSize = 102400;
 constexpr uint32_t kMaxRedirects = 2;
 // Answers are held in memory whole. A manifest may be large, the other
-// texts are small; a file part is as long as the range asked for, and one
-// whose range is open is held to the manifest's limit, as is a runtime
-// package (the real ones are under 2 MiB).
+// texts are small; a runtime package is held to the manifest's limit (the
+// real ones are under 2 MiB).
 constexpr uint32_t kLargeAnswerLimit = 64u << 20;
 constexpr uint32_t kSmallAnswerLimit = 1u << 20;
+// File parts go on to their files in pieces as they arrive, so a part of
+// any length needs no more memory than a piece or two, and a part broken
+// off keeps what arrived whole. A part is as long as the range asked for.
+constexpr uint32_t kPartPieceBytes = 1u << 20;
+
+// A piece of a file part on its way to the logic's thread, with the
+// download it belongs to.
+struct PartPiece {
+    uint32_t download = 0;
+    CBuffer body;
+};
 
 }  // namespace
 
@@ -179,10 +189,11 @@ bool CDownloader::DownloadSignature(const std::string& path) {
 bool CDownloader::DownloadUpdate(const std::string& path, uint64_t begin, uint64_t length) {
     Begin(dkUpdate);
     NetEx::IRequestHttx* r = nullptr;
-    const uint32_t limit = length && length < kLargeAnswerLimit ? uint32_t(length + 1) : kLargeAnswerLimit;
+    const uint32_t limit = length && length < UINT32_MAX ? uint32_t(length + 1) : 0;
     if (notify_ && !path.empty() && OpenContext(baseUrl_))
         r = MakeRequest(dkUpdate, path, NetEx::verbGet, NetEx::kAdaptiveReadSize, false, limit);
     if (r) {
+        r->SetPieceSize(kPartPieceBytes);
         r->AddRange(begin, length);
         if (!clientVersion_.empty()) r->url().AddArgument(clientVersion_);
     }
@@ -199,6 +210,15 @@ void CDownloader::OnRequestProgress(NetEx::IRequestHttx* request) {
     const int id = request->requestId();
     const HWND window = window_;
     if ((id == dkKb || id == dkUpdate) && window) PostMessageW(window, kProgressMessage, 0, LPARAM(request->passBytes()));
+}
+
+void CDownloader::OnRequestPiece(NetEx::IRequestHttx* request, CBuffer& piece) {
+    const HWND window = window_;
+    if (request->clientValue() != download_ || !window) return;
+    auto held = std::make_unique<PartPiece>();
+    held->download = request->clientValue();
+    held->body.take(piece);
+    if (PostMessageW(window, kCompleteMessage, kCarriesPiece, reinterpret_cast<LPARAM>(held.get()))) held.release();
 }
 
 void CDownloader::OnRequestComplete(NetEx::IRequestHttx* request) {
@@ -228,6 +248,12 @@ bool CDownloader::HandleMessage(UINT message, WPARAM w, LPARAM l) {
         return true;
     }
     if (message != kCompleteMessage) return false;
+    if (w == kCarriesPiece) {
+        std::unique_ptr<PartPiece> piece(reinterpret_cast<PartPiece*>(l));
+        // A piece of an earlier download: that one has had its outcome.
+        if (kind_ == dkUpdate && piece->download == download_ && notify_) notify_->OnUpdatePiece(piece->body);
+        return true;
+    }
     if (w == kCarriesError) {
         std::unique_ptr<NetEx::ErrorRecord> record(reinterpret_cast<NetEx::ErrorRecord*>(l));
         if (ErrorIsCurrent(*record)) {

@@ -30,6 +30,8 @@ public:
     // of the transport (a context that could not be created, ...).
     static constexpr WPARAM kCarriesRequest = 0;
     static constexpr WPARAM kCarriesError = 1;
+    // ... or a piece of a file part on its way (UpdatePiece).
+    static constexpr WPARAM kCarriesPiece = 2;
 
     CDownloader();
     ~CDownloader() override;
@@ -63,6 +65,7 @@ public:
 
     // Transport thread.
     void OnRequestProgress(NetEx::IRequestHttx* request) override;
+    void OnRequestPiece(NetEx::IRequestHttx* request, CBuffer& piece) override;
     void OnRequestComplete(NetEx::IRequestHttx* request) override;
     void OnError(NetEx::ErrorRecord* record) override;
 

@@ -25,7 +25,11 @@ public:
     // The manifest's signature file (asked for only by a launcher with a
     // publisher key).
     virtual void OnSignatureData(CBuffer& body) = 0;
-    // partial: the part failed after this much arrived.
+    // A piece of the part on its way, in order; the part's end follows
+    // with OnUpdateData and the rest of its bytes.
+    virtual void OnUpdatePiece(CBuffer& piece) = 0;
+    // The part's end: what arrived after the last piece. partial: the part
+    // failed after this much arrived.
     virtual void OnUpdateData(CBuffer& body, bool partial) = 0;
     // Called by the logic itself when a file needs no further part.
     virtual void OnUpdateFileDone() = 0;

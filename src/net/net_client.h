@@ -31,6 +31,9 @@ public:
     virtual void OnContextModified(int32_t) {}
     virtual void OnContextDestroyed(int32_t) {}
     virtual void OnRequestProgress(IRequestHttx*) {}
+    // A piece of a request's body (see IRequestHttx::SetPieceSize); the
+    // client takes what it keeps, the rest is dropped.
+    virtual void OnRequestPiece(IRequestHttx*, CBuffer&) {}
     virtual void OnRequestComplete(IRequestHttx* request) { delete request; }
     virtual void OnError(ErrorRecord* record) { delete record; }
 

@@ -53,7 +53,8 @@ CRequestHttx::CRequestHttx(const CRequestHttx& from)
       ranged_(from.ranged_),
       rangeFirst_(from.rangeFirst_),
       rangeLast_(from.rangeLast_),
-      bodyLimit_(from.bodyLimit_) {
+      bodyLimit_(from.bodyLimit_),
+      pieceSize_(from.pieceSize_) {
     readBuffers_.dwStructSize = sizeof(readBuffers_);
     headers_.set_grow_step(from.headers_.grow_step());
     requestBody_.set_grow_step(from.requestBody_.grow_step());

@@ -78,6 +78,11 @@ public:
     // The most body bytes the answer may have; 0: no limit.
     virtual void SetBodyLimit(uint32_t limit) = 0;
     virtual uint32_t bodyLimit() const = 0;
+    // A 2xx answer's body goes to the client in pieces of `size` bytes as
+    // it arrives (CNetClient::OnRequestPiece); at completion the body holds
+    // only the rest. The limit above then counts every byte received.
+    // 0: the whole body at completion.
+    virtual void SetPieceSize(uint32_t size) = 0;
     virtual void AddContentLength(uint32_t length) = 0;
     virtual void BeginMultipart(const std::string& boundary) = 0;
     virtual void AppendBody(const void* data, uint32_t length) = 0;
@@ -136,6 +141,7 @@ public:
     void AddRange(uint64_t begin, uint64_t length) override;
     void SetBodyLimit(uint32_t limit) override { bodyLimit_ = limit; }
     uint32_t bodyLimit() const override { return bodyLimit_; }
+    void SetPieceSize(uint32_t size) override { pieceSize_ = size; }
     void AddContentLength(uint32_t length) override;
     void BeginMultipart(const std::string& boundary) override;
     void AppendBody(const void* data, uint32_t length) override;
@@ -164,6 +170,8 @@ private:
     bool BodyCutShort();
     void AdaptReadSize(uint32_t growth);
     bool GrowBody(uint32_t want);
+    // Body bytes received so far, handed over or held.
+    uint64_t received() const { return handed_ + body_.length(); }
     void Fail(uint32_t code);
     void CloseRequestHandle();
 
@@ -206,6 +214,9 @@ private:
     uint64_t rangeFirst_ = 0;
     uint64_t rangeLast_ = 0;  // 0 for an open-ended range
     uint32_t bodyLimit_ = 0;
+    uint32_t pieceSize_ = 0;
+    bool streaming_ = false;  // the answer is a 2xx one and pieces are asked for
+    uint64_t handed_ = 0;     // body bytes handed over in pieces
     int64_t readStart_ = 0;
     uint32_t category_ = 0;
     uint32_t status_ = 0;

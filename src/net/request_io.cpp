@@ -137,6 +137,7 @@ bool CRequestHttx::AnswerAcceptable() {
     DWORD size = sizeof(status);
     HttpQueryInfoA(handle_.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
     if (status < 200 || status > 299) return true;
+    streaming_ = pieceSize_ != 0;
     CBuffer text;
     if (ranged_) {
         // A server or proxy that ignores Range sends the whole file: its
@@ -170,7 +171,9 @@ bool CRequestHttx::AnswerAcceptable() {
         // A body of known length gets one block for all of it (and the byte
         // beyond that tells an overlong answer), not one grown and copied
         // step by step: fresh memory costs more than the bytes it receives.
-        if (announced && !body_.reserve(uint32_t(announced) + 1)) {
+        // Pieces need a block of one piece.
+        const uint64_t block = pieceSize_ && announced >= pieceSize_ ? pieceSize_ : announced + 1;
+        if (announced && !body_.reserve(uint32_t(block))) {
             Fail(ERROR_INSUFFICIENT_BUFFER);
             return false;
         }
@@ -190,7 +193,7 @@ bool CRequestHttx::BodyCutShort() {
     text.terminate();
     char* end = nullptr;
     const unsigned long long announced = strtoull(reinterpret_cast<const char*>(text.data()), &end, 10);
-    return end != reinterpret_cast<const char*>(text.data()) && body_.length() < announced;
+    return end != reinterpret_cast<const char*>(text.data()) && received() < announced;
 }
 
 bool CRequestHttx::GrowBody(uint32_t want) {
@@ -222,7 +225,8 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             return;
         }
         state_ = stReading;
-        body_.set_grow_step(context.growth());
+        // Pieces take blocks of their own size, which the next piece reuses.
+        body_.set_grow_step(streaming_ && pieceSize_ < context.growth() ? pieceSize_ : context.growth());
     } else if (state_ != stReading) {
         Fail(ERROR_INVALID_HANDLE);
         return;
@@ -236,7 +240,8 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             passBytes_ += readBuffers_.dwBufferLength;
             AdaptReadSize(context.growth());
         }
-        if (bodyLimit_ && body_.length() > bodyLimit_) {
+        if (streaming_ && body_.length() >= pieceSize_) context.HandPiece(*this);
+        if (bodyLimit_ && received() > bodyLimit_) {
             QueryHeaders();
             state_ = stDone;
             category_ = kCategoryTooLarge;
@@ -259,7 +264,9 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
         }
         uint32_t want = available_ > readSize_ ? available_ : readSize_;
         // One byte beyond the limit is enough to know the answer is too long.
-        const uint64_t left = bodyLimit_ ? uint64_t(bodyLimit_) + 1 - body_.length() : UINT32_MAX;
+        uint64_t left = bodyLimit_ ? uint64_t(bodyLimit_) + 1 - received() : UINT32_MAX;
+        // A piece is read up to its end and no further.
+        if (streaming_ && left > pieceSize_ - body_.length()) left = pieceSize_ - body_.length();
         if (want > left) want = uint32_t(left);
         if (!GrowBody(want)) {
             QueryHeaders();
@@ -313,6 +320,15 @@ void CContextHttx::Complete(CRequestHttx* r) {
     owned->context_ = nullptr;
     if (client_)
         client_->OnRequestComplete(owned.release());
+}
+
+void CContextHttx::HandPiece(CRequestHttx& r) {
+    TraceRequest("Request piece", r);
+    trace_.Field("Size: ", r.body_.length());
+    trace_.End();
+    r.handed_ += r.body_.length();
+    if (client_) client_->OnRequestPiece(&r, r.body_);
+    r.body_.clear();
 }
 
 void CContextHttx::TraceRequest(const char* title, CRequestHttx& r) {
@@ -427,7 +443,7 @@ void CContextHttx::AfterPass(CRequestHttx* r) {
     if (r->isRedirect()) TraceRedirect(r->location_.data(), r->location_.length(), *r);
     TraceReceived(*r);
     trace_.ErrorLine(r->errorCode_);
-    CountReceived(r->body_.length());
+    CountReceived(r->received());
     Complete(r);
 }
 
