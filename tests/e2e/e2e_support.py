@@ -230,6 +230,18 @@ def range_start(entry):
     return int(m.group(1)) if m else 0
 
 
+def merge_ranges(ranges):
+    """[(begin, end)] as disjoint ranges in order, overlapping and touching
+    ones joined."""
+    merged = []
+    for begin, end in sorted(r for r in ranges if r[0] < r[1]):
+        if merged and begin <= merged[-1][1]:
+            merged[-1] = (merged[-1][0], max(merged[-1][1], end))
+        else:
+            merged.append((begin, end))
+    return merged
+
+
 def prefix_path(path):
     """The Windows spelling of a path inside the prefix's drive C, else
     its spelling on the Z: drive."""
