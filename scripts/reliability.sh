@@ -7,6 +7,7 @@
 # usage: scripts/reliability.sh [--record]
 #   --record  also writes the reports into docs/reliability.md
 #   E2E_POWER_LOSS="<kills> <MiB>"  the power-loss size (test default "6 48")
+#   LAUNCHER_WINEPREFIX=<folder>  the Wine prefix (default: in the build folder)
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${LAUNCHER_BUILD_DIR:-$repo/build}/x86_64
@@ -16,7 +17,7 @@ if [ "${1:-}" = "--record" ]; then record=1; shift; fi
 
 cmake --build "$build" || exit 1
 . "$repo/scripts/wine-session.sh"
-wine_session_start "$build/wineprefix"
+wine_session_start "${LAUNCHER_WINEPREFIX:-$build/wineprefix}"
 trap wine_session_stop EXIT
 
 tests='every_server_fault|killing_the_launcher_at_random|a_full_disk|HostileEntryNames'

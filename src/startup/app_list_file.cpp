@@ -10,20 +10,13 @@ bool ReadAppListFile(const std::wstring& folder, std::vector<AppListRecord>& lis
         list.clear();
         return true;
     }
+    // A list over the limit is refused before it is read.
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart % sizeof(AppListRecord) != 0 ||
-        size.QuadPart / sizeof(AppListRecord) >= 100000)
+    if (!GetFileSizeEx(file.Get(), &size) || uint64_t(size.QuadPart) >= kAppListRecordLimit * sizeof(AppListRecord))
         return false;
-    std::vector<AppListRecord> read(size_t(size.QuadPart / sizeof(AppListRecord)));
+    std::string bytes(size_t(size.QuadPart), '\0');
     DWORD got = 0;
-    const DWORD want = DWORD(read.size() * sizeof(AppListRecord));
-    if (want && (!ReadFile(file.Get(), read.data(), want, &got, nullptr) || got != want)) return false;
-    list.swap(read);
-    return true;
-}
-
-std::wstring RecordText(const wchar_t* field, size_t capacity) {
-    size_t n = 0;
-    while (n < capacity && field[n]) ++n;
-    return std::wstring(field, n);
+    if (!bytes.empty() && (!ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &got, nullptr) || got != bytes.size()))
+        return false;
+    return ParseAppListRecords(bytes, list);
 }

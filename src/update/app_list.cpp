@@ -4,15 +4,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
-
-void SetField(wchar_t* field, size_t capacity, const std::wstring& text) {
-    std::memset(field, 0, capacity * sizeof(wchar_t));
-    text.copy(field, std::min(text.size(), capacity - 1));
-}
 
 void DeleteFileAnyway(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -37,8 +29,8 @@ bool CAppList::FindOrAdd(const std::wstring& name, const std::wstring& exec, boo
         if (RecordText(r.exec, 261) == exec) return false;
     if (!queryOnly) {
         AppListRecord r;
-        SetField(r.name, 65, name.substr(0, kMaxName));
-        SetField(r.exec, 261, exec);
+        SetRecordText(r.name, 65, name.substr(0, kMaxName));
+        SetRecordText(r.exec, 261, exec);
         records.push_back(r);
     }
     return true;
@@ -58,7 +50,8 @@ bool CAppList::Write(const std::wstring& folder, bool internalOnly, const std::v
         DeleteFileAnyway(path);
         return true;
     }
-    return WriteFileSafely(path, records.data(), records.size() * sizeof(AppListRecord));
+    const std::string bytes = AppListBytes(records);
+    return WriteFileSafely(path, bytes.data(), bytes.size());
 }
 
 bool CAppList::ShortcutChanges(const std::wstring& folder, const std::vector<IntAddOn>& internal,

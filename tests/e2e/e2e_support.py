@@ -230,13 +230,37 @@ def range_start(entry):
     return int(m.group(1)) if m else 0
 
 
+def merge_ranges(ranges):
+    """[(begin, end)] as disjoint ranges in order, overlapping and touching
+    ones joined."""
+    merged = []
+    for begin, end in sorted(r for r in ranges if r[0] < r[1]):
+        if merged and begin <= merged[-1][1]:
+            merged[-1] = (merged[-1][0], max(merged[-1][1], end))
+        else:
+            merged.append((begin, end))
+    return merged
+
+
 def prefix_path(path):
-    """The Windows spelling of a path inside the prefix's drive C, else
-    its spelling on the Z: drive."""
-    drive = os.path.join(os.environ.get('WINEPREFIX', ''), 'drive_c')
-    if os.environ.get('WINEPREFIX') and os.path.abspath(path).startswith(drive + os.sep):
-        return 'C:' + os.path.abspath(path)[len(drive):].replace('/', '\\')
-    return windows_path(path)
+    """The Windows spelling of a path on a drive of the prefix other than
+    Z: (drive_c as C:, a test's own drive), else its spelling on the Z:
+    drive. As in Wine, the drive whose folder holds the path most closely
+    names it."""
+    devices = os.path.join(os.environ.get('WINEPREFIX', ''), 'dosdevices')
+    real = os.path.realpath(path)
+    best = None
+    if os.environ.get('WINEPREFIX') and os.path.isdir(devices):
+        for name in os.listdir(devices):
+            if not re.fullmatch('[a-y]:', name):
+                continue
+            root = os.path.realpath(os.path.join(devices, name))
+            if (real == root or real.startswith(root.rstrip(os.sep) + os.sep)) and (not best or len(root) > len(best[1])):
+                best = (name.upper(), root)
+    if not best:
+        return windows_path(path)
+    rest = os.path.relpath(real, best[1])
+    return best[0] + '\\' + ('' if rest == '.' else rest.replace('/', '\\'))
 
 
 def wine_processes(folder, program=''):

@@ -770,7 +770,10 @@ class PowerLoss(E2ETest):
         self.assertInstalled(folder)
 
         # Bytes served again per restart, against the parts in flight when
-        # the kill came.
+        # the kill came. A part broken off by several kills in a row is
+        # served again each time: what was served before is kept as one set
+        # of ranges per pack, so that each byte counts once however many
+        # earlier answers carried it.
         served, lines, failures = {}, [], []
         requests = [r for r in server.requests() if r['path'] in sizes]  # by arrival
         for k in range(len(starts) - 1):
@@ -791,7 +794,7 @@ class PowerLoss(E2ETest):
                     failures.append(lines[-1])
             for r in run:
                 first = e2e.range_start(r)
-                served.setdefault(r['path'], []).append((first, first + r['sent']))
+                served[r['path']] = e2e.merge_ranges(served.get(r['path'], []) + [(first, first + r['sent'])])
         print('\n== power loss: %d kills over %d MiB\n%s' % (len(kills), self.MIB, '\n'.join(lines)), file=sys.stderr)
         self.assertEqual(moments, kills, 'the installation ended before every kill')
         self.assertFalse(failures, 'bytes beyond the part in flight were fetched again')
@@ -801,13 +804,18 @@ class DiskFull(E2ETest):
     MIB = 1024 * 1024
 
     def small_drive(self, size):
-        """A tmpfs of <size> bytes at <work>/small, gone with the test."""
+        """A tmpfs of <size> bytes at <work>/small, mapped as a drive of the
+        prefix, both gone with the test: (mount point, drive letter)."""
         mount = self.path('small')
         os.makedirs(mount)
         if subprocess.run(['mount', '-t', 'tmpfs', '-o', 'size=%dk' % (size // 1024), 'tmpfs', mount]).returncode:
             self.skipTest('mounting a tmpfs needs root')
         self.addCleanup(subprocess.run, ['umount', '-l', mount])
-        return mount
+        devices = os.path.join(os.environ['WINEPREFIX'], 'dosdevices')
+        letter = next(c for c in 'tsrqponmlkjihgfed' if not os.path.lexists(os.path.join(devices, c + ':')))
+        os.symlink(mount, os.path.join(devices, letter + ':'))
+        self.addCleanup(os.remove, os.path.join(devices, letter + ':'))
+        return mount, letter.upper()
 
     def resize(self, mount, size):
         subprocess.run(['mount', '-o', 'remount,size=%dk' % (size // 1024), mount], check=True)
@@ -822,7 +830,7 @@ class DiskFull(E2ETest):
         packs = sum(os.path.getsize(p) for p in glob.glob(os.path.join(self.set, '*.pkg')))
         files = sum(os.path.getsize(os.path.join(d, f)) for d, _, names in os.walk(self.path('client')) for f in names)
         base = os.path.getsize(branded) + 2 * self.MIB  # the launcher and its own files
-        mount = self.small_drive(base + packs // 2)
+        mount, drive = self.small_drive(base + packs // 2)
         folder = e2e.portable_folder(os.path.join(mount, 'game'), branded)
 
         # Less room than the packs: the space test stops before any download.
@@ -831,6 +839,9 @@ class DiskFull(E2ETest):
         self.assertTrue(run.wait_for(lambda: 'Insufficient disk space' in self.logged_messages(folder), 90),
                         run.report())
         run.kill()
+        # Wine names a folder by the drive that holds it most closely: the
+        # launcher installs on the small drive and asks that drive for space.
+        self.assertIn('Install Folder  %s:\\game\n' % drive, self.all_logs(folder).replace('\r', ''))
         self.assertFalse([r for r in server.requests() if r['path'].endswith('.pkg')], 'packs were downloaded')
 
         # Room for the packs but not for all they hold: the unpack of the

@@ -1,11 +1,13 @@
 // Writes the seed corpora no project tool makes by itself, with the
-// project's own encoders: pipe records, changes.dat, the "/setlongname"
-// switch, command lines, the launcher configuration with actions, texts
-// taken from the string tables and the theme (drawn by the theme tool into
-// <work folder>/theme), sprite sheets, PNG colour types the theme does not
-// use, and the CUD document that make_corpus.sh enciphers with launcher-tool.
+// project's own encoders: pipe records, applist.dat, changes.dat, the
+// "/setlongname" switch, command lines, the launcher configuration with
+// actions, texts taken from the string tables and the theme (drawn by the
+// theme tool into <work folder>/theme), sprite sheets, PNG colour types the
+// theme does not use, and the CUD document that make_corpus.sh enciphers
+// with launcher-tool.
 // usage: fuzz_seeds <repository> <corpus folder> <work folder>
 #include "gui/theme_values.h"
+#include "startup/app_list_record.h"
 #include "startup/lso_file.h"
 #include "system/assistant_records.h"
 #include "system/renaming_parameters.h"
@@ -89,6 +91,15 @@ void PipeRecords() {
     data.command = eLauncherCmd_SetLongName;
     const std::vector<uint8_t> c = EncodeAssistantData(data);
     Seed("pipe_records", "set_long_name", std::string(c.begin(), c.end()));
+}
+
+void AppList() {
+    // An "ext" add-on (no name) first, then a program with its shortcut.
+    std::vector<AppListRecord> records(2, AppListRecord{});
+    SetRecordText(records[0].exec, 261, L"addons\\voice\\setup.exe");
+    SetRecordText(records[1].name, 65, L"Map Editor");
+    SetRecordText(records[1].exec, 261, L"tools\\Editor.exe");
+    Seed("app_list", "programs", AppListBytes(records));
 }
 
 void Changes() {
@@ -343,6 +354,7 @@ int main(int argc, char** argv) {
     const fs::path repo = argv[1];
     g_corpus = argv[2];
     PipeRecords();
+    AppList();
     Changes();
     RenamingAndCommandLines();
     LauncherConfig(repo);

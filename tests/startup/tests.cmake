@@ -1,4 +1,5 @@
 target_sources(portable_tests PRIVATE
+  startup/app_list_record_test.cpp
   startup/buffer_test.cpp
   startup/command_line_test.cpp
   startup/crc32_test.cpp

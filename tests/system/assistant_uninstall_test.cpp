@@ -31,9 +31,9 @@ protected:
         WriteFileBytes(folder + L"\\Launcher.exe", "launcher");
         WriteFileBytes(folder + L"\\data\\a.pak", "a");
         AppListRecord record{};
-        std::wstring(L"Map").copy(record.name, 64);
-        std::wstring(L"tools\\map.exe").copy(record.exec, 260);
-        WriteFileBytes(AppListPath(folder), std::string(reinterpret_cast<const char*>(&record), sizeof record));
+        SetRecordText(record.name, 65, L"Map");
+        SetRecordText(record.exec, 261, L"tools\\map.exe");
+        WriteFileBytes(AppListPath(folder), AppListBytes({record}));
         HKEY key = nullptr;
         const std::wstring value = folder;
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, (regPath_ + L"\\Install").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,

@@ -8,13 +8,13 @@ namespace {
 
 AppListRecord Record(const std::wstring& name, const std::wstring& exec) {
     AppListRecord r{};
-    name.copy(r.name, 64);
-    exec.copy(r.exec, 260);
+    SetRecordText(r.name, 65, name);
+    SetRecordText(r.exec, 261, exec);
     return r;
 }
 
 std::string Bytes(const std::vector<AppListRecord>& records) {
-    return std::string(reinterpret_cast<const char*>(records.data()), records.size() * sizeof(AppListRecord));
+    return AppListBytes(records);
 }
 
 std::vector<std::pair<std::wstring, std::wstring>> Texts(const std::vector<AppListRecord>& records) {
