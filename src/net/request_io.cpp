@@ -240,7 +240,6 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             passBytes_ += readBuffers_.dwBufferLength;
             AdaptReadSize(context.growth());
         }
-        if (streaming_ && body_.length() >= pieceSize_) context.HandPiece(*this);
         if (bodyLimit_ && received() > bodyLimit_) {
             QueryHeaders();
             state_ = stDone;
@@ -248,6 +247,8 @@ void CRequestHttx::ReadPass(CContextHttx& context) {
             errorCode_ = ERROR_FILE_TOO_LARGE;
             break;
         }
+        // Checked first: a byte beyond the limit never leaves in a piece.
+        if (streaming_ && body_.length() >= pieceSize_) context.HandPiece(*this);
         available_ = 0;
         if (!InternetQueryDataAvailable(handle_.Get(), &available_, 0, 0)) {
             const DWORD e = GetLastError();

@@ -42,6 +42,8 @@ ignored for routing). Routes:
                               (these three answer a Range with 206 and the
                               range from 0, whatever was asked)
   /ignorerange/<n>            n pattern bytes with 200, whatever Range says
+  /overlong/<n>/<extra>       206 with the asked range and <extra> bytes more,
+                              without Content-Length, then closes
   /shiftrange/<n>             206 with a range one byte later than asked
   /slow/<n>/<chunk>/<ms>      n pattern bytes in chunks with pauses
   /badstatus                  a status line that is not HTTP
@@ -144,6 +146,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.serve_data(int(p[1]), head)
             elif name == 'nolen':
                 self.send_body(200, pattern(0, int(p[1])), head, length=False)
+            elif name == 'overlong':
+                size, extra = int(p[1]), int(p[2])
+                first, _, last = self.headers.get('Range', 'bytes=0-')[6:].partition('-')
+                begin, end = int(first), min(int(last) + 1, size) if last else size
+                self.send_body(206, pattern(begin, end + extra), head,
+                               [('Content-Range', 'bytes %d-%d/%d' % (begin, end - 1, size))], length=False)
             elif name == 'gzip':
                 body = gzip.compress(pattern(0, int(p[1])))
                 self.send_body(200, body, head, [('Content-Encoding', 'gzip')])

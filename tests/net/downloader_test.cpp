@@ -339,6 +339,15 @@ TEST_F(DownloaderTest, APartArrivesInPiecesAndOneBrokenOffDeliversWhatArrivedThe
     EXPECT_TRUE(notify_.updateBody == Pattern(0, notify_.updateBody.size()));
 }
 
+// A server sending more than the range, without a length: the byte beyond
+// is never handed on, also when it would complete a piece.
+TEST_F(DownloaderTest, BytesBeyondTheRangeAreNeverHandedOn) {
+    ASSERT_TRUE(downloader_.DownloadUpdate(Path("overlong/3000000/10"), 0, 1048574));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ("error 5 206;", Events());
+    EXPECT_EQ(uint32_t(ERROR_FILE_TOO_LARGE), notify_.errorCode);
+}
+
 TEST_F(DownloaderTest, StallPastTheTimeOutEndsInAnError) {
     ASSERT_TRUE(downloader_.DownloadUpdate(Path("stall/200000/1000/20"), 0, 0));
     ASSERT_TRUE(Pump(60000));
