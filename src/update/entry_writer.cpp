@@ -59,9 +59,18 @@ bool CEntryWriter::End() {
 }
 
 bool CEntryWriter::Open() {
+    // The folder is made only when the file cannot be created: most entries
+    // land in a folder that exists, and walking every level of the path per
+    // file costs more than writing a small file.
+    const auto create = [this] {
+        file_.Reset(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file_.IsValid();
+    };
     const size_t slash = path_.rfind(L'\\');
-    if (slash != std::wstring::npos) CreateFolderTree(path_.substr(0, slash));
-    file_.Reset(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!create() && slash != std::wstring::npos) {
+        CreateFolderTree(path_.substr(0, slash));
+        create();
+    }
     if (file_.IsValid()) {
         mode_ = Mode::Writing;
         return true;
