@@ -9,27 +9,37 @@
 
 namespace {
 
-// Files of a type of the test's own are "installed" by `command`.
+// Files of a type of the running test's own are "installed" by `command`.
+// The type is named after the test: the tests run in parallel processes, and
+// one test's cleanup must not remove the type another is starting.
 class TestPackageType {
 public:
     explicit TestPackageType(const std::wstring& command) {
         CRegistryKey key;
-        key.Create(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.lnchtestpkg");
-        key.SetString(L"", L"LauncherTestPackage");
+        key.Create(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + Extension());
+        key.SetString(L"", ClassName());
         CRegistryKey open;
-        open.Create(HKEY_LOCAL_MACHINE, L"Software\\Classes\\LauncherTestPackage\\shell\\open\\command");
+        open.Create(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + ClassName() + L"\\shell\\open\\command");
         open.SetString(L"", command);
     }
     ~TestPackageType() {
-        SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.lnchtestpkg");
-        SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\LauncherTestPackage");
+        SHDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + Extension()).c_str());
+        SHDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + ClassName()).c_str());
+    }
+    static std::wstring Extension() { return L".lnch" + TestName(); }
+
+private:
+    static std::wstring ClassName() { return L"LauncherTestPackage" + TestName(); }
+    static std::wstring TestName() {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        return std::wstring(name.begin(), name.end());
     }
 };
 
 class UpdatePackage : public TempFolderTest {
 protected:
     std::wstring Package() {
-        const std::wstring file = path(L"KB.lnchtestpkg");
+        const std::wstring file = path(L"KB" + TestPackageType::Extension());
         WriteFileBytes(file, "not really an update");
         return file;
     }
