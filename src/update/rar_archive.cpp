@@ -5,6 +5,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <vector>
@@ -129,15 +130,24 @@ bool CRarArchive::ReadData(std::string& out) {
 
 bool CRarArchive::ReadData(const std::function<bool(const char* data, size_t length)>& sink) {
     if (!reader_) return false;
-    try {
-        std::vector<char> buffer(kRarPiece);
-        la_ssize_t n;
-        while ((n = archive_read_data(reader_.get(), buffer.data(), buffer.size())) > 0)
-            if (!sink(buffer.data(), size_t(n))) return false;
-        return n == 0;
-    } catch (const std::bad_alloc&) {
-        return false;
+    // libarchive's own blocks are handed on in place: no buffer per entry
+    // and no copy. A block that starts past what was handed on leaves a
+    // hole, which reads as zeros.
+    static const char kZeros[4096] = {};
+    int64_t at = 0;
+    const void* block = nullptr;
+    size_t length = 0;
+    la_int64_t offset = 0;
+    int rc;
+    while ((rc = archive_read_data_block(reader_.get(), &block, &length, &offset)) == ARCHIVE_OK) {
+        if (offset < at) return false;
+        for (; at < offset; at += std::min<int64_t>(offset - at, sizeof kZeros))
+            if (!sink(kZeros, size_t(std::min<int64_t>(offset - at, sizeof kZeros)))) return false;
+        for (size_t done = 0; done < length; done += std::min(length - done, kRarPiece))
+            if (!sink(static_cast<const char*>(block) + done, std::min(length - done, kRarPiece))) return false;
+        at += int64_t(length);
     }
+    return rc == ARCHIVE_EOF;
 }
 
 bool CRarArchive::FindMember(const void* data, size_t size, const std::string& name, std::string& out) {
