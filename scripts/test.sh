@@ -91,4 +91,9 @@ rm -rf "$demo_build"
 phase_done "demo check"
 
 print_phases
+# A failed test's output sits in the middle of a long log; its findings are
+# repeated last, where a shortened log still shows them.
+for dir in native x86_64; do
+  "$repo/scripts/failed-tests.py" "$build/$dir/Testing/Temporary/LastTest.log"
+done
 exit $status
