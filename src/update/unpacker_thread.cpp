@@ -119,8 +119,14 @@ bool CUnpackerThread::Start() {
 
 bool CUnpackerThread::Stop(DWORD limit) {
     if (Terminated()) return false;
-    stopped_ = true;
-    if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
+    {
+        // Under the lock the worker holds when it finds nothing to do and
+        // resets the event: otherwise that reset could fall between these
+        // two lines and the worker would never see the stop.
+        CLock lock(lock_);
+        stopped_ = true;
+        if (workEvent_.IsValid()) SetEvent(workEvent_.Get());
+    }
     const bool ended = CThread::Stop(limit);
     const bool writerEnded = partWriter_.Stop(limit);
     // What is still in memory goes to disk, so the next run resumes it.

@@ -579,3 +579,16 @@ TEST(UnpackProgress, CountsBeyond4GiBSurviveTheMessage) {
     const uint64_t bytes = (uint64_t(5) << 30) + 12345;
     EXPECT_EQ(bytes, UnpackProgressBytes(WPARAM(uint32_t(bytes >> 32)), LPARAM(bytes)));
 }
+
+// The exit stops the unpacker right after its finish arrives, while the
+// worker may be deciding that it has nothing more to do.
+TEST_F(UnpackerTest, AStopRightAfterTheFinishIsNeverMissed) {
+    for (int round = 0; round < 300; ++round) {
+        CUnpackerThread unpacker;
+        unpacker.Configure(install_, sink_.window(), true, false);
+        ASSERT_TRUE(unpacker.Start());
+        unpacker.Finish();
+        ASSERT_TRUE(sink_.WaitFor(CUnpackerThread::kFinishedMessage, kWait)) << "round " << round;
+        ASSERT_TRUE(unpacker.Stop(2000)) << "round " << round;
+    }
+}
