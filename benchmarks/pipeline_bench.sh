@@ -13,7 +13,8 @@
 #     unpacker's time from the package task on (the parts handed over
 #     before stand for the download writing them to tmp\).
 # Needs the x86_64 build, zip, rar, unzip, bsdtar (libarchive-tools) and
-# GNU time. Work files go to build/bench (about 3 GiB).
+# GNU time. Work files go to build/bench (about 3 GiB). PIPELINE_BENCH_RUNS
+# (default 3) sets how many times each archive is unpacked by both.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LAUNCHER_BUILD_DIR:-$root/build}/x86_64
@@ -73,25 +74,36 @@ wine_bsdtar() {
   times=$( { /usr/bin/time -f '%e %M' "$root/scripts/wine-run.sh" "$build/bin/bsdtar.exe" -xf "$1" -C "$2" >/dev/null; } 2>&1)
   awk -v t="$times" -v w="$wine_start" 'BEGIN { split(t, f, " "); printf "%.2f %d", f[1] - w, f[2] }'
 }
+# Each archive is unpacked `runs` times, the launcher and bsdtar.exe in
+# turn, because a single pair is at the mercy of the disk still writing back
+# the run before; the ratio's median and spread are printed.
+runs=${PIPELINE_BENCH_RUNS:-3}
 for kind in zip rar; do
   archive=$work/package.$kind
   echo "-- $kind --"
-  rm -rf "$work/out-launcher" "$work/out-plain"
-  launcher=$(wine "$build/bin/unpack_bench.exe" "Z:$archive" "Z:$work/out-launcher")
-  echo "$launcher"
   plain=$(wine "$build/bin/tree_write_bench.exe" "Z:$work/tree" "Z:$work/out-plain")
   echo "$plain"
   rm -rf "$work/out-plain"
+  ratios=()
+  for run in $(seq "$runs"); do
+    rm -rf "$work/out-launcher"
+    launcher=$(wine "$build/bin/unpack_bench.exe" "Z:$archive" "Z:$work/out-launcher")
+    echo "run $run: $launcher"
+    rm -rf "$work/out-wine" && mkdir -p "$work/out-wine"
+    read -r tar_s tar_kib <<<"$(wine_bsdtar "Z:$archive" "Z:$work/out-wine")"
+    diff -r -q "$work/out-launcher" "$work/out-wine" >/dev/null || echo "bsdtar.exe: FILES DIFFER"
+    rm -rf "$work/out-wine"
+    alone=$(sed -n 's/.*unpacking alone \([0-9.]*\) s.*/\1/p' <<<"$launcher")
+    awk -v l="$alone" -v t="$tar_s" -v k="$tar_kib" -v m="$(stat -c %s "$archive")" -v r="$run" \
+      'BEGIN { printf "run %d: bsdtar.exe (Wine): %.2f s, %.1f MiB/s, peak memory %.1f MiB; launcher unpacking alone %.2f s; throughput ratio launcher / bsdtar.exe %.2f\n",
+               r, t, m / 1048576 / t, k / 1024, l, t / l }'
+    ratios+=("$(awk -v l="$alone" -v t="$tar_s" 'BEGIN { printf "%.2f", t / l }')")
+  done
   awk -v l="$(seconds "$launcher")" -v p="$(seconds "$plain")" \
-    'BEGIN { printf "launcher %.2f s, plain writes %.2f s, ratio %.2f\n", l, p, l / p }'
-  rm -rf "$work/out-wine" && mkdir -p "$work/out-wine"
-  read -r tar_s tar_kib <<<"$(wine_bsdtar "Z:$archive" "Z:$work/out-wine")"
-  diff -r -q "$work/out-launcher" "$work/out-wine" >/dev/null || echo "bsdtar.exe: FILES DIFFER"
-  rm -rf "$work/out-wine"
-  alone=$(sed -n 's/.*unpacking alone \([0-9.]*\) s.*/\1/p' <<<"$launcher")
-  awk -v l="$alone" -v t="$tar_s" -v k="$tar_kib" -v m="$(stat -c %s "$archive")" \
-    'BEGIN { printf "bsdtar.exe (Wine): %.2f s, %.1f MiB/s, peak memory %.1f MiB; launcher unpacking alone %.2f s; throughput ratio launcher / bsdtar.exe %.2f\n",
-             t, m / 1048576 / t, k / 1024, l, t / l }'
+    'BEGIN { printf "launcher (last run) %.2f s, plain writes %.2f s, ratio %.2f\n", l, p, l / p }'
+  printf '%s\n' "${ratios[@]}" | sort -n | awk -v k=$kind '{ r[NR] = $1 }
+    END { printf "%s: throughput ratio launcher / bsdtar.exe over %d run(s): median %.2f, min %.2f, max %.2f\n",
+          k, NR, r[int((NR + 1) / 2)], r[1], r[NR] }'
   rm -rf "$work/out-tool" && mkdir -p "$work/out-tool"
   if [ $kind = zip ]; then
     /usr/bin/time -f "unzip:  %e s, peak memory %M KiB" unzip -q -o "$archive" -d "$work/out-tool"
