@@ -131,18 +131,15 @@ bool CRarArchive::ReadData(std::string& out) {
 bool CRarArchive::ReadData(const std::function<bool(const char* data, size_t length)>& sink) {
     if (!reader_) return false;
     // libarchive's own blocks are handed on in place: no buffer per entry
-    // and no copy. A block that starts past what was handed on leaves a
-    // hole, which reads as zeros.
-    static const char kZeros[4096] = {};
+    // and no copy. RAR data has no holes, so a block that does not follow
+    // the one before is damage.
     int64_t at = 0;
     const void* block = nullptr;
     size_t length = 0;
     la_int64_t offset = 0;
     int rc;
     while ((rc = archive_read_data_block(reader_.get(), &block, &length, &offset)) == ARCHIVE_OK) {
-        if (offset < at) return false;
-        for (; at < offset; at += std::min<int64_t>(offset - at, sizeof kZeros))
-            if (!sink(kZeros, size_t(std::min<int64_t>(offset - at, sizeof kZeros)))) return false;
+        if (offset != at) return false;
         for (size_t done = 0; done < length; done += std::min(length - done, kRarPiece))
             if (!sink(static_cast<const char*>(block) + done, std::min(length - done, kRarPiece))) return false;
         at += int64_t(length);
