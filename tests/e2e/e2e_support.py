@@ -383,6 +383,10 @@ class WineRun:
         self.output = os.path.join(os.path.dirname(os.path.abspath(folder)), (name or program) + '.wine.txt')
         environment = dict(os.environ)
         environment.update(env or {})
+        # The client double appends to its record: a start is a record
+        # longer than before this run.
+        cmdline = os.path.join(folder, 'client_cmdline.txt')
+        self.client_record = os.path.getsize(cmdline) if os.path.exists(cmdline) else 0
         with open(self.output, 'wb') as out:
             self.process = subprocess.Popen([WINE, os.path.join(folder, program), *args], cwd=folder,
                                             env=environment, stdin=subprocess.DEVNULL, stdout=out,
@@ -399,9 +403,10 @@ class WineRun:
         return condition()
 
     def wait_for_client(self, timeout=120):
-        """Seconds from the start until client_cmdline.txt appeared, or None."""
+        """Seconds from the start until the client double started in this
+        folder (client_cmdline.txt grew), or None."""
         cmdline = os.path.join(self.folder, 'client_cmdline.txt')
-        if not self.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > 0, timeout):
+        if not self.wait_for(lambda: os.path.exists(cmdline) and os.path.getsize(cmdline) > self.client_record, timeout):
             return None
         return time.monotonic() - self.started
 

@@ -153,11 +153,20 @@ class E2ETest(unittest.TestCase):
     def click_rect(self, rect, typed, deadline):
         """Clicks the middle of <rect> (design pixels of the window)."""
         tool = os.path.join(os.path.dirname(ARGS.launcher), 'window_click.exe')
-        remaining = max(5.0, deadline - time.monotonic())
-        args = [e2e.WINE, tool, WIZARD_CLASS] + [str(v) for v in rect] + [str(int(remaining * 1000))]
-        result = subprocess.run(args + ([typed] if typed else []), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                stderr=subprocess.STDOUT, timeout=remaining + 30)
-        return result.returncode == 0, result.stdout.decode('utf-8', 'replace').replace('\r\n', '\n')
+        report = ''
+        for _ in range(2):
+            remaining = max(5.0, deadline - time.monotonic())
+            args = [e2e.WINE, tool, WIZARD_CLASS] + [str(v) for v in rect] + [str(int(remaining * 1000))]
+            result = subprocess.run(args + ([typed] if typed else []), stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=remaining + 30)
+            printed = result.stdout.decode('utf-8', 'replace').replace('\r\n', '\n')
+            report += printed if result.returncode == 0 else '%s(exit code %d)\n' % (printed, result.returncode)
+            # The helper prints before it sends any input: one that ended
+            # without a word (it died under Wine once in a CI run) has not
+            # touched the window and is started once more.
+            if result.returncode == 0 or printed.strip():
+                break
+        return result.returncode == 0, report
 
     def shortcut(self, path):
         """(target, arguments) of a shortcut file, read back by the shell."""
@@ -1622,6 +1631,10 @@ class Renaming(StandardInstallation):
         the client starts from the renamed folder; checks what moved."""
         old = self.install()
         self.end_installation(old)
+        # The first client's record moves with the folder: only a new one
+        # tells that the launcher in the new folder started the client,
+        # which is the renaming run's last step.
+        os.remove(os.path.join(old, 'client_cmdline.txt'))
         shutil.copyfile(self.renaming_launcher(common, product_key), os.path.join(old, 'Launcher.exe'))
         run = e2e.LauncherRun(old, env={'GAME_CLIENT_DOUBLE': 'exit=30000'})
         self.addCleanup(run.kill)

@@ -119,6 +119,9 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: window_click <window class> <x> <y> <w> <h> <timeout-ms> [<text>]\n");
         return 2;
     }
+    // Unbuffered, so that what a killed or crashed helper had done before
+    // still reaches the caller.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     // Window rectangles and the cursor in real pixels, as the launcher's.
     SetProcessDPIAware();
     const int x = _wtoi(argv[2]), y = _wtoi(argv[3]), w = _wtoi(argv[4]), h = _wtoi(argv[5]);
