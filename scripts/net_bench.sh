@@ -2,7 +2,8 @@
 # Network benchmark (prints figures; not a test): serves a 512 MiB file
 # with nginx on loopback and fetches it, in the same run, with curl, with
 # the launcher's downloader and with a plain synchronous WinINet loop with
-# a 1 MiB buffer (both under the same Wine, both writing the file), and
+# a 1 MiB buffer (both under the same Wine, both writing the file; in one
+# part also with the same loop in WinINet's asynchronous mode), and
 # prints the downloader's throughput as a ratio of the loop's. The two
 # alternate `runs` times. In one part the downloader holds at most 64 MiB:
 # measure that with a size of 64.
@@ -14,7 +15,7 @@ size_mib=${1:-512}
 part=${2:-0}
 runs=${3:-1}
 
-cmake --build "$build/x86_64" --target net_download_bench wininet_download_bench >/dev/null
+cmake --build "$build/x86_64" --target net_download_bench wininet_download_bench wininet_async_download_bench >/dev/null
 bench="$build/bench-net"
 rm -rf "$bench" && mkdir -p "$bench/www" "$bench/logs" "$bench/tmp"
 head -c $((size_mib * 1024 * 1024)) /dev/urandom >"$bench/www/big.bin"
@@ -55,6 +56,15 @@ for run in $(seq "$runs"); do
   loop=$("$WINE_BIN" "$build/x86_64/bin/wininet_download_bench.exe" 127.0.0.1 "$port" /big.bin "$size" "$part" \
     "Z:$bench/out-loop.bin" | tr -d '\r')
   echo "$loop"
+  if [ "$part" = 0 ]; then
+    # The downloader's own mode, WinINet's asynchronous one, without and
+    # with asking what has arrived before each read.
+    for ask in 0 1; do
+      "$WINE_BIN" "$build/x86_64/bin/wininet_async_download_bench.exe" 127.0.0.1 "$port" /big.bin "$size" $ask \
+        "Z:$bench/out-async.bin" | tr -d '\r'
+      cmp -s "$bench/out-async.bin" "$bench/www/big.bin" || echo "the asynchronous loop's file DIFFERS"
+    done
+  fi
   cmp -s "$bench/out-launcher.bin" "$bench/www/big.bin" || echo "the downloader's file DIFFERS"
   cmp -s "$bench/out-loop.bin" "$bench/www/big.bin" || echo "the loop's file DIFFERS"
   ratios+=("$(awk -v o="$(speed "$ours")" -v l="$(speed "$loop")" 'BEGIN{printf "%.2f", o/l}')")
