@@ -75,21 +75,22 @@ wine_bsdtar() {
   awk -v t="$times" -v w="$wine_start" 'BEGIN { split(t, f, " "); printf "%.2f %d", f[1] - w, f[2] }'
 }
 # Each archive is unpacked `runs` times, the launcher and bsdtar.exe in
-# turn, because a single pair is at the mercy of the disk still writing back
-# the run before; the ratio's median and spread are printed.
+# turn, and the ratio's median and spread are printed. Each unpack starts
+# after `sync`, so that none pays for the disk writing back the one before.
 runs=${PIPELINE_BENCH_RUNS:-3}
 for kind in zip rar; do
   archive=$work/package.$kind
   echo "-- $kind --"
+  sync
   plain=$(wine "$build/bin/tree_write_bench.exe" "Z:$work/tree" "Z:$work/out-plain")
   echo "$plain"
   rm -rf "$work/out-plain"
   ratios=()
   for run in $(seq "$runs"); do
-    rm -rf "$work/out-launcher"
+    rm -rf "$work/out-launcher" && sync
     launcher=$(wine "$build/bin/unpack_bench.exe" "Z:$archive" "Z:$work/out-launcher")
     echo "run $run: $launcher"
-    rm -rf "$work/out-wine" && mkdir -p "$work/out-wine"
+    rm -rf "$work/out-wine" && mkdir -p "$work/out-wine" && sync
     read -r tar_s tar_kib <<<"$(wine_bsdtar "Z:$archive" "Z:$work/out-wine")"
     diff -r -q "$work/out-launcher" "$work/out-wine" >/dev/null || echo "bsdtar.exe: FILES DIFFER"
     rm -rf "$work/out-wine"
