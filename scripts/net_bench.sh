@@ -5,8 +5,9 @@
 # a 1 MiB buffer (both under the same Wine, both writing the file; in one
 # part also with the same loop in WinINet's asynchronous mode), and
 # prints the downloader's throughput as a ratio of the loop's. The two
-# alternate `runs` times. In one part the downloader holds at most 64 MiB:
-# measure that with a size of 64.
+# alternate `runs` times, and each fetches the file's first two bytes
+# before its clock starts. In one part the downloader holds at most
+# 64 MiB: measure that with a size of 64.
 #   scripts/net_bench.sh [size in MiB] [part size in bytes, 0 = one part] [runs]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
