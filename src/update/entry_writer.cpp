@@ -8,6 +8,8 @@
 namespace {
 
 constexpr DWORD kIoChunk = 1u << 24;
+// Pieces of at least this size cost less written on their own than copied.
+constexpr size_t kDirectWrite = size_t(256) << 10;
 
 }  // namespace
 
@@ -42,6 +44,8 @@ bool CEntryWriter::Fail(Failure failure, DWORD error) {
 
 bool CEntryWriter::Add(const char* data, size_t length) {
     if (stop_) return false;
+    // A large entry already on its way to the target needs no copy.
+    if (mode_ == Mode::Writing && held_.empty() && length >= kDirectWrite) return Write(data, length);
     held_.insert(held_.end(), data, data + length);
     return held_.size() < kHeld || Spill();
 }
@@ -88,16 +92,20 @@ bool CEntryWriter::Open() {
     return true;
 }
 
+bool CEntryWriter::Write(const char* data, size_t length) {
+    if (WriteAllBytes(file_.Get(), data, length, &stop_)) return true;
+    const DWORD error = GetLastError();
+    if (stop_) return false;
+    if (!ignoreWriteErrors_) return Fail(Failure::Write, error);
+    file_.Reset();
+    mode_ = Mode::Discarding;
+    return true;
+}
+
 bool CEntryWriter::Spill() {
     if (stop_) return false;
     if (mode_ == Mode::Unopened && !Open()) return false;
-    if (mode_ == Mode::Writing && !WriteAllBytes(file_.Get(), held_.data(), held_.size(), &stop_)) {
-        const DWORD error = GetLastError();
-        if (stop_) return false;
-        if (!ignoreWriteErrors_) return Fail(Failure::Write, error);
-        file_.Reset();
-        mode_ = Mode::Discarding;
-    }
+    if (mode_ == Mode::Writing && !Write(held_.data(), held_.size())) return false;
     if (mode_ == Mode::Comparing) {
         compared_.resize(held_.size());
         for (size_t at = 0; at < held_.size();) {

@@ -42,6 +42,9 @@ private:
     enum class Mode { Unopened, Writing, Comparing, Discarding };
     bool Open();
     bool Spill();
+    // Writes to the open target; a write error with errors ignored turns to
+    // discarding the rest.
+    bool Write(const char* data, size_t length);
     bool Fail(Failure failure, DWORD error);
 
     const std::atomic<bool>& stop_;

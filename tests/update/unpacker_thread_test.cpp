@@ -2,6 +2,7 @@
 #include "startup/crc32.h"
 #include "startup/find_files.h"
 #include "startup/handle.h"
+#include "update/entry_writer.h"
 #include "update/message_sink.h"
 #include "update/rar29_writer.h"
 #include "update/unpacker_thread.h"
@@ -244,7 +245,8 @@ TEST_F(UnpackerTest, PartsBeyondTheMemoryLimitAreWrittenByTheCaller) {
 
 TEST_F(UnpackerTest, ZipEntriesLandWithCleanedNamesAndProgressReachesThePackageSize) {
     StartUnpacker();
-    const std::string big = Pattern(300000, 11);
+    // Larger than what is held before the target is written, with a tail.
+    const std::string big = Pattern(CEntryWriter::kHeld * 2 + (1 << 20) + 12345, 11);
     const std::string zip = WriteZip({{"dir//sub\\file.txt", "doubled", false},
                                       {"\"quoted\".txt", "quotes", true},
                                       {"maps/", "", false},
