@@ -570,7 +570,9 @@ class ServerFailures(E2ETest):
         self.build_set(files=10, mib=4, packs=1)
         failing = self.fault_server()
         pack = '/updates/data_0.pkg'
-        failing.faults({'path': pack, 'reset_after': 100000, 'times': 0})
+        # The pause lets the bytes reach the launcher before the reset, which
+        # would otherwise drop whatever it has not read yet.
+        failing.faults({'path': pack, 'reset_after': 100000, 'pause': 0.3, 'times': 0})
         working = self.nginx()
         folder = self.portable([failing.url, working.url])
         self.run_until_client(folder)

@@ -239,6 +239,9 @@ class FolderHandler(Handler):
       {"path": p, "status": 503, "body": text}   answer that status
       {"path": p, "redirect": location, "code": 302}
       {"path": p, "reset_after": k}   reset the connection after k body bytes
+                                      ("pause": seconds between the bytes and
+                                      the reset, so that they reach the client:
+                                      a reset drops what it has not read yet)
       {"path": p, "close_after": k}   close it after k body bytes
       {"path": p, "corrupt": [offsets]}  flip those file bytes in transit
                                       (applies only to answers that carry one)
@@ -389,6 +392,8 @@ class FolderHandler(Handler):
             self.wfile.flush()
             time.sleep(rule.get('seconds', 60))
         if kind == 'reset_after':
+            self.wfile.flush()
+            time.sleep(rule.get('pause', 0))
             self.reset()
         elif kind in ('close_after', 'claim', 'stall_after'):
             self.wfile.flush()
