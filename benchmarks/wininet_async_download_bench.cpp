@@ -33,6 +33,17 @@ bool Finish(BOOL immediate, int& pending) {
     return WaitForSingleObject(g_completed, 30000) == WAIT_OBJECT_0;
 }
 
+// One IRF_ASYNC read into `buffer`, waited for when it completes later; the
+// bytes read (0 at the end of the body), or -1 when it failed.
+long ReadOnce(HINTERNET request, std::vector<char>& buffer, int& pending) {
+    INTERNET_BUFFERSA read{};
+    read.dwStructSize = sizeof read;
+    read.lpvBuffer = buffer.data();
+    read.dwBufferLength = DWORD(buffer.size());
+    if (!Finish(InternetReadFileExA(request, &read, IRF_ASYNC, 1), pending)) return -1;
+    return long(read.dwBufferLength);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,14 +77,9 @@ int main(int argc, char** argv) {
     // to reuse.
     HINTERNET first = HttpOpenRequestA(connection, "GET", argv[3], nullptr, nullptr, kAccept, flags, 1);
     failed = !first || !Finish(HttpSendRequestA(first, "Range: bytes=0-1\r\n", DWORD(-1), nullptr, 0), pending);
-    for (;;) {
-        INTERNET_BUFFERSA read{};
-        read.dwStructSize = sizeof read;
-        read.lpvBuffer = buffer.data();
-        read.dwBufferLength = DWORD(buffer.size());
-        if (failed || !Finish(InternetReadFileExA(first, &read, IRF_ASYNC, 1), pending)) failed = true;
-        if (failed || read.dwBufferLength == 0) break;
-        got += read.dwBufferLength;
+    for (long n = 0; !failed && (n = ReadOnce(first, buffer, pending)) != 0;) {
+        if (n < 0) failed = true;
+        else got += uint64_t(n);
     }
     if (first) InternetCloseHandle(first);
     if (failed || got != 2) {
@@ -97,16 +103,13 @@ int main(int argc, char** argv) {
             // the read follows, and a read of nothing ends the body.
             if (failed || (now && available == 0)) break;
         }
-        INTERNET_BUFFERSA read{};
-        read.dwStructSize = sizeof read;
-        read.lpvBuffer = buffer.data();
-        read.dwBufferLength = DWORD(buffer.size());
         ++reads;
-        if (!Finish(InternetReadFileExA(request, &read, IRF_ASYNC, 1), pending)) failed = true;
-        if (failed || read.dwBufferLength == 0) break;
+        const long n = ReadOnce(request, buffer, pending);
+        failed = n < 0;
+        if (n <= 0) break;
         DWORD written = 0;
-        failed = !WriteFile(out, buffer.data(), read.dwBufferLength, &written, nullptr) || written != read.dwBufferLength;
-        got += read.dwBufferLength;
+        failed = !WriteFile(out, buffer.data(), DWORD(n), &written, nullptr) || written != DWORD(n);
+        got += uint64_t(n);
     }
     QueryPerformanceCounter(&end);
     CloseHandle(out);
